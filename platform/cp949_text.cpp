@@ -1,0 +1,38 @@
+// Converts the program's 8-bit texts (code page 949, the ANSI code page the
+// texts were written for) to UTF-8 for the desktop, with iconv.
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform_internal.h"
+
+std::string Cp949ToUtf8(const char *text)
+{
+    std::string out;
+    if (text == nullptr)
+        return out;
+    iconv_t cd = iconv_open("UTF-8", "CP949");
+    size_t in_left = strlen(text);
+    if (cd == (iconv_t)-1)
+        return std::string(text, in_left);
+
+    char *in = const_cast<char *>(text);
+    char chunk[256];
+    while (in_left > 0) {
+        char *dst = chunk;
+        size_t dst_left = sizeof chunk;
+        size_t r = iconv(cd, &in, &in_left, &dst, &dst_left);
+        out.append(chunk, sizeof chunk - dst_left);
+        if (r == (size_t)-1 && errno != E2BIG) {
+            // An invalid or cut-off sequence: show a replacement character
+            // and go on with the next byte, so the rest stays readable.
+            out += "\xEF\xBF\xBD";
+            ++in;
+            --in_left;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}

@@ -1,0 +1,87 @@
+// Control panel of the recording backend that tests link instead of the SDL
+// one. It keeps real state (class registration, one window with a client
+// size, focus, display mode, cursor count, a real offscreen Mesa GL context
+// per wglCreateContext), records every platform call in order, records every
+// message box, answers message boxes as told, and makes a chosen call fail.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win_types.h"
+
+struct RecordedMessageBox {
+    HWND owner;
+    std::string text;     // the 8-bit text as the program passed it
+    std::string caption;
+    UINT type;            // MB_ flags
+    int answer;           // what the box returned
+};
+
+struct FakeDisplayMode {
+    int width;
+    int height;
+    int bits;
+};
+
+// Back to a fresh process: no class, no window, no context, desktop mode
+// restored, empty logs, no pending failures, message boxes answered IDOK/IDYES
+// by default, display modes 640x480x16 and 1280x1024x24 on offer.
+void FakeReset();
+
+// The next call of `operation` (its platform name, e.g. "GetDC") fails; with
+// nth > 1, the nth call from now fails instead.
+void FakeFailCall(const char *operation, int nth = 1);
+
+// Every platform call so far, by name, in order ("MessageBoxA" included).
+const std::vector<std::string> &FakeCallLog();
+int FakeCallCount(const char *operation);
+// Position of the first logged call of `operation` at or after `from`, or -1.
+int FakeCallIndex(const char *operation, int from = 0);
+
+const std::vector<RecordedMessageBox> &FakeMessageBoxes();
+// Answers for the coming message boxes, in order; afterwards IDOK for MB_OK
+// boxes and IDYES for MB_YESNO boxes.
+void FakeQueueMessageBoxAnswers(const std::vector<int> &answers);
+// Called while a box is "open" (after it is recorded, before it returns).
+void FakeOnMessageBox(std::function<void(const RecordedMessageBox &)> hook);
+
+// Display modes the fake display offers for ChangeDisplaySettingsA.
+void FakeSetDisplayModes(const std::vector<FakeDisplayMode> &modes);
+// The current display mode (the desktop's until a successful change).
+FakeDisplayMode FakeCurrentDisplayMode();
+// ShowCursor's counter: 0 when shown, negative while hidden.
+int FakeCursorCount();
+
+// Messages for the scene window: posted ones wait in the queue for
+// PeekMessageA; sent ones go to the window procedure at once.
+void FakePostMessage(UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT FakeSendMessage(UINT message, WPARAM wparam, LPARAM lparam);
+// Called after each SwapBuffers with the running count; tests drive the
+// loop from here (queue keys, post the close, and so on).
+void FakeOnSwap(std::function<void(int swap_count)> hook);
+int FakeSwapCount();
+
+// The live window, or null; its state as the window system sees it.
+struct FakeWindowState {
+    bool exists;
+    bool visible;
+    DWORD style;
+    DWORD ex_style;
+    std::string title;
+    int x, y;                    // outer top-left
+    int outer_width, outer_height;
+    int client_width, client_height;
+    bool has_context_current;    // a GL context of this window is current
+    bool shown_while_context_current;  // ShowWindow came after wglMakeCurrent
+};
+HWND FakeWindow();
+FakeWindowState FakeWindowInfo();
+bool FakeClassRegistered();
+int FakeLiveContexts();          // GL contexts created and not yet deleted
+// The pixel-format request last given to ChoosePixelFormat.
+BYTE FakeRequestedColorBits();
+BYTE FakeRequestedDepthBits();
+// What the screen-saver inhibitor holds: true while it keeps the saver off.
+bool FakeScreenSaverHeldOff();

@@ -1,0 +1,18 @@
+// What the backends and the shared operations agree on behind the opaque
+// handles. Nothing outside platform/ includes this.
+#pragma once
+
+#include <string>
+
+#include "win_types.h"
+
+// A window's own device context: it knows its window and the font selected
+// into it (the only object the program ever selects).
+struct PlatformDC {
+    HWND window;
+    HGDIOBJ font;
+};
+
+// The 8-bit texts the program shows are code page 949; desktops here want
+// UTF-8. Bytes that do not convert are shown as U+FFFD rather than dropped.
+std::string Cp949ToUtf8(const char *text);

@@ -1,0 +1,108 @@
+// Pixel formats and GL contexts over SDL2. On X11 the GL visual is chosen
+// when the native window is created, so SetPixelFormat is where the native
+// window is made, hidden until ShowWindow, from the recorded request.
+#include "platform/gdi32.h"
+#include "platform/sdl_state.h"
+#include "platform/wgl.h"
+
+static PIXELFORMATDESCRIPTOR g_requested_format;
+
+int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *request)
+{
+    if (dc == nullptr || request == nullptr)
+        return 0;
+    if (!(request->dwFlags & PFD_SUPPORT_OPENGL) || request->iPixelType != PFD_TYPE_RGBA)
+        return 0;
+    g_requested_format = *request;
+    return 1;
+}
+
+static void RequestAttributes(const PIXELFORMATDESCRIPTOR &format, bool exact_colour)
+{
+    SDL_GL_ResetAttributes();
+    int colour = exact_colour ? format.cColorBits : 0;
+    // 16-bit colour is 5-6-5; anything deeper asks for 8 bits a channel.
+    int red = colour >= 24 ? 8 : colour >= 15 ? 5 : 0;
+    int green = colour >= 24 ? 8 : colour >= 16 ? 6 : colour >= 15 ? 5 : 0;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, red);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.cAlphaBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.cDepthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.cStencilBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (format.dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0);
+}
+
+BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *)
+{
+    if (dc == nullptr || format != 1 || dc->window == nullptr || dc->window->sdl != nullptr)
+        return FALSE;
+    PlatformWindow *w = dc->window;
+    SdlState &s = Sdl();
+    bool popup = (w->style & WS_POPUP) != 0;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (popup && s.mode_changed)
+        flags |= SDL_WINDOW_FULLSCREEN;
+    else if (popup)
+        flags |= SDL_WINDOW_BORDERLESS;
+    else
+        flags |= SDL_WINDOW_RESIZABLE;
+
+    // The colour depth asked for is a minimum the display may not offer (a
+    // 16-bit request on a 24-bit screen is met by 24 bits); the nearest
+    // format it has is taken.
+    for (int attempt = 0; attempt < 2 && w->sdl == nullptr; ++attempt) {
+        RequestAttributes(g_requested_format, attempt == 0);
+        w->sdl = SDL_CreateWindow(w->title.c_str(), w->x, w->y, w->client_width,
+                                  w->client_height, flags);
+    }
+    if (w->sdl == nullptr)
+        return FALSE;
+    if (popup && s.mode_changed && SDL_SetWindowDisplayMode(w->sdl, &s.mode) != 0) {
+        SDL_DestroyWindow(w->sdl);
+        w->sdl = nullptr;
+        return FALSE;
+    }
+    SDL_SetWindowData(w->sdl, "platform_window", w);
+    return TRUE;
+}
+
+HGLRC wglCreateContext(HDC dc)
+{
+    if (dc == nullptr || dc->window == nullptr || dc->window->sdl == nullptr)
+        return nullptr;
+    SDL_GLContext gl = SDL_GL_CreateContext(dc->window->sdl);
+    if (gl == nullptr)
+        return nullptr;
+    // SDL makes a new context current; the platform does not, so undo it.
+    SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+    return new PlatformGLContext{gl, dc->window};
+}
+
+BOOL wglMakeCurrent(HDC dc, HGLRC context)
+{
+    if (context == nullptr) {
+        SDL_Window *current = SDL_GL_GetCurrentWindow();
+        return current == nullptr || SDL_GL_MakeCurrent(current, nullptr) == 0;
+    }
+    if (dc == nullptr || dc->window != context->window || dc->window->sdl == nullptr)
+        return FALSE;
+    return SDL_GL_MakeCurrent(dc->window->sdl, context->gl) == 0;
+}
+
+BOOL wglDeleteContext(HGLRC context)
+{
+    if (context == nullptr)
+        return FALSE;
+    SDL_GL_DeleteContext(context->gl);
+    delete context;
+    return TRUE;
+}
+
+BOOL SwapBuffers(HDC dc)
+{
+    if (dc == nullptr || dc->window == nullptr || dc->window->sdl == nullptr)
+        return FALSE;
+    SDL_GL_SwapWindow(dc->window->sdl);
+    return TRUE;
+}

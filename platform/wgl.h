@@ -1,0 +1,31 @@
+// OpenGL rendering contexts and outline glyph lists for a device context.
+#pragma once
+
+#include "win_types.h"
+
+struct POINTFLOAT {
+    FLOAT x;
+    FLOAT y;
+};
+
+struct GLYPHMETRICSFLOAT {
+    FLOAT gmfBlackBoxX;
+    FLOAT gmfBlackBoxY;
+    POINTFLOAT gmfptGlyphOrigin;
+    FLOAT gmfCellIncX;
+    FLOAT gmfCellIncY;
+};
+
+#define WGL_FONT_LINES 0
+#define WGL_FONT_POLYGONS 1
+
+HGLRC wglCreateContext(HDC dc);
+BOOL wglMakeCurrent(HDC dc, HGLRC context);
+BOOL wglDeleteContext(HGLRC context);
+
+// Fills count display lists from list_base with the outlines of the glyphs
+// first .. first + count - 1 of the font selected into dc, in em units,
+// flattened to within deviation and extruded by extrusion towards -z.
+BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD list_base,
+                         FLOAT deviation, FLOAT extrusion, int format,
+                         GLYPHMETRICSFLOAT *metrics);

@@ -1,0 +1,113 @@
+// The program's control flow: open the scene window, then alternate between
+// handing one message to the window procedure and drawing one frame, act on
+// the function keys between frames, and close the window at the end. There
+// is no clock and no other thread; the animation moves one step per frame.
+#include "shell/main_loop.h"
+
+#include "assets/outline_font.h"
+#include "platform/gdi32.h"
+#include "platform/user32.h"
+#include "scene/draw_scene.h"
+#include "scene/picking.h"
+#include "scene/render_setup.h"
+#include "shell/scene_window.h"
+
+bool key_down[256];
+bool window_active = true;
+bool lighting_on = true;
+bool texturing_on = true;
+bool solid_spheres = true;
+bool filled_polygons = true;
+
+static const char kTitle[] = "OpenGL Team Tarsel";
+
+// The display flag each of F2..F5 inverts, in the order they are handled.
+static bool *const kToggledFlags[4] = {&lighting_on, &texturing_on,
+                                       &solid_spheres, &filled_polygons};
+
+int RunPresentation(void)
+{
+    // A loop ended by Esc removed no quit message; starting from a cleared
+    // record makes its exit code 0 rather than whatever was removed last.
+    MSG msg = {};
+    bool done = false;
+
+    fullscreen = false;
+    if (!OpenSceneWindow(kTitle, 640, 480, 16, fullscreen))
+        return 0;
+
+    while (!done) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                done = true;
+            } else {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            continue;
+        }
+
+        if (window_active && !DrawScene())
+            done = true;
+        if (!done && key_down[VK_ESCAPE])
+            done = true;
+        if (!done)
+            SwapBuffers(device_context);
+
+        if (key_down[VK_F1]) {
+            key_down[VK_F1] = false;
+            CloseSceneWindow();
+            fullscreen = !fullscreen;
+            if (!OpenSceneWindow(kTitle, 640, 480, 16, fullscreen))
+                return 0;
+        }
+        for (int i = 0; i < 4; ++i) {
+            if (key_down[VK_F2 + i]) {
+                key_down[VK_F2 + i] = false;
+                *kToggledFlags[i] = !*kToggledFlags[i];
+            }
+        }
+    }
+
+    CloseSceneWindow();
+    // After the quit message this is its code (0, from WM_CLOSE).
+    return msg.message == WM_QUIT ? (int)msg.wParam : 0;
+}
+
+LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_ACTIVATE:
+        // The high word is non-zero exactly while the window is minimized.
+        window_active = HIWORD(wparam) == 0;
+        return 0;
+    case WM_SYSCOMMAND:
+        if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER)
+            return 0;
+        break;
+    case WM_CLOSE:
+        DeleteOutlineFont();
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wparam < 256)
+            key_down[wparam] = true;
+        return 0;
+    case WM_KEYUP:
+        if (wparam < 256)
+            key_down[wparam] = false;
+        return 0;
+    case WM_SIZE:
+        ResizeScene(LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        PickAt(LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_RBUTTONDOWN:
+        togo_orbit += 3.0f;
+        france_orbit += 3.0f;
+        swiss_orbit += 3.0f;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}

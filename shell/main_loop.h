@@ -1,0 +1,17 @@
+// The message loop and the scene window's procedure: keyboard, mouse, size,
+// activation and close become program-wide state and calls into the scene.
+#pragma once
+
+#include "platform/win_types.h"
+
+extern bool key_down[256];
+extern bool window_active;
+extern bool lighting_on;
+extern bool texturing_on;
+extern bool solid_spheres;
+extern bool filled_polygons;
+
+// The whole program: open, loop, close. Returns the process exit code.
+int RunPresentation(void);
+
+LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
