@@ -1,6 +1,7 @@
 // Reads one BMP file into a 24-bit RGB image, rows bottom first.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct RgbImage {
@@ -14,3 +15,7 @@ extern bool popup_errors;
 // Null on failure, after one "Error" message box while popup_errors is set.
 RgbImage *LoadBmpImage(const char *path);
 uint16_t CountDibColors(const void *header);
+
+// LoadBmpImage for a file already in memory: the same checks, messages and
+// result, except that there is nothing to open. For tools and tests.
+RgbImage *DecodeBmpImage(const void *data, size_t size);
