@@ -1,0 +1,157 @@
+// The pieces of the platform layer tests rely on: code page 949 conversion
+// and the recording backend's own rules, which must match the real
+// platform's for the window code's tests to mean anything.
+#include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+#include "platform/gdi32.h"
+#include "platform/platform_internal.h"
+#include "platform/user32.h"
+#include "platform/wgl.h"
+
+namespace {
+
+TEST(Cp949Text, KoreanBytesBecomeUtf8AndAsciiIsUnchanged)
+{
+    // "대한민국" in code page 949.
+    EXPECT_EQ("\xEB\x8C\x80\xED\x95\x9C\xEB\xAF\xBC\xEA\xB5\xAD", Cp949ToUtf8("\xB4\xEB\xC7\xD1\xB9\xCE\xB1\xB9"));
+    EXPECT_EQ("Team Tarsel\n", Cp949ToUtf8("Team Tarsel\n"));
+    EXPECT_EQ("", Cp949ToUtf8(""));
+}
+
+TEST(Cp949Text, BrokenSequencesShowAReplacementAndKeepTheRest)
+{
+    // A lead byte with nothing after it, then plain text.
+    std::string out = Cp949ToUtf8("\xB4");
+    EXPECT_EQ("\xEF\xBF\xBD", out);
+    out = Cp949ToUtf8("a\xFF" "b");
+    EXPECT_EQ('a', out.front());
+    EXPECT_EQ('b', out.back());
+}
+
+LRESULT CountingProcedure(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_CLOSE ? 42 : 0;
+}
+
+class FakeBackend : public ::testing::Test {
+protected:
+    void SetUp() override { FakeReset(); }
+    void TearDown() override { FakeReset(); }
+    static void Register()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = CountingProcedure;
+        wc.lpszClassName = "OpenGL";
+        ASSERT_NE(0, RegisterClassA(&wc));
+    }
+};
+
+TEST_F(FakeBackend, ClassCannotBeRegisteredTwiceNorRemovedUnderALiveWindow)
+{
+    Register();
+    WNDCLASSA wc = {};
+    EXPECT_EQ(0, RegisterClassA(&wc));
+    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_OVERLAPPEDWINDOW, 0, 0, 656, 519,
+                             nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, w);
+    EXPECT_FALSE(UnregisterClassA("OpenGL", nullptr));
+    EXPECT_TRUE(DestroyWindow(w));
+    EXPECT_FALSE(DestroyWindow(w)) << "a window is destroyed once";
+    EXPECT_TRUE(UnregisterClassA("OpenGL", nullptr));
+}
+
+TEST_F(FakeBackend, FramedWindowRectangleRoundTripsToTheClientSize)
+{
+    Register();
+    RECT r = {0, 0, 640, 480};
+    ASSERT_TRUE(AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0));
+    EXPECT_GT(r.right - r.left, 640) << "a framed window is bigger than its client";
+    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_OVERLAPPEDWINDOW, 0, 0, r.right - r.left,
+                             r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, w);
+    EXPECT_EQ(640, FakeWindowInfo().client_width);
+    EXPECT_EQ(480, FakeWindowInfo().client_height);
+    RECT p = {0, 0, 640, 480};
+    AdjustWindowRectEx(&p, WS_POPUP, FALSE, 0);
+    EXPECT_EQ(640, p.right - p.left) << "a popup has no frame";
+}
+
+TEST_F(FakeBackend, InjectedFailureHitsTheNthCallOnly)
+{
+    FakeFailCall("GetModuleHandleA", 2);
+    EXPECT_NE(nullptr, GetModuleHandleA(nullptr));
+    EXPECT_EQ(nullptr, GetModuleHandleA(nullptr));
+    EXPECT_NE(nullptr, GetModuleHandleA(nullptr));
+    EXPECT_EQ(3, FakeCallCount("GetModuleHandleA"));
+}
+
+TEST_F(FakeBackend, CloseButtonReachesTheProcedureAsCloseAndQuitKeepsItsCode)
+{
+    Register();
+    ASSERT_NE(nullptr, CreateWindowExA(0, "OpenGL", "t", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                       nullptr, nullptr));
+    FakePostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    // The procedure does not handle WM_SYSCOMMAND; the default turns it into
+    // WM_CLOSE, which the procedure answers.
+    EXPECT_EQ(0, DispatchMessageA(&msg));
+    EXPECT_EQ(42, FakeSendMessage(WM_CLOSE, 0, 0));
+    PostQuitMessage(7);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ((UINT)WM_QUIT, msg.message);
+    EXPECT_EQ(7u, msg.wParam);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "an empty queue never waits";
+}
+
+TEST_F(FakeBackend, DisplayModeChangesOnlyToOfferedSizesAndRestores)
+{
+    FakeSetDisplayModes({{1280, 1024, 24}});
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = 640;
+    mode.dmPelsHeight = 480;
+    mode.dmBitsPerPel = 16;
+    EXPECT_NE(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN));
+    FakeSetDisplayModes({{640, 480, 16}});
+    EXPECT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN));
+    EXPECT_EQ(640, FakeCurrentDisplayMode().width);
+    EXPECT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(nullptr, 0));
+    EXPECT_EQ(1280, FakeCurrentDisplayMode().width);
+}
+
+TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedIt)
+{
+    Register();
+    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
+                             nullptr, nullptr);
+    HDC dc = GetDC(w);
+    ASSERT_NE(nullptr, dc);
+    EXPECT_EQ(nullptr, wglCreateContext(dc)) << "no context before a pixel format";
+    PIXELFORMATDESCRIPTOR pfd = {};
+    pfd.cDepthBits = 16;
+    int format = ChoosePixelFormat(dc, &pfd);
+    ASSERT_NE(0, format);
+    EXPECT_TRUE(SetPixelFormat(dc, format, &pfd));
+    EXPECT_FALSE(SetPixelFormat(dc, format, &pfd)) << "a window's format is set once";
+    HGLRC rc = wglCreateContext(dc);
+    ASSERT_NE(nullptr, rc);
+    EXPECT_TRUE(wglMakeCurrent(dc, rc));
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_TRUE(wglDeleteContext(rc));
+    EXPECT_EQ(0, FakeLiveContexts());
+}
+
+TEST_F(FakeBackend, MessageBoxesAreRecordedAndAnsweredInOrder)
+{
+    FakeQueueMessageBoxAnswers({IDNO});
+    EXPECT_EQ(IDNO, MessageBoxA(nullptr, "a", "b", MB_YESNO));
+    EXPECT_EQ(IDYES, MessageBoxA(nullptr, "a", "b", MB_YESNO));
+    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "c", "d", MB_OK | MB_ICONSTOP));
+    ASSERT_EQ(3u, FakeMessageBoxes().size());
+    EXPECT_EQ("c", FakeMessageBoxes()[2].text);
+    EXPECT_EQ(MB_OK | MB_ICONSTOP, FakeMessageBoxes()[2].type);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// Viewport, aspect and perspective against real Mesa GL, including the
+// degenerate sizes a minimized window brings.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "scene/render_setup.h"
+#include "support/offscreen_gl.h"
+
+namespace {
+
+struct Viewport {
+    GLint x, y, width, height;
+};
+
+Viewport CurrentViewport()
+{
+    Viewport v;
+    glGetIntegerv(GL_VIEWPORT, &v.x);
+    return v;
+}
+
+// The projection gluPerspective gives for this aspect, with the near plane
+// the single-precision 0.1.
+void ExpectProjectionFor(double aspect)
+{
+    GLdouble expected[16], actual[16];
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(45.0, aspect, (double)0.1f, 100.0);
+    glGetDoublev(GL_PROJECTION_MATRIX, expected);
+    glPopMatrix();
+    glGetDoublev(GL_PROJECTION_MATRIX, actual);
+    glMatrixMode(GL_MODELVIEW);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(expected[i], actual[i], 1e-6) << "projection element " << i;
+}
+
+void ExpectModelviewIdentityCurrent()
+{
+    GLint mode;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(GL_MODELVIEW, mode);
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(i % 5 == 0 ? 1.0f : 0.0f, m[i]) << "modelview element " << i;
+}
+
+TEST(ResizeScene, FullClientAreaAndFourThirdsAspect)
+{
+    OffscreenGL gl;
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(1, 2, 3);
+    ResizeScene(640, 480);
+    Viewport v = CurrentViewport();
+    EXPECT_EQ(0, v.x);
+    EXPECT_EQ(0, v.y);
+    EXPECT_EQ(640, v.width);
+    EXPECT_EQ(480, v.height);
+    EXPECT_FLOAT_EQ(4.0f / 3.0f, aspect_ratio);
+    ExpectProjectionFor(640.0 / 480.0);
+    ExpectModelviewIdentityCurrent();
+}
+
+TEST(ResizeScene, DegenerateSizesNeverDivideByZero)
+{
+    OffscreenGL gl;
+    ResizeScene(640, 0);
+    EXPECT_EQ(1, CurrentViewport().height);
+    EXPECT_FLOAT_EQ(640.0f, aspect_ratio);
+    ExpectModelviewIdentityCurrent();
+
+    ResizeScene(0, 480);
+    EXPECT_EQ(0, CurrentViewport().width);
+    EXPECT_EQ(0.0f, aspect_ratio);
+    ExpectModelviewIdentityCurrent();
+
+    ResizeScene(0, 0);
+    Viewport v = CurrentViewport();
+    EXPECT_EQ(0, v.width);
+    EXPECT_EQ(1, v.height);
+    EXPECT_EQ(0.0f, aspect_ratio);
+    ExpectModelviewIdentityCurrent();
+}
+
+TEST(ResizeScene, AspectIsStoredEvenWithoutACurrentContext)
+{
+    // Size messages can arrive while the window is made, before its context.
+    ResizeScene(800, 400);
+    EXPECT_FLOAT_EQ(2.0f, aspect_ratio);
+}
+
+TEST(InitScene, FreshQuadricAndFixedState)
+{
+    OffscreenGL gl;
+    ASSERT_EQ(1, InitScene());
+    ASSERT_NE(nullptr, sphere_quadric);
+    GLint shade, depth_func;
+    glGetIntegerv(GL_SHADE_MODEL, &shade);
+    glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+    EXPECT_EQ(GL_SMOOTH, shade);
+    EXPECT_EQ(GL_LEQUAL, depth_func);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(0.0f, clear[0]);
+    EXPECT_FLOAT_EQ(0.5f, clear[3]);
+    GLint hint;
+    glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
+    EXPECT_EQ(GL_NICEST, hint);
+    for (GLenum cap : {GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_LIGHTING, GL_TEXTURE_2D})
+        EXPECT_TRUE(glIsEnabled(cap)) << "capability 0x" << std::hex << cap;
+    gluDeleteQuadric(sphere_quadric);
+    sphere_quadric = nullptr;
+}
+
+}  // namespace

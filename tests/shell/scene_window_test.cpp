@@ -1,0 +1,324 @@
+// Opening and closing the scene window against the recording backend: the
+// window and context that result, every failure with its box and teardown,
+// fullscreen with and without the display mode, and the colour depth rule.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <GL/gl.h>
+
+#include <string>
+
+#include "platform/fake_platform.h"
+#include "platform/user32.h"
+#include "support/program_state.h"
+#include "scene/render_setup.h"
+#include "shell/scene_window.h"
+
+namespace {
+
+const char kTitle[] = "OpenGL Team Tarsel";
+
+class SceneWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The pictures live in the run folder; with them there the only
+        // boxes a test sees are the window code's own.
+        ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
+        ResetProgramState();
+    }
+    void TearDown() override
+    {
+        if (window_handle != nullptr || render_context != nullptr)
+            CloseSceneWindow();
+        ResetProgramState();
+    }
+
+    static int Open(bool full = false, int bits = 16)
+    {
+        return OpenSceneWindow(kTitle, 640, 480, bits, full);
+    }
+
+    // Everything the open made is gone again.
+    static void ExpectNothingLeft()
+    {
+        EXPECT_FALSE(FakeWindowInfo().exists) << "window still exists";
+        EXPECT_FALSE(FakeClassRegistered()) << "class still registered";
+        EXPECT_EQ(0, FakeLiveContexts()) << "GL contexts still alive";
+        EXPECT_EQ(0, FakeCursorCount()) << "cursor shows and hides do not pair";
+        EXPECT_EQ(1280, FakeCurrentDisplayMode().width) << "display mode not restored";
+    }
+};
+
+TEST_F(SceneWindow, WindowedOpenGivesClientAreaAtScreenCornerShownAfterContext)
+{
+    ASSERT_EQ(1, Open());
+    FakeWindowState w = FakeWindowInfo();
+    EXPECT_TRUE(w.exists && w.visible);
+    EXPECT_EQ(kTitle, w.title);
+    EXPECT_EQ(640, w.client_width);
+    EXPECT_EQ(480, w.client_height);
+    EXPECT_EQ(0, w.x);
+    EXPECT_EQ(0, w.y);
+    EXPECT_EQ(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, w.style);
+    EXPECT_EQ(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, w.ex_style);
+    EXPECT_TRUE(w.shown_while_context_current) << "window shown before its context was current";
+    EXPECT_TRUE(w.has_context_current);
+    EXPECT_FALSE(fullscreen);
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+    EXPECT_EQ(16, FakeRequestedDepthBits());
+    EXPECT_EQ(16, FakeRequestedColorBits());
+    EXPECT_EQ(0, FakeCursorCount());
+
+    // The viewport and perspective follow the client size.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(640, viewport[2]);
+    EXPECT_EQ(480, viewport[3]);
+    EXPECT_FLOAT_EQ(640.0f / 480.0f, aspect_ratio);
+    EXPECT_NE(nullptr, sphere_quadric);
+
+    // Show, foreground and focus come in that order, after the context.
+    int made_current = FakeCallIndex("wglMakeCurrent");
+    int shown = FakeCallIndex("ShowWindow", made_current);
+    int foreground = FakeCallIndex("SetForegroundWindow", shown);
+    int focused = FakeCallIndex("SetFocus", foreground);
+    EXPECT_TRUE(made_current >= 0 && shown > made_current && foreground > shown && focused > foreground);
+
+    CloseSceneWindow();
+    ExpectNothingLeft();
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+}
+
+TEST_F(SceneWindow, FullscreenOpenSwitchesModeMakesPopupAndHidesCursorUntilClose)
+{
+    ASSERT_EQ(1, Open(true));
+    FakeWindowState w = FakeWindowInfo();
+    EXPECT_EQ(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, w.style);
+    EXPECT_EQ((DWORD)WS_EX_APPWINDOW, w.ex_style);
+    EXPECT_EQ(640, w.outer_width);
+    EXPECT_EQ(480, w.outer_height);
+    EXPECT_EQ(0, w.x);
+    EXPECT_EQ(0, w.y);
+    FakeDisplayMode mode = FakeCurrentDisplayMode();
+    EXPECT_EQ(640, mode.width);
+    EXPECT_EQ(480, mode.height);
+    EXPECT_EQ(16, mode.bits);
+    EXPECT_EQ(-1, FakeCursorCount());
+    EXPECT_TRUE(fullscreen);
+
+    CloseSceneWindow();
+    ExpectNothingLeft();
+}
+
+TEST_F(SceneWindow, RefusedModeAnsweredYesOpensWindowedAndClearsFullscreen)
+{
+    FakeSetDisplayModes({{1280, 1024, 24}});
+    ASSERT_EQ(1, Open(true));
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    const RecordedMessageBox &box = FakeMessageBoxes()[0];
+    EXPECT_EQ("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
+              "Use Windowed Mode Instead?", box.text);
+    EXPECT_EQ("2nd Term OpenGL Tarsel", box.caption);
+    EXPECT_EQ(MB_YESNO | MB_ICONEXCLAMATION, box.type);
+    EXPECT_EQ(nullptr, box.owner);
+    EXPECT_FALSE(fullscreen) << "the next F1 must try fullscreen again";
+    EXPECT_EQ(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, FakeWindowInfo().style);
+    EXPECT_EQ(0, FakeCursorCount());
+    CloseSceneWindow();
+    ExpectNothingLeft();
+}
+
+TEST_F(SceneWindow, RefusedModeAnsweredNoClosesWithOnlyTheClassRegistered)
+{
+    FakeSetDisplayModes({{1280, 1024, 24}});
+    FakeQueueMessageBoxAnswers({IDNO});
+    ASSERT_EQ(0, Open(true));
+    ASSERT_EQ(2u, FakeMessageBoxes().size());
+    const RecordedMessageBox &box = FakeMessageBoxes()[1];
+    EXPECT_EQ("Program Will Now Close.", box.text);
+    EXPECT_EQ("ERROR", box.caption);
+    EXPECT_EQ(MB_OK | MB_ICONSTOP, box.type);
+    EXPECT_EQ(nullptr, box.owner);
+    EXPECT_TRUE(FakeClassRegistered());
+    EXPECT_FALSE(FakeWindowInfo().exists);
+    EXPECT_EQ(0, FakeCallCount("UnregisterClassA")) << "no teardown expected";
+    EXPECT_EQ(1280, FakeCurrentDisplayMode().width);
+    EXPECT_EQ(0, FakeCursorCount());
+}
+
+TEST_F(SceneWindow, SecondRegistrationFailsAndCreatesNothing)
+{
+    ASSERT_EQ(1, Open());
+    ASSERT_EQ(0, OpenSceneWindow(kTitle, 640, 480, 16, false));
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ("Failed To Register The Window Class.", FakeMessageBoxes()[0].text);
+    EXPECT_EQ("ERROR", FakeMessageBoxes()[0].caption);
+    EXPECT_EQ(MB_OK | MB_ICONEXCLAMATION, FakeMessageBoxes()[0].type);
+    EXPECT_EQ(1, FakeCallCount("CreateWindowExA"));
+}
+
+// Each failing step of the open: its box comes after a complete teardown,
+// and the open leaves nothing behind.
+struct OpenFailure {
+    const char *operation;
+    const char *text;
+};
+
+class SceneWindowOpenFailure : public SceneWindow,
+                               public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(SceneWindowOpenFailure, TearsDownThenShowsItsBoxAndLeavesNothing)
+{
+    const OpenFailure &failure = GetParam();
+    FakeFailCall(failure.operation);
+    ASSERT_EQ(0, Open());
+    ASSERT_EQ(1u, FakeMessageBoxes().size()) << "one box expected for " << failure.operation;
+    const RecordedMessageBox &box = FakeMessageBoxes()[0];
+    EXPECT_EQ(failure.text, box.text);
+    EXPECT_EQ("ERROR", box.caption);
+    EXPECT_EQ(MB_OK | MB_ICONEXCLAMATION, box.type);
+    EXPECT_EQ(nullptr, box.owner);
+    int unregistered = FakeCallIndex("UnregisterClassA");
+    int shown = FakeCallIndex("MessageBoxA");
+    EXPECT_TRUE(unregistered >= 0 && unregistered < shown)
+        << "teardown must come before the box (unregister at " << unregistered
+        << ", box at " << shown << ")";
+    ExpectNothingLeft();
+    EXPECT_EQ(nullptr, sphere_quadric);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, SceneWindowOpenFailure,
+    ::testing::Values(OpenFailure{"CreateWindowExA", "Window Creation Error."},
+                      OpenFailure{"GetDC", "Can't Create A GL Device Context."},
+                      OpenFailure{"ChoosePixelFormat", "Can't Find A Suitable PixelFormat."},
+                      OpenFailure{"SetPixelFormat", "Can't Set The PixelFormat."},
+                      OpenFailure{"wglCreateContext", "Can't Create A GL Rendering Context."},
+                      OpenFailure{"wglMakeCurrent", "Can't Activate The GL Rendering Context."}),
+    [](const ::testing::TestParamInfo<OpenFailure> &info) { return std::string(info.param.operation); });
+
+TEST_F(SceneWindow, RegistrationFailureShowsBoxWithoutTeardown)
+{
+    FakeFailCall("RegisterClassA");
+    ASSERT_EQ(0, Open());
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ("Failed To Register The Window Class.", FakeMessageBoxes()[0].text);
+    EXPECT_EQ(0, FakeCallCount("UnregisterClassA"));
+    EXPECT_EQ(0, FakeCallCount("CreateWindowExA"));
+}
+
+TEST_F(SceneWindow, FailedFullscreenOpenRestoresDisplayModeAndCursor)
+{
+    FakeFailCall("wglCreateContext");
+    ASSERT_EQ(0, Open(true));
+    ExpectNothingLeft();
+    EXPECT_EQ(1, FakeCallCount("ChangeDisplaySettingsA") - 1) << "one change, one restore";
+}
+
+// Each failing release of the close: its box, titled "SHUTDOWN ERROR", and
+// the close goes on to release the rest.
+struct CloseFailure {
+    const char *operation;
+    const char *text;
+};
+
+class SceneWindowCloseFailure : public SceneWindow,
+                                public ::testing::WithParamInterface<CloseFailure> {};
+
+TEST_P(SceneWindowCloseFailure, ShowsItsBoxAndGoesOn)
+{
+    const CloseFailure &failure = GetParam();
+    ASSERT_EQ(1, Open());
+    FakeFailCall(failure.operation);
+    CloseSceneWindow();
+    // A window that could not be destroyed keeps its class registered, so
+    // that failure brings the unregistration's box as well.
+    size_t expected_boxes = std::string(failure.operation) == "DestroyWindow" ? 2 : 1;
+    ASSERT_EQ(expected_boxes, FakeMessageBoxes().size());
+    const RecordedMessageBox &box = FakeMessageBoxes()[0];
+    EXPECT_EQ(failure.text, box.text);
+    EXPECT_EQ("SHUTDOWN ERROR", box.caption);
+    EXPECT_EQ(MB_OK | MB_ICONINFORMATION, box.type);
+    EXPECT_EQ(nullptr, box.owner);
+    EXPECT_EQ(nullptr, render_context);
+    // Everything after the failed step was still attempted.
+    EXPECT_GE(FakeCallIndex("UnregisterClassA"), 0);
+    EXPECT_EQ(1, FakeCallCount("UnregisterClassA"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRelease, SceneWindowCloseFailure,
+    ::testing::Values(CloseFailure{"wglMakeCurrent", "Release Of DC And RC Failed."},
+                      CloseFailure{"wglDeleteContext", "Release Rendering Context Failed."},
+                      CloseFailure{"ReleaseDC", "Release Device Context Failed."},
+                      CloseFailure{"DestroyWindow", "Could Not Release hWnd."},
+                      CloseFailure{"UnregisterClassA", "Could Not Unregister Class."}),
+    [](const ::testing::TestParamInfo<CloseFailure> &info) { return std::string(info.param.operation); });
+
+TEST_F(SceneWindow, FailedReleaseOfCurrentContextStillDeletesIt)
+{
+    ASSERT_EQ(1, Open());
+    FakeFailCall("wglMakeCurrent");
+    CloseSceneWindow();
+    EXPECT_EQ(0, FakeLiveContexts());
+    EXPECT_EQ(1, FakeCallCount("wglDeleteContext"));
+}
+
+TEST_F(SceneWindow, ColourDepthIsFixedByTheFirstOpenPastWindowCreation)
+{
+    // An open that fails at window creation does not fix the depth.
+    FakeFailCall("CreateWindowExA");
+    ASSERT_EQ(0, Open(false, 32));
+    EXPECT_EQ(0, pixel_format.cColorBits);
+
+    ASSERT_EQ(1, Open(false, 16));
+    CloseSceneWindow();
+    ASSERT_EQ(1, Open(false, 32));
+    EXPECT_EQ(16, FakeRequestedColorBits()) << "a later open keeps the first depth";
+    CloseSceneWindow();
+
+    // The fullscreen mode still uses the new call's depth.
+    ASSERT_EQ(1, Open(true, 32));
+    EXPECT_EQ(32, FakeCurrentDisplayMode().bits);
+    EXPECT_EQ(16, FakeRequestedColorBits());
+}
+
+TEST_F(SceneWindow, ReopenFailingAfterSwitchReleasesNothingTwice)
+{
+    ASSERT_EQ(1, Open());
+    CloseSceneWindow();
+    int releases = FakeCallCount("ReleaseDC");
+    int destroys = FakeCallCount("DestroyWindow");
+    int deletes = FakeCallCount("wglDeleteContext");
+    FakeFailCall("CreateWindowExA");
+    ASSERT_EQ(0, Open(true));
+    EXPECT_EQ(releases, FakeCallCount("ReleaseDC")) << "the old device context was released again";
+    EXPECT_EQ(destroys, FakeCallCount("DestroyWindow")) << "the old window was destroyed again";
+    EXPECT_EQ(deletes, FakeCallCount("wglDeleteContext"));
+    ASSERT_EQ(1u, FakeMessageBoxes().size()) << "only the open's own box";
+    EXPECT_EQ("Window Creation Error.", FakeMessageBoxes()[0].text);
+    ExpectNothingLeft();
+}
+
+TEST_F(SceneWindow, EveryOpenMakesAFreshQuadricAndContextState)
+{
+    ASSERT_EQ(1, Open());
+    GLUquadric *first = sphere_quadric;
+    gluQuadricDrawStyle(sphere_quadric, GLU_LINE);
+    CloseSceneWindow();
+    EXPECT_EQ(nullptr, sphere_quadric);
+    ASSERT_EQ(1, Open());
+    EXPECT_NE(nullptr, sphere_quadric);
+    (void)first;
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    GLint depth_func;
+    glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+    EXPECT_EQ(GL_LEQUAL, depth_func);
+}
+
+}  // namespace
