@@ -1,0 +1,208 @@
+// One pass of the scene: the title, the Korea sphere at the centre, the three
+// spheres orbiting it and the backdrop, each under its own selection name,
+// then one step of the animation. The same pass serves the screen and the
+// selection-mode pick, so it never touches the projection or the render mode.
+// Relies on InitScene (sphere_quadric, texture lists 1..5, the glyph lists)
+// and on the display flags of the loop. Keeps no clock: every pass advances
+// every angle by a fixed step.
+#include "scene/draw_scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "assets/outline_font.h"
+#include "scene/render_setup.h"
+#include "shell/main_loop.h"
+
+float title_spin = 0.0f;
+float center_spin = 0.0f;
+float togo_orbit = 0.0f;
+float togo_spin = 0.0f;
+float france_orbit = 120.0f;
+float france_spin = 0.0f;
+float swiss_orbit = 240.0f;
+float swiss_spin = 0.0f;
+float orbit_radius = 7.0f;
+
+// Selection names, one per object; picking maps them to texts.
+static const GLuint kTitleName = 100;
+static const GLuint kKoreaName = 101;
+static const GLuint kTogoName = 102;
+static const GLuint kBackdropName = 103;
+static const GLuint kFranceName = 104;
+static const GLuint kSwissName = 105;
+
+// Texture lists made by LoadTeamTextures, one per picture.
+static const GLuint kKoreaTexture = 1;
+static const GLuint kTogoTexture = 2;
+static const GLuint kBackdropTexture = 3;
+static const GLuint kFranceTexture = 4;
+static const GLuint kSwissTexture = 5;
+
+static const GLdouble kSphereRadius = 1.5;
+
+// Steps and reset thresholds are single precision on purpose: the sums are
+// rounded to float each pass, and 359.95f is what the orbit test compares to.
+static const float kTitleStep = 5.0f;
+static const float kCenterStep = 5.0f;
+static const float kCenterLimit = 359.5f;
+static const float kOrbitStep = 2.0f;
+static const float kOrbitLimit = 359.95f;
+static const float kSpinStep = 3.0f;
+static const float kSpinLimit = 358.0f;
+
+// Adds one step; a sum above the threshold starts the turn again at 0.
+static float step_angle(float angle, float step, float threshold)
+{
+    float sum = angle + step;
+    return sum > threshold ? 0.0f : sum;
+}
+
+// The title turns by whole steps of 5, so taking 360 off whenever it gets
+// there changes nothing on screen; it keeps the angle small, where adding 5
+// stays exact instead of eventually rounding away to nothing.
+static float step_title_angle(float angle)
+{
+    float sum = angle + kTitleStep;
+    return sum >= 360.0f ? sum - 360.0f : sum;
+}
+
+static void advance_animation(void)
+{
+    title_spin = step_title_angle(title_spin);
+    center_spin = step_angle(center_spin, kCenterStep, kCenterLimit);
+    togo_orbit = step_angle(togo_orbit, kOrbitStep, kOrbitLimit);
+    togo_spin = step_angle(togo_spin, kSpinStep, kSpinLimit);
+    france_orbit = step_angle(france_orbit, kOrbitStep, kOrbitLimit);
+    france_spin = step_angle(france_spin, kSpinStep, kSpinLimit);
+    swiss_orbit = step_angle(swiss_orbit, kOrbitStep, kOrbitLimit);
+    swiss_spin = step_angle(swiss_spin, kSpinStep, kSpinLimit);
+}
+
+// Every sphere is drawn twice with the same geometry: once in its first
+// colour, then again in its second, which covers the first under the
+// less-or-equal depth test. The quadric's draw style is set only here and
+// carries over from sphere to sphere and pass to pass, so with line spheres
+// the very first sphere of a pass keeps the previous pass's last style.
+// Texture coordinates are switched on and left on.
+static void draw_sphere_pair(const GLfloat *first_colour, GLuint texture_list,
+                             GLint subdivisions, const GLfloat *second_colour)
+{
+    if (solid_spheres)
+        gluQuadricDrawStyle(sphere_quadric, GLU_FILL);
+    glColor3fv(first_colour);
+    glCallList(texture_list);
+    gluQuadricTexture(sphere_quadric, GL_TRUE);
+    gluSphere(sphere_quadric, kSphereRadius, subdivisions, subdivisions);
+    if (!solid_spheres)
+        gluQuadricDrawStyle(sphere_quadric, GLU_LINE);
+    glColor3fv(second_colour);
+    gluSphere(sphere_quadric, kSphereRadius, subdivisions, subdivisions);
+}
+
+// An orbiting sphere: round the tilted frame's vertical axis at
+// orbit_radius, turning about its own parallel axis.
+static void draw_orbiting_sphere(GLuint name, float orbit, float spin,
+                                 const GLfloat *first_colour,
+                                 GLuint texture_list,
+                                 const GLfloat *second_colour)
+{
+    glPushName(name);
+    glPushMatrix();
+    glRotatef(orbit, 0.0f, 1.0f, 0.0f);
+    glTranslatef(orbit_radius, 0.0f, 0.0f);
+    glRotatef(spin, 0.0f, 1.0f, 0.0f);
+    draw_sphere_pair(first_colour, texture_list, 12, second_colour);
+    glPopMatrix();
+    glPopName();
+}
+
+static void draw_title(void)
+{
+    glPushName(kTitleName);
+    glPushMatrix();
+    glTranslatef(0.0f, 6.0f, 0.0f);
+    glRotatef(title_spin, 1.0f, 1.0f, 0.0f);
+    glTranslatef(-2.0f, 0.0f, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    PrintOutlineText(" GROUP_G ");
+    glPopMatrix();
+    glPopName();
+}
+
+// The backdrop faces the viewer: its rotation cancels the tilt.
+static void draw_backdrop(void)
+{
+    glPushName(kBackdropName);
+    glPushMatrix();
+    glRotatef(-45.0f, 1.0f, 1.0f, 0.0f);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glCallList(kBackdropTexture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-18.0f, -14.0f, -10.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(18.0f, -14.0f, -10.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(18.0f, 14.0f, -10.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-18.0f, 14.0f, -10.0f);
+    glEnd();
+    glPopMatrix();
+    glPopName();
+}
+
+// Leaves behind, for the next pass to rely on or overwrite: an empty name
+// stack, the model-view holding the common frame and the tilt, the backdrop
+// picture as the texture image, colour (1, 1, 1), texture coordinate (0, 1).
+int DrawScene(void)
+{
+    static const GLfloat kKoreaRed[3] = {0.9f, 0.0f, 0.0f};
+    static const GLfloat kTogoOlive[3] = {0.5f, 0.5f, 0.0f};
+    static const GLfloat kTogoYellow[3] = {0.9f, 0.9f, 0.0f};
+    static const GLfloat kBlue[3] = {0.0f, 0.0f, 0.9f};
+    static const GLfloat kLightGrey[3] = {0.9f, 0.9f, 0.9f};
+
+    glPolygonMode(GL_FRONT_AND_BACK, filled_polygons ? GL_FILL : GL_LINE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glInitNames();
+
+    // The common frame, 22 units in front of the eye; never pushed.
+    glTranslatef(0.0f, 0.0f, -22.0f);
+
+    if (lighting_on)
+        glEnable(GL_LIGHTING);
+    else
+        glDisable(GL_LIGHTING);
+    if (texturing_on)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+
+    draw_title();
+
+    // The tilt, in force for the four spheres; the backdrop undoes it.
+    glRotatef(45.0f, 1.0f, 1.0f, 0.0f);
+
+    glPushName(kKoreaName);
+    glPushMatrix();
+    glRotatef(center_spin, 1.0f, 1.0f, 0.0f);
+    draw_sphere_pair(kKoreaRed, kKoreaTexture, 24, kLightGrey);
+    glPopMatrix();
+    glPopName();
+
+    draw_orbiting_sphere(kTogoName, togo_orbit, togo_spin, kTogoOlive,
+                         kTogoTexture, kTogoYellow);
+    draw_orbiting_sphere(kFranceName, france_orbit, france_spin, kBlue,
+                         kFranceTexture, kLightGrey);
+    draw_orbiting_sphere(kSwissName, swiss_orbit, swiss_spin, kBlue,
+                         kSwissTexture, kLightGrey);
+
+    // After the spheres, so each pass draws them with the angles the last
+    // pass left; the backdrop uses no angle.
+    advance_animation();
+
+    draw_backdrop();
+    return 1;
+}
