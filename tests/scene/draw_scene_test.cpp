@@ -1,0 +1,267 @@
+// What a pass puts on screen, read back from a real Mesa context: where the
+// spheres, the title and the backdrop land, and what F2 to F5 change. Most
+// cases switch lighting and texturing off, so the colours come straight from
+// the pass and do not depend on the pictures.
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "assets/outline_font.h"
+#include "assets/team_textures.h"
+#include "scene_view.h"
+
+namespace {
+
+using Rgba = OffscreenGL::Rgba;
+
+std::string Show(Rgba p)
+{
+    std::ostringstream out;
+    out << "(" << (int)p.r << ", " << (int)p.g << ", " << (int)p.b << ")";
+    return out.str();
+}
+
+bool Near(Rgba p, int r, int g, int b, int tolerance = 3)
+{
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
+           std::abs(p.b - b) <= tolerance;
+}
+
+// Colour counts over the pixels of a sphere's inner disc.
+struct DiscCounts {
+    int total = 0, backdrop_white = 0, first_red = 0, clear_black = 0;
+};
+
+DiscCounts CountDisc(const OffscreenGL &gl, Spot s, double fraction = 0.7)
+{
+    DiscCounts c;
+    double r = s.radius * fraction;
+    for (double dy = -r; dy <= r; dy += 1.0) {
+        for (double dx = -r; dx <= r; dx += 1.0) {
+            if (dx * dx + dy * dy > r * r)
+                continue;
+            Rgba p = gl.PixelAt((int)(s.x + dx), (int)(s.y + dy));
+            ++c.total;
+            c.backdrop_white += Near(p, 255, 255, 255);
+            c.first_red += Near(p, 230, 0, 0);
+            c.clear_black += Near(p, 0, 0, 0);
+        }
+    }
+    return c;
+}
+
+Rgba PixelIn(const std::vector<unsigned char> &pixels, int width, int x, int y)
+{
+    const unsigned char *p = &pixels[((size_t)y * width + x) * 4];
+    return Rgba{p[0], p[1], p[2], p[3]};
+}
+
+// The title stays in the upper half of the view.
+int CountGreenInTopHalf(const OffscreenGL &gl)
+{
+    std::vector<unsigned char> pixels = gl.Pixels();
+    int green = 0;
+    for (int y = 0; y < gl.height() / 2; ++y)
+        for (int x = 0; x < gl.width(); ++x)
+            green += Near(PixelIn(pixels, gl.width(), x, y), 0, 255, 0);
+    return green;
+}
+
+class Drawing : public SceneFixture<640, 480> {
+protected:
+    void SetUp() override
+    {
+        SceneFixture::SetUp();
+        lighting_on = false;
+        texturing_on = false;
+    }
+};
+
+// Points of a 640x480 view that no sphere or title reaches in the first pass.
+const int kBackdropPoints[][2] = {{40, 440}, {600, 440}, {40, 60}, {600, 60}};
+
+TEST_F(Drawing, SpheresAppearWhereTheirPlacementsPutThem)
+{
+    // Somewhere into the animation, so every angle has moved.
+    for (int pass = 0; pass < 37; ++pass)
+        DrawScene();
+    struct { GLuint name; int r, g, b; } spheres[] = {
+        {101, 230, 230, 230}, {102, 230, 230, 0}, {104, 230, 230, 230}, {105, 230, 230, 230}};
+    Spot spots[4];
+    for (int i = 0; i < 4; ++i)
+        spots[i] = SphereSpot(spheres[i].name);
+    DrawScene();
+    for (int i = 0; i < 4; ++i) {
+        const Spot &s = spots[i];
+        double offsets[][2] = {{0, 0}, {-0.6, 0}, {0.6, 0}, {0, -0.6}, {0, 0.6}};
+        for (auto &o : offsets) {
+            Rgba p = gl_->PixelAt((int)(s.x + o[0] * s.radius), (int)(s.y + o[1] * s.radius));
+            EXPECT_TRUE(Near(p, spheres[i].r, spheres[i].g, spheres[i].b))
+                << "sphere " << spheres[i].name << " at (" << s.x << ", " << s.y
+                << ") offset (" << o[0] << ", " << o[1] << "): expected its second colour ("
+                << spheres[i].r << ", " << spheres[i].g << ", " << spheres[i].b << "), got "
+                << Show(p);
+        }
+    }
+}
+
+TEST_F(Drawing, BackdropFillsAFourByThreeView)
+{
+    DrawScene();
+    const int edges[][2] = {{0, 0}, {639, 0}, {0, 479}, {639, 479},
+                            {320, 0}, {320, 479}, {0, 240}, {639, 240}};
+    for (auto &e : edges) {
+        Rgba p = gl_->PixelAt(e[0], e[1]);
+        EXPECT_TRUE(Near(p, 255, 255, 255))
+            << "(" << e[0] << ", " << e[1] << "): expected the white backdrop, got " << Show(p);
+    }
+}
+
+TEST_F(Drawing, TitleIsGreenAndWhereItsPlacementPutsIt)
+{
+    // Unturned, the title runs from x = -2 along its baseline 6 units up.
+    float advance = 0.0f;
+    for (const char *c = " GROUP_G "; *c; ++c)
+        advance += glyph_metrics[*c - 32].gmfCellIncX;
+    ASSERT_GT(advance, 1.0f) << "the glyph lists were not built";
+    Spot low_left = ProjectFrom(100, 0.0, -0.4, 0.0);
+    Spot high_right = ProjectFrom(100, advance, 1.2, 0.0);
+    DrawScene();
+
+    std::vector<unsigned char> pixels = gl_->Pixels();
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            if (!Near(PixelIn(pixels, 640, x, y), 0, 255, 0))
+                continue;
+            bool in_box = x >= low_left.x - 3 && x <= high_right.x + 3 &&
+                          y >= high_right.y - 3 && y <= low_left.y + 3;
+            (in_box ? inside : outside)++;
+        }
+    }
+    EXPECT_GT(inside, 500) << "green title pixels between (" << low_left.x << ", "
+                           << high_right.y << ") and (" << high_right.x << ", " << low_left.y << ")";
+    EXPECT_EQ(outside, 0) << "green pixels away from the title";
+}
+
+// F2: unlit, a sphere has one flat colour; lit, it darkens towards its rim.
+TEST_F(Drawing, LightingOffGivesFlatUnlitColours)
+{
+    Spot korea = SphereSpot(101);
+    int rim_x = (int)(korea.x + 0.85 * korea.radius);
+
+    lighting_on = true;
+    DrawScene();
+    Rgba lit_centre = gl_->PixelAt(korea.px(), korea.py());
+    Rgba lit_rim = gl_->PixelAt(rim_x, korea.py());
+    EXPECT_GT(lit_centre.r - lit_rim.r, 40)
+        << "lit: centre " << Show(lit_centre) << " should be brighter than rim " << Show(lit_rim);
+
+    lighting_on = false;
+    DrawScene();
+    Rgba centre = gl_->PixelAt(korea.px(), korea.py());
+    Rgba rim = gl_->PixelAt(rim_x, korea.py());
+    EXPECT_TRUE(Near(centre, 230, 230, 230)) << "unlit centre " << Show(centre);
+    EXPECT_TRUE(Near(rim, 230, 230, 230)) << "unlit rim " << Show(rim);
+}
+
+// F3: textured, the backdrop shows BACK.bmp texel for texel; untextured it
+// is plain white, although the lists still upload the pictures.
+TEST_F(Drawing, TexturingOffLeavesTheBackdropPlainWhite)
+{
+    const RgbImage *back = texture_images[2];
+    ASSERT_NE(back, nullptr) << "BACK.bmp was not loaded from " << GROUP_G_RUN_DIR;
+    const double half_height = 32.0 * std::tan(22.5 * M_PI / 180.0);
+
+    texturing_on = true;
+    DrawScene();
+    int differing_from_white = 0;
+    for (auto &pt : kBackdropPoints) {
+        // The backdrop lies flat 32 units away; map the pixel to (s, t).
+        double eye_x = ((pt[0] + 0.5) / 320.0 - 1.0) * half_height * (640.0 / 480.0);
+        double eye_y = (1.0 - (pt[1] + 0.5) / 240.0) * half_height;
+        double s = (eye_x + 18.0) / 36.0, t = (eye_y + 14.0) / 28.0;
+        int col = (int)(s * back->width), row = (int)(t * back->height);
+        int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+        for (int r = row - 1; r <= row + 1; ++r) {
+            for (int c = col - 1; c <= col + 1; ++c) {
+                int rr = std::clamp(r, 0, back->height - 1), cc = std::clamp(c, 0, back->width - 1);
+                const unsigned char *texel = back->pixels + 3 * ((size_t)rr * back->width + cc);
+                for (int k = 0; k < 3; ++k) {
+                    lo[k] = std::min(lo[k], (int)texel[k]);
+                    hi[k] = std::max(hi[k], (int)texel[k]);
+                }
+            }
+        }
+        Rgba p = gl_->PixelAt(pt[0], pt[1]);
+        int got[3] = {p.r, p.g, p.b};
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_TRUE(got[k] >= lo[k] - 6 && got[k] <= hi[k] + 6)
+                << "textured backdrop at (" << pt[0] << ", " << pt[1] << "): " << Show(p)
+                << " channel " << k << " outside the picture's " << lo[k] << ".." << hi[k];
+        }
+        differing_from_white += !Near(p, 255, 255, 255, 20);
+    }
+    EXPECT_GT(differing_from_white, 0) << "the picture should show somewhere";
+
+    texturing_on = false;
+    DrawScene();
+    for (auto &pt : kBackdropPoints) {
+        Rgba p = gl_->PixelAt(pt[0], pt[1]);
+        EXPECT_TRUE(Near(p, 255, 255, 255)) << "untextured backdrop " << Show(p);
+    }
+    Rgba korea = gl_->PixelAt(SphereSpot(101).px(), SphereSpot(101).py());
+    EXPECT_TRUE(Near(korea, 230, 230, 230)) << "untextured Korea sphere " << Show(korea);
+}
+
+// F4: the quadric keeps the style it was last given, so the first Korea
+// sphere after the switch is still solid; from the next pass on, all lines.
+TEST_F(Drawing, LineSpheresFromTheSecondPassOn)
+{
+    DrawScene();
+    Spot korea = SphereSpot(101);
+    Spot togo = SphereSpot(102);
+    solid_spheres = false;
+    DrawScene();
+    DiscCounts first_pass = CountDisc(*gl_, korea);
+    EXPECT_EQ(first_pass.backdrop_white, 0) << "first Korea sphere still filled";
+    EXPECT_GT(first_pass.first_red, 0) << "its red shows between the grey lines";
+    DiscCounts togo_first = CountDisc(*gl_, togo);
+    EXPECT_GT(togo_first.backdrop_white, togo_first.total / 5) << "Togo already as lines";
+
+    korea = SphereSpot(101);
+    DrawScene();
+    DiscCounts second_pass = CountDisc(*gl_, korea);
+    EXPECT_GT(second_pass.backdrop_white, second_pass.total / 5) << "Korea as lines";
+    EXPECT_LT(second_pass.first_red, second_pass.total / 50) << "grey lines cover the red ones";
+
+    solid_spheres = true;
+    korea = SphereSpot(101);
+    DrawScene();
+    EXPECT_EQ(CountDisc(*gl_, korea).backdrop_white, 0) << "filled again at once";
+}
+
+// F5: every polygon, title and backdrop included, is drawn as its outline.
+TEST_F(Drawing, UnfilledPolygonsOutlineEverything)
+{
+    Spot korea = SphereSpot(101);
+    DrawScene();
+    int green_filled = CountGreenInTopHalf(*gl_);
+
+    filled_polygons = false;
+    title_spin = 0.0f;
+    DrawScene();
+    for (auto &pt : kBackdropPoints) {
+        Rgba p = gl_->PixelAt(pt[0], pt[1]);
+        EXPECT_TRUE(Near(p, 0, 0, 0)) << "inside the backdrop's outline: clear colour, got " << Show(p);
+    }
+    DiscCounts disc = CountDisc(*gl_, korea);
+    EXPECT_GT(disc.clear_black, disc.total / 10) << "Korea sphere shows gaps between edges";
+    EXPECT_LT(disc.clear_black, disc.total) << "and its edges";
+    int green_outlined = CountGreenInTopHalf(*gl_);
+    EXPECT_GT(green_outlined, 0) << "title outlines";
+    EXPECT_LT(green_outlined, green_filled / 2) << "outlined title against filled";
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// Left-click picking on a real Mesa context: clicks where the pass puts each
+// object, the boxes they raise, the texts behind the selection names, and
+// what a pick pass does to the animation and the projection.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/platform_internal.h"
+#include "scene/picking.h"
+#include "scene_view.h"
+
+namespace {
+
+using Picking = SceneFixture<640, 480>;
+// Wider than the backdrop reaches: about 1.36 to 1 is where it stops.
+using WidePicking = SceneFixture<1000, 480>;
+
+void ExpectOneBoxSaying(const char *text, const char *where)
+{
+    const auto &boxes = FakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << where << ": expected exactly one box";
+    EXPECT_EQ(boxes[0].text, text) << where << ": expected \"" << Cp949ToUtf8(text)
+                                   << "\", got \"" << Cp949ToUtf8(boxes[0].text.c_str()) << "\"";
+    EXPECT_EQ(boxes[0].caption, "Selection") << where;
+    EXPECT_EQ(boxes[0].type, MB_OK) << where << ": one OK button, no icon";
+    EXPECT_EQ(boxes[0].owner, kSceneWindow) << where << ": owned by the scene window";
+}
+
+void ClickAt(const Spot &s) { PickAt((int)std::lround(s.x), (int)std::lround(s.y)); }
+
+TEST_F(Picking, ClickOnEachSphereNamesItsTeam)
+{
+    // Once at the start and once well into the animation; the pick pass
+    // draws with the angles as they stand, so each spot is taken just before.
+    for (int round = 0; round < 2; ++round) {
+        for (GLuint name : {101u, 102u, 104u, 105u}) {
+            FakeReset();
+            Spot s = SphereSpot(name);
+            ClickAt(s);
+            std::string where = "round " + std::to_string(round) + ", sphere " + std::to_string(name);
+            ExpectOneBoxSaying(PickText(name), where.c_str());
+        }
+        for (int pass = 0; pass < 53; ++pass)
+            DrawScene();
+    }
+}
+
+TEST_F(Picking, ClickOnTheBackdropShowsTheStandings)
+{
+    PickAt(40, 440);
+    ExpectOneBoxSaying(PickText(103), "lower left corner");
+}
+
+// The title lies in front of the backdrop and is drawn first. Its glyphs are
+// found by drawing the same pass flat green, then the angles are put back.
+TEST_F(Picking, ClickOnTheTitleShowsTeamTarsel)
+{
+    lighting_on = texturing_on = false;
+    DrawScene();
+    ResetAnglesAndFlags();
+    std::vector<unsigned char> pixels = gl_->Pixels();
+    int found_x = -1, found_y = -1;
+    for (int y = 1; y < 240 && found_x < 0; ++y) {
+        for (int x = 1; x < 639; ++x) {
+            const unsigned char *p = &pixels[((size_t)y * 640 + x) * 4];
+            if (p[0] == 0 && p[1] == 255 && p[2] == 0) {
+                found_x = x;
+                found_y = y;
+                break;
+            }
+        }
+    }
+    ASSERT_GE(found_x, 0) << "no title drawn; were the glyph lists built?";
+    PickAt(found_x, found_y);
+    std::string where = "title pixel (" + std::to_string(found_x) + ", " + std::to_string(found_y) + ")";
+    ExpectOneBoxSaying("Team Tarsel", where.c_str());
+}
+
+TEST_F(Picking, PickPassAdvancesEveryAngleAndRestoresTheProjection)
+{
+    for (int pass = 0; pass < 10; ++pass)
+        DrawScene();
+    GLdouble before[16], after[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, before);
+    float title = title_spin, center = center_spin, togo = togo_orbit, france = france_orbit;
+    float swiss = swiss_orbit, spin = togo_spin;
+
+    PickAt(40, 440);
+
+    EXPECT_EQ(title_spin, title + 5.0f);
+    EXPECT_EQ(center_spin, center + 5.0f);
+    EXPECT_EQ(togo_orbit, togo + 2.0f);
+    EXPECT_EQ(france_orbit, france + 2.0f);
+    EXPECT_EQ(swiss_orbit, swiss + 2.0f);
+    EXPECT_EQ(togo_spin, spin + 3.0f);
+    EXPECT_EQ(france_spin, spin + 3.0f);
+    EXPECT_EQ(swiss_spin, spin + 3.0f);
+    glGetDoublev(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(std::memcmp(before, after, sizeof before), 0) << "the screen projection is back";
+    GLint mode = 0, render_mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_RENDER_MODE, &render_mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(render_mode, GL_RENDER);
+}
+
+TEST_F(WidePicking, EdgeStripsShowNoBoxButStillAdvanceTheScene)
+{
+    for (auto xy : {std::make_pair(20, 240), std::make_pair(980, 240), std::make_pair(20, 20)}) {
+        float before = center_spin;
+        PickAt(xy.first, xy.second);
+        EXPECT_TRUE(FakeMessageBoxes().empty())
+            << "click at (" << xy.first << ", " << xy.second << ") beside the backdrop";
+        EXPECT_EQ(center_spin, before + 5.0f) << "a miss costs a pass all the same";
+    }
+    PickAt(250, 400);
+    ExpectOneBoxSaying(PickText(103), "inside the backdrop of a wide view");
+}
+
+// The records come in drawing order, not by depth: the first one decides.
+TEST(ReportPick, FirstRecordDecidesWhateverItsDepth)
+{
+    FakeReset();
+    window_handle = kSceneWindow;
+    const GLuint title_behind_sphere[] = {1, 0xF0000000u, 0xF0000000u, 100,
+                                          1, 0x10000000u, 0x10000000u, 104};
+    ReportPick(title_behind_sphere);
+    ExpectOneBoxSaying("Team Tarsel", "title record first");
+
+    for (GLuint stray : {0u, 99u, 106u, 0xFFFFFFFFu}) {
+        FakeReset();
+        const GLuint record[] = {1, 0, 0, stray};
+        ReportPick(record);
+        ExpectOneBoxSaying("What?", ("name " + std::to_string(stray)).c_str());
+    }
+}
+
+// Stored as code page 949 bytes; what a UTF-8 desktop must end up showing.
+TEST(PickText, KoreanTextsAreCp949OfTheTeamInformation)
+{
+    struct { GLuint name; size_t bytes; const char *utf8; } texts[] = {
+        {101, 34, "대한민국\nFIFA 랭킹 : 29위\n1승(3점)"},
+        {102, 30, "토고\nFIFA 랭킹 : 61위\n1패(0점)"},
+        {103, 40, "순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고"},
+        {104, 31, "프랑스\nFIFA 랭킹 : 8위\n1무(1점)"},
+        {105, 32, "스위스\nFIFA 랭킹 : 35위\n1무(1점)"},
+    };
+    for (auto &t : texts) {
+        const char *stored = PickText(t.name);
+        EXPECT_EQ(std::strlen(stored), t.bytes) << "name " << t.name;
+        EXPECT_EQ(Cp949ToUtf8(stored), t.utf8) << "name " << t.name;
+    }
+    EXPECT_STREQ(PickText(100), "Team Tarsel");
+}
+
+}  // namespace
