@@ -1,0 +1,802 @@
+// The BMP loader against files built as bytes: layout of the result, every
+// encoding, header forms and colour counts, every failure with its one box
+// and its releases, and truncated or hostile files.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "assets/bmp_loader.h"
+#include "platform/fake_platform.h"
+#include "platform/user32.h"
+#include "support/bmp_bytes.h"
+
+namespace {
+
+const char kOutOfMemory[] = "Out of memory.";
+const char kUnknownFormat[] = "Unknown DIB file format.";
+const char kConversionError[] = "Image file conversion error.";
+
+// Eight colours that survive every encoding exactly, 5-bit channels
+// included (0 and 31 widen to 0 and 255).
+const std::vector<uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                        0xFFFF00, 0x00FFFF, 0xFF00FF, 0xFFFFFF};
+
+void FreeImage(RgbImage *image)
+{
+    if (image != nullptr) {
+        free(image->pixels);
+        free(image);
+    }
+}
+
+std::string Hex(uint32_t rgb)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%06X", rgb);
+    return text;
+}
+
+// Indices into kPalette for a width x height test card, bottom row first:
+// runs, lone pixels and stripes, so run-length coders use every form.
+std::vector<uint32_t> CardIndices(int width, int height)
+{
+    std::vector<uint32_t> indices(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            indices[static_cast<size_t>(y) * width + x] =
+                x < width / 3 ? static_cast<uint32_t>(y % 8)
+                              : static_cast<uint32_t>((x * 7 + y * 3) / (1 + y % 3)) % 8;
+    return indices;
+}
+
+RgbPicture CardPicture(int width, int height)
+{
+    std::vector<uint32_t> indices = CardIndices(width, height);
+    RgbPicture picture = SolidPicture(width, height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            SetPixel(&picture, x, y, kPalette[indices[static_cast<size_t>(y) * width + x]]);
+    return picture;
+}
+
+// The pixels of a loaded image, or a reason they differ from `expected`.
+::testing::AssertionResult SamePixels(const RgbImage *image, const RgbPicture &expected)
+{
+    if (image == nullptr)
+        return ::testing::AssertionFailure() << "expected an image, got null";
+    if (image->width != expected.width || image->height != expected.height)
+        return ::testing::AssertionFailure()
+               << "expected " << expected.width << "x" << expected.height << ", got "
+               << image->width << "x" << image->height;
+    for (int y = 0; y < expected.height; ++y) {
+        for (int x = 0; x < expected.width; ++x) {
+            const unsigned char *p = image->pixels + (static_cast<size_t>(y) * image->width + x) * 3;
+            uint32_t got = static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
+            uint32_t want = PixelOf(expected, x, y);
+            if (got != want)
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y
+                                                     << ") expected " << Hex(want)
+                                                     << ", got " << Hex(got);
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class BmpLoader : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeReset();
+        popup_errors = true;
+        char pattern[] = "/tmp/bmp_loader_test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+
+    void TearDown() override
+    {
+        for (const std::string &path : files_)
+            unlink(path.c_str());
+        rmdir(dir_.c_str());
+        popup_errors = true;
+    }
+
+    std::string Write(const Bytes &bytes, const std::string &name = "picture.bmp")
+    {
+        std::string path = dir_ + "/" + name;
+        EXPECT_TRUE(WriteBytes(path, bytes)) << "could not write " << path;
+        files_.push_back(path);
+        return path;
+    }
+
+    RgbImage *LoadBytes(const Bytes &bytes) { return LoadBmpImage(Write(bytes).c_str()); }
+
+    // Exactly one "Error" box with `text`, or a description of what came.
+    ::testing::AssertionResult OneBox(const std::string &text)
+    {
+        const std::vector<RecordedMessageBox> &boxes = FakeMessageBoxes();
+        if (boxes.size() != 1)
+            return ::testing::AssertionFailure() << "expected 1 box \"" << text << "\", got "
+                                                 << boxes.size()
+                                                 << (boxes.empty() ? "" : ", first: " + boxes[0].text);
+        if (boxes[0].text != text || boxes[0].caption != "Error" || boxes[0].type != MB_OK)
+            return ::testing::AssertionFailure()
+                   << "expected \"" << text << "\" / \"Error\" / MB_OK, got \"" << boxes[0].text
+                   << "\" / \"" << boxes[0].caption << "\" / " << boxes[0].type;
+        return ::testing::AssertionSuccess();
+    }
+
+    // Every handle and block obtained was given back.
+    ::testing::AssertionResult AllReleased()
+    {
+        int opened = FakeCallCount("CreateFileA") - failed_opens_;
+        int handles = opened + FakeCallCount("CreateFileMappingA") - failed_mappings_;
+        int views = FakeCallCount("MapViewOfFile") - failed_views_;
+        int blocks = FakeCallCount("LocalAlloc") - failed_blocks_;
+        if (FakeCallCount("CloseHandle") != handles || FakeCallCount("UnmapViewOfFile") != views ||
+            FakeCallCount("LocalFree") != blocks)
+            return ::testing::AssertionFailure()
+                   << "expected CloseHandle x" << handles << ", UnmapViewOfFile x" << views
+                   << ", LocalFree x" << blocks << "; got " << FakeCallCount("CloseHandle")
+                   << ", " << FakeCallCount("UnmapViewOfFile") << ", "
+                   << FakeCallCount("LocalFree");
+        return ::testing::AssertionSuccess();
+    }
+
+    std::string dir_;
+    std::vector<std::string> files_;
+    int failed_opens_ = 0;
+    int failed_mappings_ = 0;
+    int failed_views_ = 0;
+    int failed_blocks_ = 0;
+};
+
+Bytes Indexed(int bits, int width, int height, bool core = false)
+{
+    BmpFields f;
+    f.header_size = core ? 12 : 40;
+    f.width = width;
+    f.height = height;
+    f.bit_count = static_cast<uint16_t>(bits);
+    f.palette = kPalette;
+    f.palette.resize(static_cast<size_t>(1) << bits, 0x808080);
+    f.bits = PackRows(width, height, bits, CardIndices(width, height));
+    return BuildBmp(f);
+}
+
+TEST_F(BmpLoader, FourByTwoTwentyFourBitGivesRowsBottomFirstInRgbOrder)
+{
+    RgbPicture picture = SolidPicture(4, 2, 0x000000);
+    SetPixel(&picture, 0, 0, 0x102030);  // bottom left
+    SetPixel(&picture, 0, 1, 0x405060);  // top left
+    SetPixel(&picture, 3, 1, 0x708090);
+    RgbImage *image = LoadBytes(Bmp24(picture));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 4);
+    EXPECT_EQ(image->height, 2);
+    const unsigned char expected_bottom_left[] = {0x10, 0x20, 0x30};
+    const unsigned char expected_top_left[] = {0x40, 0x50, 0x60};
+    EXPECT_EQ(0, memcmp(image->pixels, expected_bottom_left, 3)) << "bytes 0-2: bottom-left";
+    EXPECT_EQ(0, memcmp(image->pixels + 12, expected_top_left, 3)) << "bytes 12-14: top-left";
+    EXPECT_TRUE(SamePixels(image, picture));
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+    EXPECT_TRUE(AllReleased());
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, ThreeWideRowsLosePaddingInTheRecord)
+{
+    BmpFields f;
+    f.width = 3;
+    f.height = 2;
+    f.bits = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE,
+              11, 12, 13, 14, 15, 16, 17, 18, 19, 0xEE, 0xEE, 0xEE};
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    ASSERT_NE(image, nullptr);
+    const unsigned char expected[18] = {3, 2, 1, 6, 5, 4, 9, 8, 7,
+                                        13, 12, 11, 16, 15, 14, 19, 18, 17};
+    EXPECT_EQ(0, memcmp(image->pixels, expected, sizeof expected))
+        << "rows of 9 bytes back to back, pad bytes 0xEE dropped";
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
+{
+    const int w = 13;  // odd, so every row needs padding and half bytes
+    const int h = 5;
+    RgbPicture card = CardPicture(w, h);
+    std::vector<uint32_t> indices = CardIndices(w, h);
+    struct Case {
+        const char *name;
+        Bytes file;
+    };
+    std::vector<Case> cases;
+    for (int bits : {4, 8}) {
+        cases.push_back({bits == 4 ? "4-bit" : "8-bit", Indexed(bits, w, h)});
+        cases.push_back({bits == 4 ? "4-bit core" : "8-bit core", Indexed(bits, w, h, true)});
+    }
+    cases.push_back({"24-bit", Bmp24(card)});
+    {
+        BmpFields f;
+        f.width = w;
+        f.height = h;
+        f.bit_count = 32;
+        f.bits = PackRgbPicture(card, 32);
+        cases.push_back({"32-bit", BuildBmp(f)});
+        f.compression = 3;  // bit fields, 10 bits a channel, blue on top
+        f.masks = {0x000003FF, 0x000FFC00, 0x3FF00000};
+        std::vector<uint32_t> words;
+        for (uint32_t i : indices) {
+            uint32_t c = kPalette[i];
+            words.push_back(((c >> 16) & 0xFF ? 0x3FFu : 0u) | ((c >> 8) & 0xFF ? 0x3FFu << 10 : 0u) |
+                            (c & 0xFF ? 0x3FFu << 20 : 0u));
+        }
+        f.bits = PackRows(w, h, 32, words);
+        cases.push_back({"32-bit 10-10-10 bit fields", BuildBmp(f)});
+    }
+    {
+        BmpFields f;
+        f.width = w;
+        f.height = h;
+        f.bit_count = 16;
+        std::vector<uint32_t> words555, words565;
+        for (uint32_t i : indices) {
+            uint32_t c = kPalette[i];
+            bool r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            words555.push_back((r ? 31u << 10 : 0) | (g ? 31u << 5 : 0) | (b ? 31u : 0));
+            words565.push_back((r ? 31u << 11 : 0) | (g ? 63u << 5 : 0) | (b ? 31u : 0));
+        }
+        f.bits = PackRows(w, h, 16, words555);
+        cases.push_back({"16-bit 5-5-5", BuildBmp(f)});
+        f.compression = 3;
+        f.masks = {0xF800, 0x07E0, 0x001F};
+        f.bits = PackRows(w, h, 16, words565);
+        cases.push_back({"16-bit 5-6-5 bit fields", BuildBmp(f)});
+        f.file_header = false;  // the bits come after the masks
+        cases.push_back({"16-bit 5-6-5 packed", BuildBmp(f)});
+    }
+    {
+        BmpFields f;
+        f.width = w;
+        f.height = h;
+        f.bit_count = 8;
+        f.compression = 1;
+        f.palette = kPalette;
+        f.clr_used = 8;
+        f.bits = EncodeRle8(w, h, indices);
+        cases.push_back({"RLE8", BuildBmp(f)});
+        f.bit_count = 4;
+        f.compression = 2;
+        f.bits = EncodeRle4(w, h, indices);
+        cases.push_back({"RLE4", BuildBmp(f)});
+    }
+    for (const Case &c : cases) {
+        FakeReset();
+        RgbImage *image = LoadBytes(c.file);
+        EXPECT_TRUE(SamePixels(image, card)) << c.name;
+        EXPECT_TRUE(FakeMessageBoxes().empty()) << c.name;
+        FreeImage(image);
+    }
+}
+
+TEST_F(BmpLoader, OneBitImageUsesItsTwoEntries)
+{
+    BmpFields f;
+    f.width = 10;
+    f.height = 2;
+    f.bit_count = 1;
+    f.palette = {0x123456, 0xABCDEF};
+    f.bits = PackRows(10, 2, 1, {1, 0, 0, 1, 1, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1});
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    RgbPicture expected = SolidPicture(10, 2, 0x123456);
+    for (int x : {0, 3, 4, 5, 9})
+        SetPixel(&expected, x, 0, 0xABCDEF);
+    for (int x = 1; x < 10; x += 2)
+        SetPixel(&expected, x, 1, 0xABCDEF);
+    EXPECT_TRUE(SamePixels(image, expected));
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, SixteenBitChannelsAreScaledNotTruncated)
+{
+    BmpFields f;
+    f.width = 4;
+    f.height = 1;
+    f.bit_count = 16;
+    // 5-5-5: full red; red 16, green 1, blue 30
+    f.bits = PackRows(4, 1, 16, {31u << 10, 16u << 10 | 1u << 5 | 30u, 0, 0x7FFF});
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    RgbPicture expected = SolidPicture(4, 1, 0);
+    SetPixel(&expected, 0, 0, 0xFF0000);
+    // round(16 * 255 / 31) = 132, round(255 / 31) = 8, round(30 * 255 / 31) = 247
+    SetPixel(&expected, 1, 0, 132u << 16 | 8u << 8 | 247u);
+    SetPixel(&expected, 3, 0, 0xFFFFFF);
+    EXPECT_TRUE(SamePixels(image, expected));
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, RunLengthEscapesDeltaAbsoluteAndEarlyEnd)
+{
+    const uint32_t black = 0x000000, red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
+    BmpFields f;
+    f.width = 8;
+    f.height = 4;
+    f.bit_count = 8;
+    f.compression = 1;
+    f.palette = {black, red, green, blue};
+    f.clr_used = 4;
+    f.bits = {
+        3, 1,                    // row 0: three red
+        0, 3, 2, 3, 2, 0,        // absolute run of 3 (padded): green blue green
+        9, 1,                    // a run past the right edge is cut
+        0, 0,                    // end of line
+        0, 2, 2, 1,              // delta: right 2, up 1 (row 2, x 2)
+        2, 3,                    // two blue
+        0, 1,                    // end of bitmap: row 3 stays black
+    };
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    RgbPicture expected = SolidPicture(8, 4, black);
+    uint32_t row0[] = {red, red, red, green, blue, green, red, red};
+    for (int x = 0; x < 8; ++x)
+        SetPixel(&expected, x, 0, row0[x]);
+    SetPixel(&expected, 2, 2, blue);
+    SetPixel(&expected, 3, 2, blue);
+    EXPECT_TRUE(SamePixels(image, expected));
+    FreeImage(image);
+
+    FakeReset();
+    f.width = 6;
+    f.height = 1;
+    f.bit_count = 4;
+    f.compression = 2;
+    f.bits = {
+        3, 0x12,              // red green red
+        0, 3, 0x32, 0x10,     // absolute 3 (2 bytes, already even): blue green red
+        0, 1,
+    };
+    image = LoadBytes(BuildBmp(f));
+    expected = SolidPicture(6, 1, black);
+    uint32_t row[] = {red, green, red, blue, green, red};
+    for (int x = 0; x < 6; ++x)
+        SetPixel(&expected, x, 0, row[x]);
+    EXPECT_TRUE(SamePixels(image, expected)) << "RLE4";
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, TopDownImageLoadsBottomRowFirstWithPositiveHeight)
+{
+    RgbPicture card = CardPicture(6, 3);
+    // Store the rows top first under a negative height.
+    RgbPicture flipped = card;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x)
+            SetPixel(&flipped, x, y, PixelOf(card, x, 2 - y));
+    BmpFields f;
+    f.width = 6;
+    f.height = -3;
+    f.bits = PackRgbPicture(flipped, 24);
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    EXPECT_TRUE(SamePixels(image, card));
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, CountDibColorsFollowsBitCountAndColorsUsed)
+{
+    struct Case {
+        uint32_t header_size;
+        uint16_t bits;
+        uint32_t used;
+        uint16_t expected;
+    } cases[] = {
+        {40, 1, 0, 2},      {40, 4, 0, 16},   {40, 8, 0, 256},    {40, 1, 5, 5},
+        {40, 4, 5, 5},      {40, 8, 5, 5},    {40, 16, 0, 0},     {40, 24, 0, 0},
+        {40, 32, 0, 0},     {40, 24, 16, 16}, {40, 8, 65536, 0},  {40, 8, 65537, 1},
+        {12, 1, 0, 2},      {12, 4, 0, 16},   {12, 8, 0, 256},    {12, 24, 0, 0},
+        {108, 8, 0, 256},   {40, 0, 0, 0},    {40, 2, 0, 0},
+    };
+    for (const Case &c : cases) {
+        BmpFields f;
+        f.file_header = false;
+        f.header_size = c.header_size;
+        f.bit_count = c.bits;
+        f.clr_used = c.used;
+        Bytes header = BuildBmp(f);
+        EXPECT_EQ(CountDibColors(header.data()), c.expected)
+            << "header " << c.header_size << ", " << c.bits << " bits, biClrUsed " << c.used;
+    }
+    // A core header has no used-colours field: the bytes where a 40-byte
+    // header keeps it belong to its colour table.
+    BmpFields core;
+    core.file_header = false;
+    core.header_size = 12;
+    core.bit_count = 4;
+    core.palette.assign(16, 0x050505);
+    EXPECT_EQ(CountDibColors(BuildBmp(core).data()), 16);
+}
+
+TEST_F(BmpLoader, ColorsUsedDecidesTheTableAndTheBitsPosition)
+{
+    // Five entries in a packed 8-bit DIB: the bits start at 40 + 4 * 5.
+    BmpFields f;
+    f.file_header = false;
+    f.width = 4;
+    f.height = 1;
+    f.bit_count = 8;
+    f.clr_used = 5;
+    f.palette = {0x000000, 0x111111, 0x222222, 0x333333, 0x444444};
+    f.bits = PackRows(4, 1, 8, {4, 3, 2, 1});
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    RgbPicture expected = SolidPicture(4, 1, 0);
+    uint32_t row[] = {0x444444, 0x333333, 0x222222, 0x111111};
+    for (int x = 0; x < 4; ++x)
+        SetPixel(&expected, x, 0, row[x]);
+    EXPECT_TRUE(SamePixels(image, expected));
+    FreeImage(image);
+
+    // An index past the table reads no memory behind it: it is black.
+    FakeReset();
+    f.bits = PackRows(4, 1, 8, {200, 4, 255, 5});
+    image = LoadBytes(BuildBmp(f));
+    SetPixel(&expected, 0, 0, 0);
+    SetPixel(&expected, 1, 0, 0x444444);
+    SetPixel(&expected, 2, 0, 0);
+    SetPixel(&expected, 3, 0, 0);
+    EXPECT_TRUE(SamePixels(image, expected));
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, PackedDibsFindTheirBitsBehindTheFullTable)
+{
+    // 40 + 4 * 256 = 1064 and 12 + 3 * 256 = 780: the offsets of the bits.
+    for (bool core : {false, true}) {
+        FakeReset();
+        Bytes with_header = Indexed(8, 7, 3, core);
+        Bytes packed(with_header.begin() + 14, with_header.end());
+        ASSERT_EQ(packed.size() - PackRows(7, 3, 8, CardIndices(7, 3)).size(),
+                  core ? 780u : 1064u);
+        RgbImage *image = LoadBytes(packed);
+        EXPECT_TRUE(SamePixels(image, CardPicture(7, 3))) << (core ? "core" : "info");
+        FreeImage(image);
+    }
+}
+
+TEST_F(BmpLoader, CoreAndInfoHeadersGiveIdenticalRecords)
+{
+    RgbImage *info = LoadBytes(Indexed(8, 9, 4, false));
+    RgbImage *core = LoadBmpImage(Write(Indexed(8, 9, 4, true), "core.bmp").c_str());
+    ASSERT_NE(info, nullptr);
+    ASSERT_NE(core, nullptr);
+    EXPECT_EQ(info->width, core->width);
+    EXPECT_EQ(info->height, core->height);
+    EXPECT_EQ(0, memcmp(info->pixels, core->pixels, 9 * 4 * 3));
+    FreeImage(info);
+    FreeImage(core);
+}
+
+TEST_F(BmpLoader, BitsOffsetFromTheFileHeaderIsHonoured)
+{
+    BmpFields f;
+    f.width = 2;
+    f.height = 1;
+    f.bits_offset = 100;  // a gap of zeros between the header and the bits
+    f.bits = PackRows(2, 1, 24, {0xABCDEF, 0x123456});
+    RgbImage *image = LoadBytes(BuildBmp(f));
+    RgbPicture expected = SolidPicture(2, 1, 0xABCDEF);
+    SetPixel(&expected, 1, 0, 0x123456);
+    EXPECT_TRUE(SamePixels(image, expected));
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, LongerHeadersAreUnknownWithOneBox)
+{
+    for (uint32_t size : {108u, 124u, 64u}) {
+        FakeReset();
+        BmpFields f;
+        f.header_size = size;
+        f.width = 2;
+        f.height = 2;
+        f.bits = PackRows(2, 2, 24, {});
+        EXPECT_EQ(LoadBytes(BuildBmp(f)), nullptr) << size;
+        EXPECT_TRUE(OneBox(kUnknownFormat)) << size;
+        EXPECT_TRUE(AllReleased()) << size;
+        // The source block comes before the header size is judged.
+        EXPECT_EQ(FakeCallCount("LocalAlloc"), 1) << size;
+    }
+}
+
+TEST_F(BmpLoader, MissingEmptyAndDirectoryPathsShowTheOpenFailure)
+{
+    std::string missing = dir_ + "/NOPE.bmp";
+    std::string empty = Write({}, "empty.bmp");
+    struct Case {
+        std::string path;
+        int opened;  // handles that must be closed again
+    } cases[] = {{missing, 0}, {empty, 1}, {dir_, 0}};
+    for (const Case &c : cases) {
+        FakeReset();
+        EXPECT_EQ(LoadBmpImage(c.path.c_str()), nullptr) << c.path;
+        EXPECT_TRUE(OneBox("Failed to open DIB file " + c.path + ".\n")) << c.path;
+        EXPECT_EQ(FakeCallCount("CloseHandle"), c.opened) << c.path;
+        EXPECT_EQ(FakeCallCount("MapViewOfFile"), 0) << c.path;
+    }
+}
+
+TEST_F(BmpLoader, OpenFailureBoxComesAfterTheReleases)
+{
+    std::string path = Write(Bmp24(SolidPicture(4, 4, 0x00FF00)));
+    struct Case {
+        const char *operation;
+        int *failed;
+    } cases[] = {{"CreateFileA", &failed_opens_},
+                 {"CreateFileMappingA", &failed_mappings_},
+                 {"MapViewOfFile", &failed_views_}};
+    for (const Case &c : cases) {
+        FakeReset();
+        failed_opens_ = failed_mappings_ = failed_views_ = 0;
+        *c.failed = 1;
+        FakeFailCall(c.operation);
+        EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr) << c.operation;
+        EXPECT_TRUE(OneBox("Failed to open DIB file " + path + ".\n")) << c.operation;
+        EXPECT_TRUE(AllReleased()) << c.operation;
+        int box = FakeCallIndex("MessageBoxA");
+        for (int i = 0; i < box; ++i)
+            EXPECT_NE(FakeCallLog()[i], "LocalAlloc") << c.operation << ": nothing read";
+        if (FakeCallCount("CloseHandle") > 0) {
+            EXPECT_LT(FakeCallIndex("CloseHandle"), box)
+                << c.operation << ": the box comes after the releases";
+        }
+    }
+    failed_opens_ = failed_mappings_ = failed_views_ = 0;
+}
+
+TEST_F(BmpLoader, OutOfMemoryForEitherHeaderBlockShowsOneBoxBeforeTheRelease)
+{
+    std::string path = Write(Indexed(8, 4, 4));
+    for (int nth : {1, 2}) {
+        FakeReset();
+        failed_blocks_ = 1;
+        FakeFailCall("LocalAlloc", nth);
+        EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr) << "LocalAlloc #" << nth;
+        EXPECT_TRUE(OneBox(kOutOfMemory)) << "LocalAlloc #" << nth;
+        EXPECT_TRUE(AllReleased()) << "LocalAlloc #" << nth;
+        EXPECT_LT(FakeCallIndex("MessageBoxA"), FakeCallIndex("UnmapViewOfFile"))
+            << "LocalAlloc #" << nth << ": box before the view is released";
+    }
+    failed_blocks_ = 0;
+}
+
+TEST_F(BmpLoader, ReleasesComeInTheirFixedOrder)
+{
+    RgbImage *image = LoadBytes(Indexed(4, 6, 2));
+    ASSERT_NE(image, nullptr);
+    const std::vector<std::string> &log = FakeCallLog();
+    std::vector<std::string> kernel;
+    for (const std::string &call : log)
+        if (call != "GetFocus" && call != "MessageBoxA")
+            kernel.push_back(call);
+    std::vector<std::string> expected = {
+        "CreateFileA", "GetFileSize", "CreateFileMappingA", "MapViewOfFile",
+        "LocalAlloc",  "LocalAlloc",  "LocalFree",          "LocalFree",
+        "UnmapViewOfFile", "CloseHandle", "CloseHandle"};
+    EXPECT_EQ(kernel, expected);
+    FreeImage(image);
+}
+
+TEST_F(BmpLoader, RejectedBitsShowTheConversionErrorAndReleaseEverything)
+{
+    struct Case {
+        const char *name;
+        BmpFields fields;
+        uint32_t stored_bits_offset;  // written over bfOffBits when not 0
+    };
+    std::vector<Case> cases;
+    BmpFields base;
+    base.width = 4;
+    base.height = 2;
+    base.bits = PackRows(4, 2, 24, {});
+    auto with = [&](const char *name, auto change) {
+        BmpFields f = base;
+        change(f);
+        cases.push_back({name, f, 0});
+    };
+    with("bit count 7", [](BmpFields &f) { f.bit_count = 7; });
+    with("JPEG compression", [](BmpFields &f) { f.compression = 4; });
+    with("RLE8 at 24 bits", [](BmpFields &f) { f.compression = 1; });
+    with("bit fields at 24 bits", [](BmpFields &f) { f.compression = 3; f.masks = {0xFF0000, 0xFF00, 0xFF}; });
+    with("non-contiguous mask", [](BmpFields &f) {
+        f.bit_count = 16;
+        f.compression = 3;
+        f.masks = {0xF00F, 0x00F0, 0x0F00};
+    });
+    with("empty mask", [](BmpFields &f) {
+        f.bit_count = 32;
+        f.compression = 3;
+        f.masks = {0, 0xFF00, 0xFF};
+    });
+    with("top-down RLE8", [](BmpFields &f) {
+        f.bit_count = 8;
+        f.height = -2;
+        f.compression = 1;
+        f.bits = {4, 0, 0, 0, 4, 0, 0, 1};
+    });
+    with("RLE8 without end of bitmap", [](BmpFields &f) {
+        f.bit_count = 8;
+        f.compression = 1;
+        f.bits = {4, 0, 0, 0};
+    });
+    with("width 0", [](BmpFields &f) { f.width = 0; });
+    with("negative width", [](BmpFields &f) { f.width = -4; });
+    with("height 0", [](BmpFields &f) { f.height = 0; });
+    with("RGB size past 32 bits", [](BmpFields &f) { f.width = 65536; f.height = 32768; });
+    cases.push_back({"bits offset past the end", base, 1u << 20});
+    cases.push_back({"bits offset at the 32-bit limit", base, 0xFFFFFFFFu});
+    with("colour table past the end", [](BmpFields &f) { f.bit_count = 8; f.bits.clear(); });
+    with("last row cut short", [](BmpFields &f) { f.bits.resize(20); });
+    for (const Case &c : cases) {
+        FakeReset();
+        Bytes file = BuildBmp(c.fields);
+        for (int i = 0; c.stored_bits_offset != 0 && i < 4; ++i)
+            file[10 + i] = static_cast<uint8_t>(c.stored_bits_offset >> (8 * i));
+        EXPECT_EQ(LoadBytes(file), nullptr) << c.name;
+        EXPECT_TRUE(OneBox(kConversionError)) << c.name;
+        EXPECT_TRUE(AllReleased()) << c.name;
+    }
+}
+
+TEST_F(BmpLoader, ShortFilesFailWithTheirOwnMessage)
+{
+    Bytes small = BuildBmp(BmpFields());
+    struct Case {
+        const char *name;
+        Bytes bytes;
+        const char *message;
+    } cases[] = {
+        {"one byte", {'B'}, kUnknownFormat},
+        {"only BM", {'B', 'M'}, kUnknownFormat},
+        {"BM and a cut file header", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0}, kUnknownFormat},
+        {"size field cut", {40, 0, 0}, kUnknownFormat},
+        {"40-byte header cut at 30", Bytes(small.begin() + 14, small.begin() + 44),
+         kConversionError},
+        {"unknown size, too short to count colours", {99, 0, 0, 0, 1, 2, 3}, kUnknownFormat},
+    };
+    for (const Case &c : cases) {
+        FakeReset();
+        EXPECT_EQ(LoadBytes(c.bytes), nullptr) << c.name;
+        EXPECT_TRUE(OneBox(c.message)) << c.name;
+        EXPECT_TRUE(AllReleased()) << c.name;
+    }
+}
+
+TEST_F(BmpLoader, EveryPrefixOfAValidFileFailsCleanlyOrLoadsWhole)
+{
+    std::vector<Bytes> files;
+    files.push_back(Bmp24(CardPicture(5, 3)));
+    files.push_back(Indexed(4, 5, 3, true));
+    {
+        BmpFields f;
+        f.file_header = false;
+        f.width = 9;
+        f.height = 3;
+        f.bit_count = 8;
+        f.compression = 1;
+        f.palette = kPalette;
+        f.clr_used = 8;
+        f.bits = EncodeRle8(9, 3, CardIndices(9, 3));
+        files.push_back(BuildBmp(f));
+        f.bit_count = 16;
+        f.compression = 3;
+        f.palette.clear();
+        f.clr_used = 0;
+        f.masks = {0xF800, 0x07E0, 0x001F};
+        f.bits = PackRows(9, 3, 16, std::vector<uint32_t>(27, 0xFFFF));
+        files.push_back(BuildBmp(f));
+    }
+    for (size_t n = 0; n < files.size(); ++n) {
+        const Bytes &whole = files[n];
+        FakeReset();
+        RgbImage *full = DecodeBmpImage(whole.data(), whole.size());
+        ASSERT_NE(full, nullptr) << "file " << n;
+        size_t full_bytes = static_cast<size_t>(full->width) * full->height * 3;
+        for (size_t length = 1; length < whole.size(); ++length) {
+            FakeReset();
+            // An exact heap copy: a read past its end is caught by the
+            // address sanitizer, which a page-rounded mapping would hide.
+            unsigned char *prefix = static_cast<unsigned char *>(malloc(length));
+            memcpy(prefix, whole.data(), length);
+            RgbImage *image = DecodeBmpImage(prefix, length);
+            if (image == nullptr) {
+                EXPECT_EQ(FakeMessageBoxes().size(), 1u) << "file " << n << ", " << length << " bytes";
+            } else {
+                EXPECT_TRUE(FakeMessageBoxes().empty()) << "file " << n << ", " << length << " bytes";
+                EXPECT_EQ(image->width, full->width);
+                EXPECT_EQ(image->height, full->height);
+                EXPECT_EQ(0, memcmp(image->pixels, full->pixels, full_bytes))
+                    << "file " << n << ": a prefix of " << length << " bytes loaded other pixels";
+            }
+            EXPECT_EQ(FakeCallCount("LocalAlloc"), FakeCallCount("LocalFree"));
+            FreeImage(image);
+            free(prefix);
+        }
+        FreeImage(full);
+    }
+    // Through the file system too: every prefix of a small file.
+    const Bytes &whole = files[0];
+    for (size_t length = 1; length < whole.size(); length += 7) {
+        FakeReset();
+        RgbImage *image = LoadBytes(Bytes(whole.begin(), whole.begin() + length));
+        EXPECT_EQ(image, nullptr) << length << " bytes";
+        EXPECT_EQ(FakeMessageBoxes().size(), 1u) << length << " bytes";
+        EXPECT_TRUE(AllReleased()) << length << " bytes";
+    }
+}
+
+TEST_F(BmpLoader, WithoutPopupsFailuresAreSilent)
+{
+    popup_errors = false;
+    EXPECT_EQ(LoadBmpImage((dir_ + "/missing.bmp").c_str()), nullptr);
+    BmpFields f;
+    f.header_size = 124;
+    EXPECT_EQ(LoadBytes(BuildBmp(f)), nullptr);
+    FakeFailCall("LocalAlloc");
+    EXPECT_EQ(LoadBytes(Bmp24(SolidPicture(4, 1, 0))), nullptr);
+    EXPECT_TRUE(FakeMessageBoxes().empty()) << "got " << FakeMessageBoxes().size() << " boxes";
+}
+
+TEST_F(BmpLoader, BoxBelongsToTheWindowWithTheFocus)
+{
+    EXPECT_EQ(LoadBmpImage((dir_ + "/missing.bmp").c_str()), nullptr);
+    ASSERT_EQ(FakeMessageBoxes().size(), 1u);
+    EXPECT_EQ(FakeMessageBoxes()[0].owner, nullptr) << "no window, no owner";
+
+    FakeReset();
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.lpszClassName = "OpenGL";
+    ASSERT_NE(RegisterClassA(&window_class), 0);
+    HWND window = CreateWindowExA(0, "OpenGL", "test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    SetFocus(window);
+    EXPECT_EQ(LoadBmpImage((dir_ + "/missing.bmp").c_str()), nullptr);
+    ASSERT_EQ(FakeMessageBoxes().size(), 1u);
+    EXPECT_EQ(FakeMessageBoxes()[0].owner, window);
+    DestroyWindow(window);
+    UnregisterClassA("OpenGL", nullptr);
+}
+
+TEST_F(BmpLoader, LongPathsAreCutToFitTheBox)
+{
+    // 300 bytes: past the 229 the box's 256-byte buffer can take.
+    std::string path = "/nonexistent/" + std::string(287, 'a');
+    EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr);
+    ASSERT_EQ(FakeMessageBoxes().size(), 1u);
+    std::string text = FakeMessageBoxes()[0].text;
+    EXPECT_EQ(text, "Failed to open DIB file " + path.substr(0, 226) + "....\n");
+    EXPECT_LE(text.size(), 255u);
+
+    // A double-byte character of code page 949 is never split: its lead
+    // byte would land on the last byte that fits.
+    FakeReset();
+    std::string korean = "/nonexistent/" + std::string(212, 'b');  // 225 bytes
+    for (int i = 0; i < 20; ++i)
+        korean += "\xB1\xB9";  // one Hangul syllable
+    EXPECT_EQ(LoadBmpImage(korean.c_str()), nullptr);
+    ASSERT_EQ(FakeMessageBoxes().size(), 1u);
+    EXPECT_EQ(FakeMessageBoxes()[0].text,
+              "Failed to open DIB file " + korean.substr(0, 225) + "....\n");
+
+    // A path of exactly 229 bytes is shown whole.
+    FakeReset();
+    std::string fits = "/nonexistent/" + std::string(216, 'c');
+    EXPECT_EQ(LoadBmpImage(fits.c_str()), nullptr);
+    ASSERT_EQ(FakeMessageBoxes().size(), 1u);
+    EXPECT_EQ(FakeMessageBoxes()[0].text, "Failed to open DIB file " + fits + ".\n");
+}
+
+}  // namespace
