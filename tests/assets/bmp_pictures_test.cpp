@@ -1,0 +1,227 @@
+// The five pictures drawn at build time, read back through the loader, and
+// the picture checker run as users run it.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "assets/bmp_header.h"
+#include "assets/bmp_loader.h"
+#include "platform/fake_platform.h"
+
+namespace {
+
+std::string RunPath(const char *name) { return std::string(GROUP_G_RUN_DIR) + "/" + name; }
+
+struct Colour {
+    int r, g, b;
+};
+
+Colour At(const RgbImage *image, int x, int y)
+{
+    const unsigned char *p = image->pixels + (static_cast<size_t>(y) * image->width + x) * 3;
+    return {p[0], p[1], p[2]};
+}
+
+::testing::AssertionResult Near(const RgbImage *image, int x, int y, uint32_t want)
+{
+    Colour c = At(image, x, y);
+    Colour w = {int(want >> 16 & 0xFF), int(want >> 8 & 0xFF), int(want & 0xFF)};
+    if (std::abs(c.r - w.r) <= 8 && std::abs(c.g - w.g) <= 8 && std::abs(c.b - w.b) <= 8)
+        return ::testing::AssertionSuccess();
+    char text[128];
+    snprintf(text, sizeof text, "pixel (%d, %d) expected about %06X, got %02X%02X%02X", x, y,
+             want, c.r, c.g, c.b);
+    return ::testing::AssertionFailure() << text;
+}
+
+class BmpPictures : public ::testing::Test {
+protected:
+    void SetUp() override { FakeReset(); }
+    void TearDown() override
+    {
+        for (RgbImage *image : loaded_) {
+            free(image->pixels);
+            free(image);
+        }
+    }
+    RgbImage *Load(const char *name)
+    {
+        RgbImage *image = LoadBmpImage(RunPath(name).c_str());
+        if (image != nullptr)
+            loaded_.push_back(image);
+        return image;
+    }
+    std::vector<RgbImage *> loaded_;
+};
+
+TEST_F(BmpPictures, EachIsStoredInItsOwnEncodingAndLoadsAtAPowerOfTwoSize)
+{
+    struct Case {
+        const char *name;
+        int width, height;
+        uint32_t header_size;
+        uint16_t bits;
+        uint32_t compression;
+    } cases[] = {
+        {"KOREA.bmp", 256, 128, 40, 24, BI_RGB}, {"TOGO.bmp", 256, 128, 40, 8, BI_RLE8},
+        {"BACK.bmp", 1024, 512, 40, 8, BI_RGB},  {"FRANCE.bmp", 256, 128, 40, 4, BI_RLE4},
+        {"SWIS.bmp", 256, 256, 12, 1, BI_RGB},
+    };
+    for (const Case &c : cases) {
+        std::ifstream file(RunPath(c.name), std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                   std::istreambuf_iterator<char>());
+        BmpHeaderInfo info;
+        ReadBmpHeader(bytes.data(), bytes.size(), &info);
+        ASSERT_TRUE(info.header_fits) << c.name;
+        EXPECT_EQ(info.header_size, c.header_size) << c.name;
+        EXPECT_EQ(info.header.biBitCount, c.bits) << c.name;
+        EXPECT_EQ(info.header.biCompression, c.compression) << c.name;
+
+        RgbImage *image = Load(c.name);
+        ASSERT_NE(image, nullptr) << c.name;
+        EXPECT_EQ(image->width, c.width) << c.name;
+        EXPECT_EQ(image->height, c.height) << c.name;
+        EXPECT_EQ(image->width & (image->width - 1), 0) << c.name << ": power of two";
+        EXPECT_EQ(image->height & (image->height - 1), 0) << c.name << ": power of two";
+    }
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+}
+
+// Spots on each picture whose colour the flag's design fixes. Coordinates
+// count from the bottom-left pixel, as the record's rows do.
+TEST_F(BmpPictures, FlagsShowTheirDesignsWhereExpected)
+{
+    const RgbImage *korea = Load("KOREA.bmp");
+    ASSERT_NE(korea, nullptr);
+    // 3:2 flag 192 wide between grey bands of 32; taegeuk radius 32 at the
+    // centre (128, 64): red above the diagonal, blue below.
+    EXPECT_TRUE(Near(korea, 8, 64, 0x6E6E6E)) << "band";
+    EXPECT_TRUE(Near(korea, 128, 64 + 26, 0xCD2E3A)) << "taegeuk top";
+    EXPECT_TRUE(Near(korea, 128, 64 - 26, 0x0047A0)) << "taegeuk bottom";
+    EXPECT_TRUE(Near(korea, 110, 66, 0xCD2E3A)) << "red swells down on the left";
+    EXPECT_TRUE(Near(korea, 146, 62, 0x0047A0)) << "blue swells up on the right";
+    EXPECT_TRUE(Near(korea, 128, 6, 0xFFFFFF)) << "white field";
+    EXPECT_TRUE(Near(korea, 40, 120, 0xFFFFFF)) << "white field";
+
+    const RgbImage *togo = Load("TOGO.bmp");
+    ASSERT_NE(togo, nullptr);
+    // Golden-ratio flag about 207 wide from x = 24.5; canton 76.8 square.
+    EXPECT_TRUE(Near(togo, 30, 122, 0xD21034)) << "canton";
+    EXPECT_TRUE(Near(togo, 24 + 38, 128 - 38, 0xFFFFFF)) << "star";
+    EXPECT_TRUE(Near(togo, 150, 115, 0x006A4E)) << "top stripe";
+    EXPECT_TRUE(Near(togo, 150, 90, 0xFFCE00)) << "second stripe";
+    EXPECT_TRUE(Near(togo, 60, 12, 0x006A4E)) << "bottom stripe, under the canton";
+    EXPECT_TRUE(Near(togo, 60, 38, 0xFFCE00)) << "fourth stripe";
+
+    const RgbImage *france = Load("FRANCE.bmp");
+    ASSERT_NE(france, nullptr);
+    EXPECT_TRUE(Near(france, 33, 64, 0x0055A4)) << "hoist third";
+    EXPECT_TRUE(Near(france, 95, 0, 0x0055A4)) << "hoist third";
+    EXPECT_TRUE(Near(france, 96, 127, 0xFFFFFF)) << "middle third";
+    EXPECT_TRUE(Near(france, 160, 64, 0xEF4135)) << "fly third";
+    EXPECT_TRUE(Near(france, 223, 64, 0xEF4135)) << "fly third";
+    EXPECT_TRUE(Near(france, 224, 64, 0x6E6E6E)) << "band";
+
+    const RgbImage *swiss = Load("SWIS.bmp");
+    ASSERT_NE(swiss, nullptr);
+    // 32 units of 8 pixels: arms 6 units wide, 7 long, the cross 20 across.
+    EXPECT_TRUE(Near(swiss, 128, 128, 0xFFFFFF)) << "centre";
+    EXPECT_TRUE(Near(swiss, 48, 128, 0xFFFFFF)) << "end of the left arm";
+    EXPECT_TRUE(Near(swiss, 47, 128, 0xDA291C)) << "past the left arm";
+    EXPECT_TRUE(Near(swiss, 128, 207, 0xFFFFFF)) << "end of the top arm";
+    EXPECT_TRUE(Near(swiss, 128, 208, 0xDA291C)) << "past the top arm";
+    EXPECT_TRUE(Near(swiss, 103, 103, 0xDA291C)) << "between two arms";
+    EXPECT_TRUE(Near(swiss, 104, 104, 0xFFFFFF)) << "inner corner";
+
+    const RgbImage *back = Load("BACK.bmp");
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(Near(back, 512, 256, 0xF4F4F0)) << "centre spot";
+    Colour grass = At(back, 300, 200);
+    EXPECT_TRUE(grass.g > grass.r + 40 && grass.g > grass.b + 40) << "grass is green";
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+}
+
+class BmpCheckTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/bmpcheck_test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    // Runs bmpcheck with `args`; returns its exit status, fills out and err.
+    int Run(const std::string &args, std::string *out, std::string *err)
+    {
+        std::string command = std::string(GROUP_G_TOOLS_DIR) + "/bmpcheck " + args + " >" +
+                              dir_ + "/out.txt 2>" + dir_ + "/err.txt";
+        int status = std::system(command.c_str());
+        *out = Slurp(dir_ + "/out.txt");
+        *err = Slurp(dir_ + "/err.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    static std::string Slurp(const std::string &path)
+    {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    std::string dir_;
+};
+
+TEST_F(BmpCheckTool, DescribesEachFileAndReportsTheLoadersMessage)
+{
+    std::string out, err;
+    std::string files = RunPath("TOGO.bmp") + " " + RunPath("SWIS.bmp") + " " + dir_ + "/none.bmp";
+    EXPECT_EQ(Run(files, &out, &err), 1) << "one file does not load";
+    EXPECT_NE(out.find("TOGO.bmp: file header, 40-byte info header, 256 x 128, 8 bits, BI_RLE8"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("SWIS.bmp: file header, 12-byte core header, 256 x 256, 1 bits, BI_RGB, "
+                       "2 colours"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("none.bmp: cannot be read: not loaded"), std::string::npos) << out;
+    EXPECT_EQ(err, "Error: Failed to open DIB file " + dir_ + "/none.bmp.\n");
+}
+
+TEST_F(BmpCheckTool, WritesThePngsItDecoded)
+{
+    std::string out, err;
+    EXPECT_EQ(Run("--png " + dir_ + "/korea.png " + RunPath("KOREA.bmp"), &out, &err), 0) << err;
+    EXPECT_EQ(Run("--png " + dir_ + " " + RunPath("FRANCE.bmp") + " " + RunPath("BACK.bmp"), &out,
+                  &err),
+              0)
+        << err;
+    for (const char *name : {"korea.png", "FRANCE.png", "BACK.png"}) {
+        std::string png = Slurp(dir_ + "/" + name);
+        ASSERT_GT(png.size(), 24u) << name;
+        EXPECT_EQ(png.substr(1, 3), "PNG") << name;
+        // Width and height, big-endian at bytes 16 and 20 of the header.
+        auto be32 = [&png](size_t at) {
+            return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+                   (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+        };
+        EXPECT_EQ(be32(16), std::string(name) == "BACK.png" ? 1024u : 256u) << name;
+    }
+    EXPECT_EQ(Run("--png " + dir_ + "/nofolder/x.png " + RunPath("KOREA.bmp") + " " +
+                      RunPath("TOGO.bmp"),
+                  &out, &err),
+              2)
+        << "several files need a folder";
+}
+
+}  // namespace
