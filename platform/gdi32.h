@@ -3,6 +3,9 @@
 
 #include "win_types.h"
 
+// The operations have C linkage, as the platform's own do.
+extern "C" {
+
 struct PIXELFORMATDESCRIPTOR {
     WORD nSize;
     WORD nVersion;
@@ -56,3 +59,5 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation,
                   DWORD char_set, DWORD out_precision, DWORD clip_precision,
                   DWORD quality, DWORD pitch_and_family, const char *face);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+
+}  // extern "C"

@@ -3,6 +3,9 @@
 
 #include "win_types.h"
 
+// The operations have C linkage, as the platform's own do.
+extern "C" {
+
 #define GENERIC_READ 0x80000000u
 #define FILE_SHARE_READ 0x00000001u
 #define OPEN_EXISTING 3
@@ -27,3 +30,5 @@ BOOL CloseHandle(HANDLE object);
 
 void *LocalAlloc(UINT flags, size_t bytes);
 void *LocalFree(void *block);
+
+}  // extern "C"

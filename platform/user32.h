@@ -5,6 +5,9 @@
 
 #include "win_types.h"
 
+// The operations have C linkage, as the platform's own do.
+extern "C" {
+
 struct WNDCLASSA {
     UINT style;
     WNDPROC lpfnWndProc;
@@ -116,3 +119,5 @@ int ShowCursor(BOOL show);
 
 // wsprintfA: bounded formatting into a caller's buffer of at most 1024 bytes.
 int wsprintfA(char *buffer, const char *format, ...);
+
+}  // extern "C"

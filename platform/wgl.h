@@ -3,6 +3,9 @@
 
 #include "win_types.h"
 
+// The operations have C linkage, as the platform's own do.
+extern "C" {
+
 struct POINTFLOAT {
     FLOAT x;
     FLOAT y;
@@ -29,3 +32,5 @@ BOOL wglDeleteContext(HGLRC context);
 BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD list_base,
                          FLOAT deviation, FLOAT extrusion, int format,
                          GLYPHMETRICSFLOAT *metrics);
+
+}  // extern "C"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need,
+# only those that are missing. Run as root, or with sudo available.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
+  libfreetype-dev libfontconfig-dev fonts-comic-neue
+  libpng-dev libstb-dev libgtest-dev libx11-dev
+  xvfb xauth xdotool x11-utils wmctrl openbox imagemagick
+  xfonts-base xfonts-baekmuk
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
