@@ -1,0 +1,31 @@
+# The loader's fuzz target (libFuzzer, clang only), built with
+# -DGROUP_G_FUZZ=ON. The loader and the platform operations it calls are
+# compiled into the target itself so that all of them carry the fuzzer's
+# coverage instrumentation and the address and undefined-behaviour checks.
+# tests/fuzz/run_fuzz.sh builds it with its seed corpus and runs it.
+if(GROUP_G_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "GROUP_G_FUZZ needs clang (libFuzzer): configure with CXX=clang++")
+  endif()
+  set(BMP_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+                     -fno-omit-frame-pointer)
+  add_executable(bmp_fuzzer
+    ${CMAKE_SOURCE_DIR}/tests/fuzz/bmp_fuzzer.cpp
+    ${CMAKE_SOURCE_DIR}/assets/bmp_loader.cpp
+    ${CMAKE_SOURCE_DIR}/assets/bmp_header.cpp
+    ${CMAKE_SOURCE_DIR}/assets/dib_convert.cpp
+    ${CMAKE_SOURCE_DIR}/platform/posix_kernel.cpp
+    ${CMAKE_SOURCE_DIR}/platform/console_backend.cpp
+    ${CMAKE_SOURCE_DIR}/platform/cp949_text.cpp
+    ${CMAKE_SOURCE_DIR}/platform/text_format.cpp)
+  target_include_directories(bmp_fuzzer PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
+  target_link_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
+
+  # Writes the seed corpus: small valid files of every encoding and header
+  # form, and a few broken ones.
+  add_executable(bmp_seed_corpus
+    ${CMAKE_SOURCE_DIR}/tests/fuzz/bmp_seed_corpus.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/bmp_bytes.cpp)
+  target_include_directories(bmp_seed_corpus PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+endif()
