@@ -56,12 +56,24 @@ start_program() {
   PROGRAM_PID=$!
 }
 
+# find_window NAME: the id of a mapped window whose title is exactly NAME.
+# Titles are read with xwininfo, which understands UTF-8 window names.
+find_window() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | grep -F "\"$1\":" | awk '{print $1}'); do
+    if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
+
 # wait_window NAME [SECONDS]: prints the id of the window called NAME.
 wait_window() {
   local name=$1 limit=${2:-30} id=""
   for _ in $(seq $((limit * 10))); do
-    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    id=$(find_window "$name") && { echo "$id"; return 0; }
     if [ -n "$PROGRAM_PID" ] && ! kill -0 "$PROGRAM_PID" 2>/dev/null; then
       break
     fi
@@ -70,21 +82,25 @@ wait_window() {
   fail "window \"$name\" did not appear within ${limit}s"
 }
 
-# window_gone NAME [SECONDS]: succeeds once no visible window has that name.
+# window_gone NAME [SECONDS]: succeeds once no mapped window has that name.
 window_gone() {
   local name=$1 limit=${2:-10}
   for _ in $(seq $((limit * 10))); do
-    xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || return 0
+    find_window "$name" >/dev/null || return 0
     sleep 0.1
   done
   fail "window \"$name\" still shown after ${limit}s"
 }
 
-# press WINDOW KEY...: focus the window and type the keys.
+# press WINDOW KEY...: focus the window and type the keys, each held for a
+# moment as a person holds it (a key released before the program draws its
+# next frame has no effect).
 press() {
   local id=$1; shift
-  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-  xdotool key --delay 60 "$@"
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
+  for key in "$@"; do
+    xdotool keydown "$key"; sleep 0.15; xdotool keyup "$key"; sleep 0.05
+  done
 }
 
 # click WINDOW X Y BUTTON: a click at client coordinates.
