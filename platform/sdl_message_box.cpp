@@ -2,6 +2,8 @@
 // as UTF-8. Return picks the first button and Escape the last, as users
 // expect of a desktop dialog. Clicks that landed on the owner while the box
 // was up are dropped, since the owner takes no input during a modal box.
+#include <cstdio>
+
 #include "platform/sdl_state.h"
 
 int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
@@ -42,8 +44,14 @@ int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
     data.buttons = buttons;
 
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0)
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        // No box can be shown (no display, no font): the text still reaches
+        // the user on the terminal, and the default button answers.
+        fprintf(stderr, "%s: %s\n", utf8_caption.c_str(), utf8_text.c_str());
+        pressed = buttons[0].buttonid;
+    } else if (pressed < 0) {
         pressed = buttons[button_count - 1].buttonid;  // closed without a choice
+    }
 
     if (Sdl().video_ready) {
         SDL_PumpEvents();
