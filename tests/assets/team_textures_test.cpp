@@ -1,0 +1,233 @@
+// The five texture lists against real Mesa GL, built from pictures the tests
+// write into a folder of their own: what a list installs when called, what
+// the build leaves behind, and how missing, narrow and oversized pictures
+// and repeated builds are handled.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#else
+#include <malloc.h>
+#endif
+
+#include "assets/team_textures.h"
+#include "platform/fake_platform.h"
+#include "support/bmp_bytes.h"
+#include "support/offscreen_gl.h"
+#include "support/program_state.h"
+
+namespace {
+
+const char *const kFiles[5] = {"KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp", "SWIS.bmp"};
+
+// A picture that tells the lists apart and shows its orientation: every
+// pixel differs, and the colours carry the list number.
+RgbPicture PictureFor(int list, int width, int height, int variant = 0)
+{
+    RgbPicture picture = SolidPicture(width, height, 0);
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++)
+            SetPixel(&picture, x, y,
+                     (uint32_t)((list * 40 + variant) << 16 | (x * 7 % 256) << 8 | (y * 11 % 256)));
+    }
+    return picture;
+}
+
+struct TexImage {
+    GLint width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+// The level-0 image of the current 2D texture, rows as tight as RgbImage's.
+TexImage CurrentTexture()
+{
+    TexImage image;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &image.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &image.height);
+    if (image.width > 0 && image.height > 0) {
+        image.rgb.resize((size_t)image.width * image.height * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    }
+    return image;
+}
+
+size_t HeapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+class TeamTextures : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProgramState();
+        char here[4096];
+        ASSERT_NE(nullptr, getcwd(here, sizeof here));
+        saved_dir_ = here;
+        char folder[] = "/tmp/team_textures_XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(folder));
+        folder_ = folder;
+        ASSERT_EQ(0, chdir(folder));
+        for (int list = 1; list <= 5; list++)
+            WritePicture(list, PictureFor(list, 4, 2));
+    }
+
+    void TearDown() override
+    {
+        for (const char *file : kFiles)
+            unlink(file);
+        EXPECT_EQ(0, chdir(saved_dir_.c_str()));
+        rmdir(folder_.c_str());
+    }
+
+    void WritePicture(int list, const RgbPicture &picture)
+    {
+        ASSERT_TRUE(WriteBmp24(kFiles[list - 1], picture)) << kFiles[list - 1];
+        pictures_[list - 1] = picture;
+    }
+
+    void ExpectListInstalls(int list, const RgbPicture &picture)
+    {
+        glCallList(list);
+        TexImage image = CurrentTexture();
+        EXPECT_EQ(picture.width, image.width) << "width after list " << list;
+        EXPECT_EQ(picture.height, image.height) << "height after list " << list;
+        EXPECT_TRUE(picture.rgb == image.rgb) << "list " << list << " installed other pixels";
+    }
+
+    OffscreenGL gl_;
+    std::string saved_dir_, folder_;
+    RgbPicture pictures_[5];
+};
+
+TEST_F(TeamTextures, BuildSetsParametersButNoImageUntilAListIsCalled)
+{
+    LoadTeamTextures();
+    EXPECT_EQ(0, CurrentTexture().width) << "the build itself installed an image";
+    for (GLuint list = 1; list <= 5; list++)
+        EXPECT_TRUE(glIsList(list)) << "list " << list;
+
+    // Lists 3 then 1: the KOREA picture, upright, filtered linearly and
+    // repeating, though the lists hold no parameters themselves.
+    glCallList(3);
+    ExpectListInstalls(1, pictures_[0]);
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+    EXPECT_EQ(GL_LINEAR, value) << "minifying filter";
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
+    EXPECT_EQ(GL_LINEAR, value) << "magnifying filter";
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
+    EXPECT_EQ(GL_REPEAT, value) << "wrap s";
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
+    EXPECT_EQ(GL_REPEAT, value) << "wrap t";
+
+    // Calling a list again installs the same image again.
+    ExpectListInstalls(1, pictures_[0]);
+    for (int list = 2; list <= 5; list++)
+        ExpectListInstalls(list, pictures_[list - 1]);
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+}
+
+TEST_F(TeamTextures, MissingPictureGivesOneWhiteTexelAndTheOthersStillLoad)
+{
+    unlink("TOGO.bmp");
+    LoadTeamTextures();
+    ASSERT_EQ(1u, FakeMessageBoxes().size()) << "the loader reports the missing file once";
+    EXPECT_EQ("Error", FakeMessageBoxes()[0].caption);
+    EXPECT_EQ(nullptr, texture_images[1]);
+
+    RgbPicture white = SolidPicture(1, 1, 0xFFFFFF);
+    ExpectListInstalls(2, white);
+    for (int list : {1, 3, 4, 5})
+        ExpectListInstalls(list, pictures_[list - 1]);
+}
+
+TEST_F(TeamTextures, NarrowPicturesReachTheGlRowForRow)
+{
+    // Rows of 9 and 15 bytes: not a multiple of 4.
+    WritePicture(1, PictureFor(1, 3, 2));
+    WritePicture(4, PictureFor(4, 5, 3));
+    LoadTeamTextures();
+    ExpectListInstalls(1, pictures_[0]);
+    ExpectListInstalls(4, pictures_[3]);
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(4, alignment) << "unpack alignment left after the build";
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(4, alignment) << "pack alignment left after the build";
+}
+
+TEST_F(TeamTextures, PictureTooWideForTheGlIsScaledToFit)
+{
+    GLint limit = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    ASSERT_GT(limit, 0);
+    // Left half red, right half blue, one row more than the GL takes.
+    RgbPicture wide = SolidPicture(limit + 1, 1, 0xFF0000);
+    for (int x = (limit + 1) / 2; x <= limit; x++)
+        SetPixel(&wide, x, 0, 0x0000FF);
+    WritePicture(3, wide);
+    LoadTeamTextures();
+
+    glCallList(3);
+    TexImage image = CurrentTexture();
+    EXPECT_GT(image.width, 0) << "the oversized picture installed nothing";
+    EXPECT_LE(image.width, limit);
+    EXPECT_EQ(1, image.height);
+    ASSERT_FALSE(image.rgb.empty());
+    EXPECT_EQ(255, image.rgb[0]) << "left end stays red";
+    EXPECT_EQ(255, image.rgb[image.rgb.size() - 1]) << "right end stays blue";
+}
+
+TEST_F(TeamTextures, SecondBuildReadsEveryPictureAgain)
+{
+    LoadTeamTextures();
+    RgbImage *first[5];
+    for (int slot = 0; slot < 5; slot++) {
+        first[slot] = texture_images[slot];
+        ASSERT_NE(nullptr, first[slot]) << kFiles[slot];
+    }
+    // A new context, as after a display switch, and new pictures on disk.
+    OffscreenGL switched;
+    for (int list = 1; list <= 5; list++)
+        WritePicture(list, PictureFor(list, 8, 4, 1));
+    LoadTeamTextures();
+    for (int list = 1; list <= 5; list++) {
+        ASSERT_NE(nullptr, texture_images[list - 1]);
+        EXPECT_EQ(8, texture_images[list - 1]->width) << kFiles[list - 1] << " was not read again";
+        ExpectListInstalls(list, pictures_[list - 1]);
+    }
+}
+
+TEST_F(TeamTextures, RepeatedBuildsDoNotGrowTheHeap)
+{
+    // 64 x 64 pictures: 12 KiB of pixels each, 60 KiB a build if the
+    // records of earlier builds were kept.
+    for (int list = 1; list <= 5; list++)
+        WritePicture(list, PictureFor(list, 64, 64));
+    LoadTeamTextures();
+    LoadTeamTextures();
+    size_t before = HeapInUse();
+    for (int i = 0; i < 30; i++)
+        LoadTeamTextures();
+    size_t after = HeapInUse();
+    EXPECT_LT(after, before + 100 * 1024)
+        << "heap grew by " << (after - before) << " bytes over 30 builds";
+    ExpectListInstalls(5, pictures_[4]);
+}
+
+}  // namespace
