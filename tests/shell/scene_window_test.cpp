@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <ostream>
 #include <string>
 
 #include "platform/fake_platform.h"
@@ -165,6 +166,8 @@ struct OpenFailure {
     const char *text;
 };
 
+void PrintTo(const OpenFailure &failure, std::ostream *os) { *os << failure.operation; }
+
 class SceneWindowOpenFailure : public SceneWindow,
                                public ::testing::WithParamInterface<OpenFailure> {};
 
@@ -222,6 +225,8 @@ struct CloseFailure {
     const char *operation;
     const char *text;
 };
+
+void PrintTo(const CloseFailure &failure, std::ostream *os) { *os << failure.operation; }
 
 class SceneWindowCloseFailure : public SceneWindow,
                                 public ::testing::WithParamInterface<CloseFailure> {};
