@@ -12,13 +12,14 @@
 #include <cmath>
 #include <string>
 
-#include "support/offscreen_gl.h"
 #include "platform/fake_platform.h"
-#include "support/program_state.h"
+#include "platform/platform_internal.h"
 #include "scene/draw_scene.h"
 #include "scene/render_setup.h"
 #include "shell/main_loop.h"
 #include "shell/scene_window.h"
+#include "support/offscreen_gl.h"
+#include "support/program_state.h"
 
 // Stands in for the scene window as owner of the pick boxes.
 inline HWND const kSceneWindow = reinterpret_cast<HWND>(uintptr_t{0x5c3e});
@@ -44,6 +45,10 @@ protected:
         saved_dir_ = getcwd(here, sizeof here) ? here : ".";
         ASSERT_EQ(chdir(GROUP_G_RUN_DIR), 0) << "run folder " << GROUP_G_RUN_DIR;
         gl_ = new OffscreenGL(Width, Height);
+        // No window here: the title font is selected into a device context
+        // of the test's own.
+        dc_ = PlatformDC{};
+        device_context = &dc_;
         ResizeScene(Width, Height);
         ASSERT_EQ(InitScene(), 1);
     }
@@ -53,6 +58,7 @@ protected:
         sphere_quadric = nullptr;
         delete gl_;
         gl_ = nullptr;
+        device_context = nullptr;
         if (chdir(saved_dir_.c_str()) != 0)
             ADD_FAILURE() << "could not return to " << saved_dir_;
     }
@@ -66,6 +72,7 @@ protected:
 
     inline static OffscreenGL *gl_ = nullptr;
     inline static std::string saved_dir_;
+    inline static PlatformDC dc_{};
 };
 
 // The model-view under which the pass draws object `name` (100..105), built
