@@ -1,0 +1,310 @@
+// frame_reference: the scene's frame as a bare SDL2 program issues it, the
+// baseline that frame_bench holds the program's own frame against. One
+// window and GL context straight from SDL, the same fixed state, the same
+// lists, and each frame the same GL calls written out in a row, then
+// SDL_GL_SwapWindow. No window procedure, no message loop, none of the
+// program's scene code.
+//
+// Setup borrows two things so that the lists hold exactly the program's GL
+// work: the glyph outlines come from the platform's outline builder with the
+// program's font request, and the pictures arrive as the program's texture
+// lists upload them (frame_bench reads them back from the GL and passes them
+// in a file).
+//
+// Usage: frame_reference PICTURES FIRST_FRAME_OUT SECONDS
+// Writes its first frame (640x480 RGBA, bottom row first) to FIRST_FRAME_OUT
+// and prints "ms_per_frame=... frames=..." after timing SECONDS of frames.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/gdi32.h"
+#include "platform/platform_hooks.h"
+#include "platform/platform_internal.h"
+#include "platform/wgl.h"
+
+namespace {
+
+const int kWidth = 640;
+const int kHeight = 480;
+
+GLUquadric *quadric;
+GLuint glyph_base;
+float title_spin, center_spin, togo_orbit, togo_spin;
+float france_orbit = 120.0f, france_spin, swiss_orbit = 240.0f, swiss_spin;
+
+struct Picture {
+    int32_t width, height;
+    std::vector<unsigned char> rgb;
+};
+
+bool read_pictures(const char *path, Picture out[5])
+{
+    FILE *f = fopen(path, "rb");
+    if (f == nullptr)
+        return false;
+    bool ok = true;
+    for (int i = 0; i < 5 && ok; ++i) {
+        ok = fread(&out[i].width, 4, 1, f) == 1 && fread(&out[i].height, 4, 1, f) == 1 &&
+             out[i].width > 0 && out[i].height > 0 && out[i].width <= 16384 &&
+             out[i].height <= 16384;
+        if (ok) {
+            out[i].rgb.resize((size_t)out[i].width * out[i].height * 3);
+            ok = fread(out[i].rgb.data(), 1, out[i].rgb.size(), f) == out[i].rgb.size();
+        }
+    }
+    fclose(f);
+    return ok;
+}
+
+SDL_Window *open_window()
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return nullptr;
+    SDL_Window *window = nullptr;
+    // The program's request: 5-6-5 colour, 16-bit depth, double buffered,
+    // taking whatever colour the display has when it cannot be met.
+    for (int attempt = 0; attempt < 2 && window == nullptr; ++attempt) {
+        SDL_GL_ResetAttributes();
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, attempt == 0 ? 5 : 0);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, attempt == 0 ? 6 : 0);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, attempt == 0 ? 5 : 0);
+        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        window = SDL_CreateWindow("frame reference", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
+    }
+    if (window == nullptr || SDL_GL_CreateContext(window) == nullptr)
+        return nullptr;
+    return window;
+}
+
+bool set_up_scene(const Picture pictures[5])
+{
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, (double)kWidth / kHeight, (double)0.1f, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_LIGHT0);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    quadric = gluNewQuadric();
+    if (quadric == nullptr)
+        return false;
+    gluQuadricNormals(quadric, GLU_SMOOTH);
+    gluQuadricOrientation(quadric, GLU_OUTSIDE);
+    gluQuadricTexture(quadric, GL_FALSE);
+
+    // Names 1 to 5 are held for the texture lists, so the glyphs get the
+    // same names as in the program.
+    for (GLuint name = 1; name <= 5; ++name) {
+        glNewList(name, GL_COMPILE);
+        glEndList();
+    }
+    glyph_base = glGenLists(96);
+    static PlatformDC dc{};
+    HFONT font = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, HANGUL_CHARSET, OUT_TT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                             FF_DONTCARE | DEFAULT_PITCH, "Comic Sans MS");
+    SelectObject(&dc, font);
+    static GLYPHMETRICSFLOAT metrics[96];
+    if (!wglUseFontOutlinesA(&dc, 32, 96, glyph_base, 0.1f, 0.5f, WGL_FONT_POLYGONS, metrics))
+        return false;
+    glEnable(GL_LIGHTING);
+
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (GLuint list = 1; list <= 5; ++list) {
+        const Picture &p = pictures[list - 1];
+        glNewList(list, GL_COMPILE);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, p.width, p.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     p.rgb.data());
+        glEndList();
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glEnable(GL_TEXTURE_2D);
+    return glGetError() == GL_NO_ERROR;
+}
+
+float step(float angle, float by, float limit)
+{
+    float sum = angle + by;
+    return sum > limit ? 0.0f : sum;
+}
+
+void sphere_pair(float r1, float g1, float b1, GLuint list, int n, float r2, float g2, float b2)
+{
+    gluQuadricDrawStyle(quadric, GLU_FILL);
+    glColor3f(r1, g1, b1);
+    glCallList(list);
+    gluQuadricTexture(quadric, GL_TRUE);
+    gluSphere(quadric, 1.5, n, n);
+    glColor3f(r2, g2, b2);
+    gluSphere(quadric, 1.5, n, n);
+}
+
+void orbiting(GLuint name, float orbit, float spin, float r1, float g1, float b1, GLuint list,
+              float r2, float g2, float b2)
+{
+    glPushName(name);
+    glPushMatrix();
+    glRotatef(orbit, 0.0f, 1.0f, 0.0f);
+    glTranslatef(7.0f, 0.0f, 0.0f);
+    glRotatef(spin, 0.0f, 1.0f, 0.0f);
+    sphere_pair(r1, g1, b1, list, 12, r2, g2, b2);
+    glPopMatrix();
+    glPopName();
+}
+
+// The frame with every display switch in its starting state.
+void draw_frame()
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glInitNames();
+    glTranslatef(0.0f, 0.0f, -22.0f);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+
+    glPushName(100);
+    glPushMatrix();
+    glTranslatef(0.0f, 6.0f, 0.0f);
+    glRotatef(title_spin, 1.0f, 1.0f, 0.0f);
+    glTranslatef(-2.0f, 0.0f, 0.0f);
+    glColor3f(0.0f, 1.0f, 0.0f);
+    glPushAttrib(GL_LIST_BIT);
+    glListBase(glyph_base - 32);
+    glCallLists(9, GL_UNSIGNED_BYTE, " GROUP_G ");
+    glPopAttrib();
+    glPopMatrix();
+    glPopName();
+
+    glRotatef(45.0f, 1.0f, 1.0f, 0.0f);
+    glPushName(101);
+    glPushMatrix();
+    glRotatef(center_spin, 1.0f, 1.0f, 0.0f);
+    sphere_pair(0.9f, 0.0f, 0.0f, 1, 24, 0.9f, 0.9f, 0.9f);
+    glPopMatrix();
+    glPopName();
+    orbiting(102, togo_orbit, togo_spin, 0.5f, 0.5f, 0.0f, 2, 0.9f, 0.9f, 0.0f);
+    orbiting(104, france_orbit, france_spin, 0.0f, 0.0f, 0.9f, 4, 0.9f, 0.9f, 0.9f);
+    orbiting(105, swiss_orbit, swiss_spin, 0.0f, 0.0f, 0.9f, 5, 0.9f, 0.9f, 0.9f);
+
+    title_spin += 5.0f;
+    if (title_spin >= 360.0f)
+        title_spin -= 360.0f;
+    center_spin = step(center_spin, 5.0f, 359.5f);
+    togo_orbit = step(togo_orbit, 2.0f, 359.95f);
+    togo_spin = step(togo_spin, 3.0f, 358.0f);
+    france_orbit = step(france_orbit, 2.0f, 359.95f);
+    france_spin = step(france_spin, 3.0f, 358.0f);
+    swiss_orbit = step(swiss_orbit, 2.0f, 359.95f);
+    swiss_spin = step(swiss_spin, 3.0f, 358.0f);
+
+    glPushName(103);
+    glPushMatrix();
+    glRotatef(-45.0f, 1.0f, 1.0f, 0.0f);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glCallList(3);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-18.0f, -14.0f, -10.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(18.0f, -14.0f, -10.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(18.0f, 14.0f, -10.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-18.0f, 14.0f, -10.0f);
+    glEnd();
+    glPopMatrix();
+    glPopName();
+}
+
+// One pass of a minimal event loop: take what the queue holds, then draw
+// and present.
+void frame(SDL_Window *window)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+    draw_frame();
+    SDL_GL_SwapWindow(window);
+}
+
+}  // namespace
+
+// The outline builder asks before each call whether to fail; here it never does.
+bool PlatformCallFails(const char *) { return false; }
+
+int main(int argc, char **argv)
+{
+    if (argc != 4) {
+        fprintf(stderr, "usage: frame_reference PICTURES FIRST_FRAME_OUT SECONDS\n");
+        return 2;
+    }
+    static Picture pictures[5];
+    if (!read_pictures(argv[1], pictures)) {
+        fprintf(stderr, "frame_reference: cannot read pictures from %s\n", argv[1]);
+        return 1;
+    }
+    SDL_Window *window = open_window();
+    if (window == nullptr) {
+        fprintf(stderr, "frame_reference: no GL window: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(0);
+    if (!set_up_scene(pictures)) {
+        fprintf(stderr, "frame_reference: scene setup failed\n");
+        return 1;
+    }
+
+    std::vector<unsigned char> first((size_t)kWidth * kHeight * 4);
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+    draw_frame();
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, first.data());
+    SDL_GL_SwapWindow(window);
+    FILE *out = fopen(argv[2], "wb");
+    if (out == nullptr || fwrite(first.data(), 1, first.size(), out) != first.size()) {
+        fprintf(stderr, "frame_reference: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    fclose(out);
+
+    for (int warm = 0; warm < 20; ++warm)
+        frame(window);
+    using Clock = std::chrono::steady_clock;
+    const double seconds = atof(argv[3]);
+    Clock::time_point start = Clock::now();
+    int frames = 0;
+    double elapsed = 0.0;
+    do {
+        frame(window);
+        ++frames;
+        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    } while (elapsed < seconds);
+    printf("ms_per_frame=%.4f frames=%d\n", elapsed * 1000.0 / frames, frames);
+    SDL_Quit();
+    return 0;
+}
