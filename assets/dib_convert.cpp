@@ -7,6 +7,10 @@
 
 #include <cstring>
 
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "pixels are moved as little-endian words"
+#endif
+
 namespace {
 
 // The widest image any caller allocates is 4 GiB of RGB; rows and sizes are
@@ -14,9 +18,12 @@ namespace {
 typedef uint64_t Size64;
 
 // A colour table resolved to RGB triples; 256 entries so any 8-bit index is
-// in range, the ones past the file's table black.
+// in range, the ones past the file's table black. `packed` holds the same
+// triples as little-endian words (red in the low byte) so a pixel can be
+// written with one 4-byte store whose fourth byte the next pixel overwrites.
 struct Palette {
     uint8_t rgb[256][3];
+    uint32_t packed[256];
 };
 
 // One colour channel of a masked 16- or 32-bit pixel.
@@ -42,7 +49,17 @@ void build_palette(const DibColor *colors, uint32_t color_count, Palette *palett
         palette->rgb[i][0] = colors[i].red;
         palette->rgb[i][1] = colors[i].green;
         palette->rgb[i][2] = colors[i].blue;
+        palette->packed[i] = static_cast<uint32_t>(colors[i].red) |
+                             static_cast<uint32_t>(colors[i].green) << 8 |
+                             static_cast<uint32_t>(colors[i].blue) << 16;
     }
+}
+
+// Stores the low three bytes of `rgb` at out[0..2] and, on little-endian
+// hosts, garbage at out[3]; only for pixels that are not the last of a row.
+inline void store_4(uint8_t *out, uint32_t rgb)
+{
+    memcpy(out, &rgb, 4);
 }
 
 int count_trailing_zeros(uint32_t value)
@@ -100,13 +117,16 @@ void convert_indexed_row(const uint8_t *in, uint8_t *out, uint32_t width,
                          int bits, const Palette &palette)
 {
     if (bits == 8) {
-        for (uint32_t x = 0; x < width; ++x) {
-            const uint8_t *c = palette.rgb[in[x]];
-            out[0] = c[0];
-            out[1] = c[1];
-            out[2] = c[2];
+        // Every pixel but the last of the row is written 4 bytes wide.
+        uint32_t x = 0;
+        for (; x + 1 < width; ++x) {
+            store_4(out, palette.packed[in[x]]);
             out += 3;
         }
+        const uint8_t *c = palette.rgb[in[x]];
+        out[0] = c[0];
+        out[1] = c[1];
+        out[2] = c[2];
         return;
     }
     int per_byte = 8 / bits;
@@ -125,7 +145,18 @@ void convert_indexed_row(const uint8_t *in, uint8_t *out, uint32_t width,
 
 void convert_bgr_row(const uint8_t *in, uint8_t *out, uint32_t width)
 {
-    for (uint32_t x = 0; x < width; ++x) {
+    // All but the last pixel: one 4-byte load (blue, green, red and a byte
+    // of the next pixel), byte order reversed to red, green, blue, one
+    // 4-byte store. The last pixel may end the input, so it goes bytewise.
+    uint32_t x = 0;
+    for (; x + 1 < width; ++x) {
+        uint32_t bgr;
+        memcpy(&bgr, in, 4);
+        store_4(out, __builtin_bswap32(bgr) >> 8);
+        in += 3;
+        out += 3;
+    }
+    for (; x < width; ++x) {
         out[0] = in[2];
         out[1] = in[1];
         out[2] = in[0];
