@@ -17,6 +17,9 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGROUP_G_FUZZ=ON -DGROUP_G_BENCH=OFF
+elif ! grep -q '^GROUP_G_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+    echo "$build is not a fuzzing build: give a new folder" >&2
+    exit 2
 fi
 cmake --build "$build" -j2 --target bmp_fuzzer bmp_seed_corpus
 
