@@ -103,12 +103,16 @@ void PickAt(int x, int y)
     // A whole pass, animation step included; its result means nothing here.
     DrawScene();
 
-    // A negative count would mean an overflowed buffer: nothing to report.
     GLint hits = glRenderMode(GL_RENDER);
-    if (hits > 0)
-        ReportPick(buffer);
 
+    // The screen projection is back before the box opens: a resize while the
+    // box is up loads the projection for the new size, and popping the saved
+    // one after it would leave the old size's projection in force.
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
+
+    // A negative count would mean an overflowed buffer: nothing to report.
+    if (hits > 0)
+        ReportPick(buffer);
 }

@@ -104,6 +104,25 @@ TEST_F(Picking, PickPassAdvancesEveryAngleAndRestoresTheProjection)
     EXPECT_EQ(render_mode, GL_RENDER);
 }
 
+// The window procedure handles a resize while the box is open; the new
+// size's projection must still be in force once the click returns.
+TEST_F(Picking, ResizeWhileTheBoxIsOpenKeepsTheNewProjection)
+{
+    GLdouble resized[16], after[16];
+    ResizeScene(800, 480);
+    glGetDoublev(GL_PROJECTION_MATRIX, resized);
+    ResizeScene(640, 480);
+    FakeOnMessageBox([](const RecordedMessageBox &) {
+        SceneWindowProc(window_handle, WM_SIZE, 0, MAKELPARAM(800, 480));
+    });
+    PickAt(40, 440);
+    FakeOnMessageBox(nullptr);
+    ASSERT_EQ(FakeMessageBoxes().size(), 1u);
+    glGetDoublev(GL_PROJECTION_MATRIX, after);
+    EXPECT_EQ(std::memcmp(resized, after, sizeof after), 0)
+        << "projection after the box: the 800x480 one, not the 640x480 one saved by the pick";
+}
+
 TEST_F(WidePicking, EdgeStripsShowNoBoxButStillAdvanceTheScene)
 {
     for (auto xy : {std::make_pair(20, 240), std::make_pair(980, 240), std::make_pair(20, 20)}) {
