@@ -378,8 +378,9 @@ static void compile_lines(const FlatOutline &flat)
     }
 }
 
-// The glyph index for a character code. Symbol fonts place their glyphs at
-// U+F000 + code, as the platform expects of them.
+// The glyph index for a character code, taken as Unicode: the program only
+// asks for 32..127, where its ANSI code page and Unicode agree. Symbol fonts
+// place their glyphs at U+F000 + code, as the platform expects of them.
 static FT_UInt glyph_index(FT_Face face, FT_ULong code)
 {
     FT_UInt index = FT_Get_Char_Index(face, code);

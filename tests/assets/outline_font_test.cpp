@@ -9,6 +9,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_FONT_FORMATS_H
 #include FT_OUTLINE_H
 
 #include <algorithm>
@@ -122,6 +123,50 @@ protected:
     PlatformDC dc_{nullptr, nullptr};
     FeedbackView view_;
 };
+
+// The geometry checks run on the title font as built (CFF: cubic curves,
+// outer contours counterclockwise), on the same face flattened finer, and on
+// a TrueType face (quadratic curves, outer contours clockwise) flattened
+// finer, each outlined into the same lists.
+struct Outlining {
+    const char *name;
+    const char *face;
+    float deviation;
+};
+
+void PrintTo(const Outlining &o, std::ostream *os)
+{
+    *os << o.face << " at " << o.deviation << " em";
+}
+
+class OutlineGeometry : public OutlineFont, public ::testing::WithParamInterface<Outlining> {
+protected:
+    void SetUp() override
+    {
+        OutlineFont::SetUp();
+        deviation_ = GetParam().deviation;
+        if (std::string(GetParam().name) == "Title")
+            return;
+        SelectObject(&dc_, CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, HANGUL_CHARSET, OUT_TT_PRECIS,
+                                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, 0, GetParam().face));
+        ASSERT_EQ(TRUE, wglUseFontOutlinesA(&dc_, 32, 96, font_base, GetParam().deviation, kDepth,
+                                            WGL_FONT_POLYGONS, glyph_metrics));
+        FT_Face face = FaceOfFont(reinterpret_cast<PlatformGdiObject *>(dc_.font), nullptr);
+        if (std::string(GetParam().name) == "TrueType" &&
+            (face == nullptr || std::string(FT_Get_Font_Format(face)) != "TrueType"))
+            GTEST_SKIP() << GetParam().face << " did not resolve to a TrueType face";
+    }
+
+    double deviation_ = kDeviation;
+};
+
+INSTANTIATE_TEST_SUITE_P(Faces, OutlineGeometry,
+                         ::testing::Values(Outlining{"Title", "Comic Sans MS", 0.1f},
+                                           Outlining{"FineCubic", "Comic Sans MS", 0.005f},
+                                           Outlining{"TrueType", "DejaVu Sans", 0.005f}),
+                         [](const ::testing::TestParamInfo<Outlining> &info) {
+                             return std::string(info.param.name);
+                         });
 
 bool IsLevel(double z, double level)
 {
@@ -272,7 +317,7 @@ TEST_F(OutlineFont, PrintingMovesByTheAdvancesAndRestoresTheListBase)
     EXPECT_EQ(0.0f, m[14]);
 }
 
-TEST_F(OutlineFont, EveryGlyphFillsItsBlackBoxFromFrontToBack)
+TEST_P(OutlineGeometry, EveryGlyphFillsItsBlackBoxFromFrontToBack)
 {
     int solid_glyphs = 0;
     for (int code = 32; code < 128; code++) {
@@ -304,10 +349,10 @@ TEST_F(OutlineFont, EveryGlyphFillsItsBlackBoxFromFrontToBack)
         EXPECT_LE(hi[1], top + eps) << "code " << code;
         // Every curve point lies within the deviation of the drawn outline,
         // so the drawing reaches nearly as far as the box does.
-        EXPECT_LE(lo[0], left + kDeviation) << "code " << code;
-        EXPECT_GE(hi[0], right - kDeviation) << "code " << code;
-        EXPECT_LE(lo[1], bottom + kDeviation) << "code " << code;
-        EXPECT_GE(hi[1], top - kDeviation) << "code " << code;
+        EXPECT_LE(lo[0], left + deviation_) << "code " << code;
+        EXPECT_GE(hi[0], right - deviation_) << "code " << code;
+        EXPECT_LE(lo[1], bottom + deviation_) << "code " << code;
+        EXPECT_GE(hi[1], top - deviation_) << "code " << code;
         EXPECT_NEAR(-kDepth, lo[2], 1e-4) << "back of code " << code;
         EXPECT_NEAR(0.0, hi[2], 1e-4) << "front of code " << code;
         EXPECT_GT(g.gmfCellIncX, 0.0f) << "code " << code;
@@ -316,7 +361,7 @@ TEST_F(OutlineFont, EveryGlyphFillsItsBlackBoxFromFrontToBack)
     EXPECT_EQ(95, solid_glyphs);
 }
 
-TEST_F(OutlineFont, FacesAndWallsFaceOutwardsAndAreLitThatWay)
+TEST_P(OutlineGeometry, FacesAndWallsFaceOutwardsAndAreLitThatWay)
 {
     // Light 0 shines along +x: a wall's red is 0.2 ambient plus its normal's
     // x component of diffuse white, so the red tells the normal the list
@@ -394,7 +439,7 @@ int CubicTo(const FT_Vector *c1, const FT_Vector *c2, const FT_Vector *to, void 
     return 0;
 }
 
-TEST_F(OutlineFont, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
+TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
 {
     FT_Face face = FaceOfFont(reinterpret_cast<PlatformGdiObject *>(dc_.font), nullptr);
     ASSERT_NE(nullptr, face) << "the title font resolved to no face";
@@ -434,7 +479,7 @@ TEST_F(OutlineFont, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
             }
             curves_checked++;
         }
-        EXPECT_LE(worst, kDeviation + 1e-3) << "'" << code << "' strays from its curves";
+        EXPECT_LE(worst, deviation_ + 1e-3) << "'" << code << "' strays from its curves";
     }
     EXPECT_GT(curves_checked, 20) << "the sample glyphs have curves";
 }
