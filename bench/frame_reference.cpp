@@ -11,9 +11,12 @@
 // lists upload them (frame_bench reads them back from the GL and passes them
 // in a file).
 //
-// Usage: frame_reference PICTURES FIRST_FRAME_OUT SECONDS
+// Usage: frame_reference PICTURES FIRST_FRAME_OUT
 // Writes its first frame (640x480 RGBA, bottom row first) to FIRST_FRAME_OUT
-// and prints "ms_per_frame=... frames=..." after timing SECONDS of frames.
+// and prints "ready". Then, for each line "run SECONDS" on its input, times
+// that long of frames and prints "ms_per_frame=... frames=..."; it ends at
+// the end of its input. Its window stands beside the program's, at x = 640,
+// so neither covers the other's pixels.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
@@ -79,7 +82,8 @@ SDL_Window *open_window()
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        window = SDL_CreateWindow("frame reference", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
+        window = SDL_CreateWindow("frame reference", kWidth, 0, kWidth, kHeight,
+                                  SDL_WINDOW_OPENGL);
     }
     if (window == nullptr || SDL_GL_CreateContext(window) == nullptr)
         return nullptr;
@@ -255,10 +259,27 @@ void frame(SDL_Window *window)
 // The outline builder asks before each call whether to fail; here it never does.
 bool PlatformCallFails(const char *) { return false; }
 
+// Mean milliseconds per frame over `seconds`, after a warm-up.
+double time_frames(SDL_Window *window, double seconds, int *frames)
+{
+    for (int warm = 0; warm < 20; ++warm)
+        frame(window);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start = Clock::now();
+    double elapsed = 0.0;
+    *frames = 0;
+    do {
+        frame(window);
+        ++*frames;
+        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    } while (elapsed < seconds);
+    return elapsed * 1000.0 / *frames;
+}
+
 int main(int argc, char **argv)
 {
-    if (argc != 4) {
-        fprintf(stderr, "usage: frame_reference PICTURES FIRST_FRAME_OUT SECONDS\n");
+    if (argc != 3) {
+        fprintf(stderr, "usage: frame_reference PICTURES FIRST_FRAME_OUT\n");
         return 2;
     }
     static Picture pictures[5];
@@ -291,20 +312,19 @@ int main(int argc, char **argv)
         return 1;
     }
     fclose(out);
+    printf("ready\n");
+    fflush(stdout);
 
-    for (int warm = 0; warm < 20; ++warm)
-        frame(window);
-    using Clock = std::chrono::steady_clock;
-    const double seconds = atof(argv[3]);
-    Clock::time_point start = Clock::now();
-    int frames = 0;
-    double elapsed = 0.0;
-    do {
-        frame(window);
-        ++frames;
-        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < seconds);
-    printf("ms_per_frame=%.4f frames=%d\n", elapsed * 1000.0 / frames, frames);
+    char line[64];
+    double seconds = 0.0;
+    while (fgets(line, sizeof line, stdin) != nullptr) {
+        if (sscanf(line, "run %lf", &seconds) != 1)
+            continue;
+        int frames = 0;
+        double ms = time_frames(window, seconds, &frames);
+        printf("ms_per_frame=%.4f frames=%d\n", ms, frames);
+        fflush(stdout);
+    }
     SDL_Quit();
     return 0;
 }
