@@ -13,7 +13,9 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// Declared here rather than through <sanitizer/allocator_interface.h>, which
+// gcc does not install.
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #else
 #include <malloc.h>
 #endif
