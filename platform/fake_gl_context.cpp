@@ -3,6 +3,8 @@
 // read back what the program drew.
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "platform/fake_state.h"
 #include "platform/gdi32.h"
 #include "platform/platform_hooks.h"
@@ -42,7 +44,7 @@ HGLRC wglCreateContext(HDC dc)
     int w = dc->window->client_width > 0 ? dc->window->client_width : 1;
     int h = dc->window->client_height > 0 ? dc->window->client_height : 1;
     context->buffer.assign((size_t)w * h * 4, 0);
-    ++s.live_contexts;
+    s.contexts.push_back(context);
     return context;
 }
 
@@ -80,8 +82,8 @@ BOOL wglDeleteContext(HGLRC context)
         s.current_context = nullptr;
     }
     OSMesaDestroyContext(context->mesa);
+    s.contexts.erase(std::find(s.contexts.begin(), s.contexts.end(), context));
     delete context;
-    --s.live_contexts;
     return TRUE;
 }
 

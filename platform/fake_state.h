@@ -54,7 +54,7 @@ struct FakeState {
     int cursor_count = 0;
 
     PlatformGLContext *current_context = nullptr;
-    int live_contexts = 0;
+    std::vector<PlatformGLContext *> contexts;  // created and not yet deleted
     BYTE requested_color_bits = 0;
     BYTE requested_depth_bits = 0;
     bool saver_held_off = false;
