@@ -17,10 +17,6 @@
 // Six objects with one name each: at most 24 words are ever written.
 static const GLsizei kSelectionWords = 64;
 
-// The near plane as ResizeScene gives it, the single-precision 0.1 widened,
-// so the pick frustum is exactly the screen's.
-static const double kNearPlane = 0.1f;
-
 // "대한민국\nFIFA 랭킹 : 29위\n1승(3점)"
 static const char kKoreaText[] =
     "\xb4\xeb\xc7\xd1\xb9\xce\xb1\xb9\n"
@@ -96,7 +92,7 @@ void PickAt(int x, int y)
     glLoadIdentity();
     // Window y runs down from the top; the GL's runs up from the bottom.
     gluPickMatrix((GLdouble)x, (GLdouble)(viewport[3] - y), 2.0, 2.0, viewport);
-    gluPerspective(45.0, (GLdouble)aspect_ratio, kNearPlane, 100.0);
+    gluPerspective(kFieldOfView, (GLdouble)aspect_ratio, kNearPlane, kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 

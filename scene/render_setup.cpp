@@ -13,10 +13,6 @@
 GLUquadric *sphere_quadric = nullptr;
 float aspect_ratio = 0.0f;
 
-// The near plane is the single-precision 0.1 widened, so picking, which
-// rebuilds this projection, lands on exactly the same frustum.
-static const double kNearPlane = 0.1f;
-
 void ResizeScene(int width, int height)
 {
     if (height == 0)
@@ -25,7 +21,7 @@ void ResizeScene(int width, int height)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     aspect_ratio = (float)((double)width / (double)height);
-    gluPerspective(45.0, (double)width / (double)height, kNearPlane, 100.0);
+    gluPerspective(kFieldOfView, (double)width / (double)height, kNearPlane, kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
