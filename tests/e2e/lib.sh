@@ -144,9 +144,10 @@ mean_rgb() {
     -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]' info:
 }
 
-# differing_pixels A B: how many pixels of two screenshots differ.
+# differing_pixels A B: how many pixels of two screenshots differ. (compare
+# exits with 1 when they differ, which is an answer here, not a failure.)
 differing_pixels() {
-  compare -metric AE "$1" "$2" null: 2>&1 | sed -E 's/^([0-9.e+]+).*/\1/' | awk '{printf "%d", $1}'
+  { compare -metric AE "$1" "$2" null: 2>&1 || true; } | sed -E 's/^([0-9.e+]+).*/\1/' | awk '{printf "%d", $1}'
 }
 
 # window_geometry ID: "x y width height" of the window on the screen.
@@ -158,4 +159,229 @@ window_geometry() {
 # is_fullscreen ID: the window asks for the fullscreen state.
 is_fullscreen() {
   xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN
+}
+
+# ---- Holding the program still, and reading the scene from its pixels ----
+
+# freeze / thaw: stop and continue the program. A frozen program draws
+# nothing, so a screenshot shows exactly the last frame it presented, and
+# input sent meanwhile waits for it in order; this makes checks of a scene
+# that moves every frame independent of the frame rate.
+freeze() {
+  kill -STOP "$PROGRAM_PID"
+  sleep 0.2
+}
+thaw() {
+  kill -CONT "$PROGRAM_PID"
+}
+
+# client_shot ID NAME: screenshot of the window's client area only, so that
+# pixel positions are client coordinates; prints the path.
+client_shot() {
+  local file="$ARTIFACTS/$2.png" x y w h
+  read -r x y w h <<<"$(window_geometry "$1")"
+  import -window root "$ARTIFACTS/root.png" 2>/dev/null || fail "screenshot failed"
+  convert "$ARTIFACTS/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$file"
+  echo "$file"
+}
+
+# window_shot ID NAME: screenshot of one window's area (a message box, say).
+window_shot() {
+  client_shot "$@"
+}
+
+# window_height ID: the height of a window's client area in pixels.
+window_height() {
+  local x y w h
+  read -r x y w h <<<"$(window_geometry "$1")"
+  echo "$h"
+}
+
+# is_iconic ID: the window manager shows the window minimized.
+is_iconic() {
+  xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'
+}
+
+# Where the scene puts things on a 640x480 client area. The awk below knows
+# the picture's geometry: a 45-degree perspective with the common frame 22
+# units in front of the eye, the Korea sphere at its centre, and the three
+# other spheres (radius 1.5) on an orbit of radius 7 about the vertical axis
+# of a frame tilted 45 degrees about (1, 1, 0). It classifies pixels by the
+# colours the scene gives them: the lit-from-behind backdrop is dark (no
+# channel above about 51), the title is pure green (its red and blue are 0),
+# Togo's sphere has no blue (its colour is (0.9, 0.9, 0)), and sphere fronts
+# facing the light are bright. Screenshots are read at every S-th pixel in
+# both directions (S is 1 or 2); positions are always client pixels.
+SCENE_AWK='
+function rad(d) { return d * 3.14159265358979 / 180 }
+# orbit_point(a): screen centre OX, OY and radius OR of a sphere at orbit
+# angle a (degrees).
+function orbit_point(a,   c, s, t, qx, qz, px, py, pz, f) {
+  c = cos(rad(a)); s = sin(rad(a)); t = 1 - cos(rad(45))
+  qx = 7 * c; qz = -7 * s
+  # the tilt: a rotation by 45 degrees about (1, 1, 0)/sqrt(2)
+  px = (0.5 * t + cos(rad(45))) * qx + sin(rad(45)) / sqrt(2) * qz
+  py = (0.5 * t) * qx - sin(rad(45)) / sqrt(2) * qz
+  pz = -22 - sin(rad(45)) / sqrt(2) * qx + cos(rad(45)) * qz
+  f = 240 / (sin(rad(22.5)) / cos(rad(22.5)))
+  OX = 320 + f * px / -pz; OY = 240 - f * py / -pz; OR = f * 1.5 / -pz
+}
+# at(x, y): the index of client pixel (x, y) among the pixels read.
+function at(x, y) { return int(y / S) * int(640 / S) + int(x / S) }
+function inside(x, y) { return x >= 0 && x < 640 && y >= 0 && y < 480 }
+function load(r, g, b,   i, m) {
+  i = NR - 1
+  m = r; if (g > m) m = g; if (b > m) m = b
+  R[i] = r; G[i] = g; B[i] = b
+  TOGO[i] = (b <= 3 && r >= 30)
+  BRIGHT[i] = (m >= 70)
+  TITLE[i] = (r <= 3 && b <= 3 && g >= 15)
+  PLAIN[i] = TOGO[i] && (r - g <= 0.06 * r + 3) && (g - r <= 0.06 * r + 3)
+  RED[i] = (r >= 60 && r > 2 * g && r > 2 * b)
+  STRIPE[i] = (r <= 3 && b <= 3 && g >= 40)
+  DARK[i] = (m <= 60)
+}
+# disc(x, y, radius): counts the classes over a grid of points of a disc into
+# N, NB (bright), NT (Togo), NP (plain yellow), NRED (red), NS (green
+# stripe), ND (dark).
+function disc(x, y, radius,   dx, dy, i) {
+  N = NB = NT = NP = NRED = NS = ND = 0
+  for (dy = -radius; dy <= radius; dy += 3)
+    for (dx = -radius; dx <= radius; dx += 3) {
+      if (dx * dx + dy * dy > radius * radius || !inside(x + dx, y + dy)) continue
+      i = at(x + dx, y + dy)
+      N++; NB += BRIGHT[i]; NT += TOGO[i]; NP += PLAIN[i]; NRED += RED[i]
+      NS += STRIPE[i]; ND += DARK[i]
+    }
+  if (N == 0) N = 1
+}
+# ring(x, y, radius): the share of 48 points on a circle that are dark, RD.
+function ring(x, y, radius,   k, px, py, n, d) {
+  n = d = 0
+  for (k = 0; k < 48; k++) {
+    px = x + radius * cos(rad(7.5 * k)); py = y + radius * sin(rad(7.5 * k))
+    if (!inside(px, py)) continue
+    n++; d += DARK[at(px, py)]
+  }
+  RD = n ? d / n : 0
+}
+# find_orbit(): the orbit angle of the Togo sphere, PHASE, as the angle
+# whose three sphere places (Togo, and 120 and 240 degrees on, where France
+# and Switzerland are while no nudge has taken an angle past 360) best show
+# sphere colours inside and the dark backdrop just outside, with the
+# blue-less Togo colours at the first. Returns 0, with the reasons in WHY,
+# when no angle explains the picture.
+function find_orbit(   a, k, score, best, ok, togo) {
+  best = -1e9
+  for (a = 0; a < 360; a++) {
+    score = 0
+    for (k = 0; k < 3; k++) {
+      orbit_point(a + 120 * k); disc(OX, OY, 0.85 * OR); ring(OX, OY, 1.2 * OR)
+      score += NB / N + RD + (k == 0 ? NT / N : -NT / N)
+    }
+    if (score > best) { best = score; PHASE = a }
+  }
+  ok = 1; WHY = "best angle " PHASE ":"
+  for (k = 0; k < 3; k++) {
+    orbit_point(PHASE + 120 * k); disc(OX, OY, 0.6 * OR)
+    if (NB / N < 0.6) ok = 0
+    if (k == 0) togo = NT / N; else if (NT / N >= togo) ok = 0
+    WHY = WHY sprintf(" sphere %d at (%d,%d): bright %.2f togo %.2f;", k, OX, OY, NB / N, NT / N)
+  }
+  if (togo < 0.15) ok = 0
+  return ok
+}
+'
+
+# pixels FILE [S]: one "r g b" line for every S-th pixel of every S-th row.
+pixels() {
+  if [ "${2:-1}" = 1 ]; then
+    convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3
+  else
+    convert "$1" -sample "$((100 / $2))%" -depth 8 rgb:- | od -An -v -tu1 -w3
+  fi
+}
+
+# scene_probe FILE 'AWK STATEMENTS' [S]: runs the statements once the
+# screenshot's pixels are read (every S-th, 2 unless given) and classified,
+# with the helpers above at hand; for example 'disc(320, 240, 24); print NB / N'.
+scene_probe() {
+  local step=${3:-2}
+  pixels "$1" "$step" | awk -v S="$step" "$SCENE_AWK"'
+    { load($1, $2, $3) }
+    END { '"$2"' }'
+}
+
+# orbit_phase FILE: "ANGLE TX TY FX FY SX SY", the orbit angle of the Togo
+# sphere (see find_orbit) and the centres of the Togo, France and Switzerland
+# spheres; fails when no angle explains the picture.
+orbit_phase() {
+  scene_probe "$1" '
+    if (!find_orbit()) { print "no orbit angle explains the picture; " WHY > "/dev/stderr"; exit 1 }
+    line = PHASE
+    for (k = 0; k < 3; k++) { orbit_point(PHASE + 120 * k); line = line " " int(OX + 0.5) " " int(OY + 0.5) }
+    print line'
+}
+
+# orbit_point ANGLE: "X Y" on the client area of a sphere at that orbit angle.
+orbit_point() {
+  awk "$SCENE_AWK"' BEGIN { orbit_point('"$1"'); printf "%d %d\n", OX + 0.5, OY + 0.5 }'
+}
+
+# backdrop_border FILE: the share of pixels along the left, right and bottom
+# edges of the client screenshot that show the backdrop: its dark green,
+# rather than the black of the clear colour or anything else. (The top edge
+# is left out: the tumbling title can reach it.)
+backdrop_border() {
+  scene_probe "$1" '
+    n = ok = 0
+    for (y = 0; y < 480; y++) for (e = 0; e < 2; e++) {
+      i = at(e * 639, y); n++; ok += (G[i] >= R[i] + 5 && G[i] >= B[i] + 5)
+    }
+    for (x = 0; x < 640; x++) {
+      i = at(x, 479); n++; ok += (G[i] >= R[i] + 5 && G[i] >= B[i] + 5)
+    }
+    printf "%.3f\n", ok / n' 1
+}
+
+# title_point FILE... FROZEN: "X Y" of a pixel that is title green with all
+# its neighbours in the FROZEN screenshot and was green in most of the
+# earlier ones: a point of the title near the axis it tumbles about, which
+# moves least from frame to frame. Of equals, the one nearest the axis as
+# seen on the screen (through the pivot at (320, 82), up to the right) wins.
+# Fails when there is none.
+title_point() {
+  local f
+  for f in "$@"; do pixels "$f"; done | awk -v frames=$# '
+    { i = (NR - 1) % 307200; last = (NR - 1 >= (frames - 1) * 307200) }
+    $1 <= 3 && $3 <= 3 && $2 >= 15 { if (last) F[i] = 1; else C[i]++ }
+    END {
+      best = -1
+      for (i in F) {
+        n = 0
+        for (dy = -1; dy <= 1; dy++) for (dx = -1; dx <= 1; dx++) n += ((i + dy * 640 + dx) in F)
+        if (n < 9) continue
+        x = i % 640; y = int(i / 640)
+        d = (x - 320 + y - 82); if (d < 0) d = -d
+        score = C[i] * 1000 - d
+        if (score > best) { best = score; at = i }
+      }
+      if (best < 0 || C[at] < (frames - 1) * 2 / 3) exit 1
+      print at % 640, int(at / 640)
+    }'
+}
+
+# wait_running ID [SECONDS]: returns once two client screenshots in a row
+# differ, so the program is drawing frames again (after a message box, say:
+# until then the place where the box was may still show the box).
+wait_running() {
+  local a b limit=${2:-10}
+  a=$(client_shot "$1" running-a)
+  for _ in $(seq $((limit * 5))); do
+    sleep 0.2
+    b=$(client_shot "$1" running-b)
+    [ "$(differing_pixels "$a" "$b")" -gt 0 ] && return 0
+    mv "$b" "$a"
+  done
+  fail "the program drew no new frame within ${limit}s"
 }
