@@ -51,8 +51,14 @@ fresh_run_dir() {
   cd "$RUN_DIR" || fail "no run folder"
 }
 
+# In a sanitized build the program's leak check is off: at exit SDL unloads
+# the GL driver, and the driver's own allocations are then reported against
+# modules that are gone, so they cannot be told from ours. The unit tests
+# check our code for leaks, and the soak test checks that memory stays flat;
+# memory errors and undefined behaviour are still caught here.
 start_program() {
-  "$GROUP_G_BIN" >"$ARTIFACTS/program.out" 2>"$ARTIFACTS/program.err" &
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    "$GROUP_G_BIN" >"$ARTIFACTS/program.out" 2>"$ARTIFACTS/program.err" &
   PROGRAM_PID=$!
 }
 
@@ -122,13 +128,15 @@ expect_exit() {
   wait "$PROGRAM_PID" || code=$?
   PROGRAM_PID=""
   [ "$code" -eq "$want" ] || fail "exit code: expected $want, got $code ($(tail -n 5 "$ARTIFACTS/program.err"))"
-  if pgrep -f "^$GROUP_G_BIN" >/dev/null 2>&1; then
-    local stray
-    stray=$(pgrep -f "^$GROUP_G_BIN" | tr '\n' ' ')
-    for pid in $stray; do
-      [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$RUN_DIR" ] && fail "process $pid left behind"
-    done
-  fi
+  # Other tests may run their own copies at the same time; only one started
+  # in this test's run folder counts as left behind (message boxes run in a
+  # child process of the program).
+  local pid
+  for pid in $(pgrep -f "^$GROUP_G_BIN" 2>/dev/null || true); do
+    if [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$RUN_DIR" ]; then
+      fail "process $pid left behind"
+    fi
+  done
 }
 
 # shot NAME: screenshot of the whole screen into the artifacts; prints path.
