@@ -17,11 +17,13 @@ fail() {
   exit 1
 }
 
+# Each step goes on whatever the one before met (a program that has already
+# ended, say), so the display and the window manager never outlive a script.
 cleanup() {
-  [ -n "$PROGRAM_PID" ] && kill -9 "$PROGRAM_PID" 2>/dev/null
-  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  wait 2>/dev/null
+  if [ -n "$PROGRAM_PID" ]; then kill -CONT "$PROGRAM_PID" 2>/dev/null || true; kill -9 "$PROGRAM_PID" 2>/dev/null || true; fi
+  if [ -n "$WM_PID" ]; then kill "$WM_PID" 2>/dev/null || true; fi
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  wait 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -99,13 +101,14 @@ window_gone() {
 }
 
 # press WINDOW KEY...: focus the window and type the keys, each held for a
-# moment as a person holds it (a key released before the program draws its
-# next frame has no effect).
+# moment as a person holds it: a key pressed and released within one frame
+# has no effect, and a sanitized build under load can take a good part of a
+# second for a frame. 0.4 s stays below the keyboard's auto-repeat delay.
 press() {
   local id=$1; shift
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
   for key in "$@"; do
-    xdotool keydown "$key"; sleep 0.15; xdotool keyup "$key"; sleep 0.05
+    xdotool keydown "$key"; sleep 0.4; xdotool keyup "$key"; sleep 0.05
   done
 }
 
@@ -392,4 +395,13 @@ wait_running() {
     mv "$b" "$a"
   done
   fail "the program drew no new frame within ${limit}s"
+}
+
+# wait_frames ID N: returns once the window has shown N new frames, however
+# slowly the program draws (a sanitized build under load, say).
+wait_frames() {
+  local i
+  for i in $(seq "$2"); do
+    wait_running "$1"
+  done
 }

@@ -45,7 +45,8 @@ korea() {
 # toggle KEY: press the key once; the new picture's path is printed.
 toggle() {
   press "$id" "$1"
-  sleep 0.3
+  # The key acts after the frame that follows it; two more frames show it.
+  wait_frames "$id" 3
   look "$1-$2"
 }
 
