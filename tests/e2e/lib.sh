@@ -64,6 +64,18 @@ start_program() {
   PROGRAM_PID=$!
 }
 
+# start_show: the usual start of a journey: a 1280x1024 desktop with a
+# window manager, a fresh run folder and the program, up and drawing; the
+# program's window id is left in `id`.
+start_show() {
+  start_display 1280x1024x24
+  start_wm
+  fresh_run_dir
+  start_program
+  id=$(wait_window "OpenGL Team Tarsel")
+  sleep 1
+}
+
 # find_window NAME: the id of a mapped window whose title is exactly NAME.
 # Titles are read with xwininfo, which understands UTF-8 window names.
 find_window() {

@@ -6,12 +6,7 @@
 # that sphere after three seconds away (a running animation would have
 # carried it off), and the picture then runs on at full size.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-start_wm
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show
 
 # The program, once thawed, may finish the frame it was drawing before it
 # reads its input: aim a few degrees ahead of the frozen picture.

@@ -4,12 +4,7 @@
 # on. On the backdrop the box holds the standings (five lines, so taller
 # than a team's three); on the title it holds the one line "Team Tarsel".
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-start_wm
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show
 read -r wx wy ww wh <<<"$(window_geometry "$id")"
 
 # pick X Y NAME: left click at client (X, Y) and wait for the box; prints

@@ -7,12 +7,7 @@
 # and the three boxes differ. A first round without right clicks shows that
 # aiming at a sphere's place on a frozen frame hits it.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-start_wm
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show
 
 # box_height NAME: waits for the box, keeps its picture under NAME, closes
 # it with Return and prints its height.

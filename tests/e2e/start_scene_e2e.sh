@@ -3,12 +3,7 @@
 # whole client area, the Korea sphere at the centre, the three other spheres
 # on their tilted orbit wearing their flags, and the green title above them.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-start_wm
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show
 freeze
 f=$(client_shot "$id" start)
 thaw

@@ -8,12 +8,7 @@
 # the view, keeps only its edges off screen, so the corner shows the black
 # of the clear colour).
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-start_wm
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show
 
 # look NAME: a frozen client screenshot; prints its path.
 look() {
