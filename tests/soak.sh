@@ -1,0 +1,213 @@
+#!/usr/bin/env bash
+# Soak: drives the AddressSanitizer + UBSan build of group_g for a bounded
+# time with random input (F1 to F5, left clicks with their boxes dismissed,
+# right clicks, resizes, minimize and restore) under a window manager on a
+# virtual 640x480x16 screen, where F1 really switches to fullscreen and
+# back. Then it ends the program with Esc and checks that no sanitizer
+# reported anything, that the exit code is 0, and that resident memory at
+# the end is within 2 MB of where it stood after the first minute (after the
+# first half, for runs shorter than two minutes). Left clicks stop at that
+# first reading (see act below).
+#
+# Usage: tests/soak.sh [SECONDS] [GROUP_G]
+#   SECONDS   how long to drive the program; 120 unless given
+#   GROUP_G   the sanitized program (a -DGROUP_G_SANITIZE=ON build's
+#             run/group_g); $GROUP_G_BIN unless given
+# Environment:
+#   GROUP_G_BIN        the program, when not given as an argument
+#   GROUP_G_RUN_DIR    a folder with the five pictures; the program's folder
+#                      unless set
+#   GROUP_G_ARTIFACTS  where the logs and screenshots go (a soak/ folder in
+#                      it); /tmp/group_g_e2e unless set
+#   SOAK_SEED          the seed of the random input, to replay a run; the
+#                      seed used is printed at the start
+#   ASAN_OPTIONS, LSAN_OPTIONS, UBSAN_OPTIONS: set as tools/run_tests.sh sets
+#                      them when they are not set already
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+duration=${1:-120}
+[ -n "${2:-}" ] && GROUP_G_BIN=$2
+: "${GROUP_G_BIN:?give the sanitized group_g as the second argument or in GROUP_G_BIN}"
+GROUP_G_BIN=$(readlink -f "$GROUP_G_BIN")
+export GROUP_G_BIN
+export GROUP_G_RUN_DIR=${GROUP_G_RUN_DIR:-$(dirname "$GROUP_G_BIN")}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Resident memory is compared, so freed blocks must not count: a small
+# quarantine of freed memory (use after free is still caught for the most
+# recent frees) and free pages handed back to the system soon, or the
+# figure follows the allocator's high-water marks rather than the program.
+export ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=16:allocator_release_to_os_interval_ms=500"
+source "$here/e2e/lib.sh"
+
+seed=${SOAK_SEED:-$(( $(date +%s) % 32768 ))}
+RANDOM=$seed
+echo "soak: ${duration}s, seed $seed, program $GROUP_G_BIN"
+baseline_at=$(( duration >= 120 ? 60 : duration / 2 ))
+
+start_display 640x480x16
+start_wm
+fresh_run_dir
+start_program
+wait_window "OpenGL Team Tarsel" 60 >/dev/null
+
+# rss: the program's resident memory in kB.
+rss() {
+  awk '/^VmRSS:/ { print $2 }' "/proc/$PROGRAM_PID/status"
+}
+
+alive() {
+  kill -0 "$PROGRAM_PID" 2>/dev/null ||
+    fail "the program ended during the soak (seed $seed): $(tail -n 20 "$ARTIFACTS/program.err")"
+}
+
+# answer_boxes: closes whatever box is up with its default button: Return
+# dismisses a pick's or a picture's box, and answers Yes when a screen
+# without 640x480 asks whether to stay windowed.
+answer_boxes() {
+  local name box
+  for name in "Selection" "Error" "2nd Term OpenGL Tarsel"; do
+    if box=$(find_window "$name"); then
+      press "$box" Return
+      sleep 0.2
+    fi
+  done
+}
+
+# scene: the id of the scene window, after dismissing any box in the way.
+scene() {
+  local id
+  for _ in $(seq 100); do
+    id=$(find_window "OpenGL Team Tarsel") && { echo "$id"; return 0; }
+    alive
+    answer_boxes
+    sleep 0.1
+  done
+  fail "the scene window did not come back (seed $seed)"
+}
+
+# pick ID: a left click somewhere in the client area; its box, if the click
+# hits anything, is waited for and closed.
+pick() {
+  local box=""
+  click "$1" $((RANDOM % 640)) $((RANDOM % 480)) 1
+  for _ in $(seq 30); do
+    box=$(find_window "Selection") && break
+    alive
+    sleep 0.1
+  done
+  [ -n "$box" ] && { press "$box" Return; window_gone "Selection" 10; }
+  return 0
+}
+
+# minimize_restore ID: minimized for a moment, then restored.
+minimize_restore() {
+  xdotool windowminimize "$1" 2>/dev/null || return 0
+  sleep 0.$((RANDOM % 8 + 2))
+  alive
+  wmctrl -ia "$1" 2>/dev/null || xdotool windowactivate "$1" 2>/dev/null || true
+  sleep 0.3
+}
+
+# The display flags as F2 to F5 left them (1 as at the start).
+declare -A flag=([F2]=1 [F3]=1 [F4]=1 [F5]=1)
+
+# settled_rss: brings the program back to its first state, a 640x480
+# window with every display flag on, shown for a while, so that both
+# readings see the same buffers and drawing paths; prints its resident
+# memory in kB.
+settled_rss() {
+  local id key
+  id=$(scene)
+  if is_fullscreen "$id"; then
+    press "$id" F1
+    sleep 1
+    id=$(scene)
+  fi
+  xdotool windowsize "$id" 640 480 2>/dev/null || true
+  for key in F2 F3 F4 F5; do
+    if [ "${flag[$key]}" = 0 ]; then press "$id" "$key"; flag[$key]=1; fi
+  done
+  sleep 2
+  alive
+  rss
+}
+
+# act: one random action on the scene window.
+act() {
+  local id roll key
+  id=$(scene)
+  roll=$((RANDOM % 100))
+  if [ "$roll" -lt 32 ]; then
+    key=F$((RANDOM % 4 + 2))
+    press "$id" "$key"
+    flag[$key]=$((1 - flag[$key]))
+  elif [ "$roll" -lt 40 ]; then
+    press "$id" F1
+    sleep 1
+  elif [ "$roll" -lt 56 ]; then
+    # Left clicks only until the first memory reading: the GL library's
+    # selection mode (Mesa 22's software rasterizer) keeps about a megabyte
+    # on every selection pass of this scene, whatever the program does,
+    # which would swamp the comparison of the two readings.
+    if [ -z "$baseline" ]; then pick "$id"; else sleep 0.3; fi
+  elif [ "$roll" -lt 70 ]; then
+    xdotool mousemove --window "$id" $((RANDOM % 640)) $((RANDOM % 480)) \
+      click --repeat $((RANDOM % 5 + 1)) --delay 30 3
+  elif [ "$roll" -lt 82 ]; then
+    xdotool windowsize "$id" $((RANDOM % 540 + 100)) $((RANDOM % 380 + 100)) 2>/dev/null || true
+    sleep 0.2
+  elif [ "$roll" -lt 90 ]; then
+    minimize_restore "$id"
+  else
+    sleep 0.$((RANDOM % 9 + 1))
+  fi
+  alive
+}
+
+start=$SECONDS
+baseline=""
+actions=0
+echo "seconds rss_kb" >"$ARTIFACTS/rss.log"
+next_sample=0
+while [ $((SECONDS - start)) -lt "$duration" ]; do
+  act
+  actions=$((actions + 1))
+  elapsed=$((SECONDS - start))
+  if [ "$elapsed" -ge "$next_sample" ]; then
+    echo "$elapsed $(rss)" >>"$ARTIFACTS/rss.log"
+    next_sample=$((next_sample + 10))
+  fi
+  if [ -z "$baseline" ] && [ "$elapsed" -ge "$baseline_at" ]; then
+    baseline=$(settled_rss)
+    echo "soak: resident memory after ${elapsed}s: ${baseline} kB"
+  fi
+done
+
+# The end: Esc, then the reports, the exit code and the memory.
+final=$(settled_rss)
+id=$(scene)
+echo "$((SECONDS - start)) $final" >>"$ARTIFACTS/rss.log"
+echo "soak: $actions actions; resident memory at the end: ${final} kB"
+press "$id" Escape
+for _ in $(seq 1200); do
+  kill -0 "$PROGRAM_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$PROGRAM_PID" 2>/dev/null && fail "the program did not end within 120s of Esc"
+code=0
+wait "$PROGRAM_PID" || code=$?
+PROGRAM_PID=""
+
+if grep -q -E 'ERROR: [A-Za-z]*Sanitizer|runtime error:|SUMMARY: [A-Za-z]*Sanitizer' "$ARTIFACTS/program.err"; then
+  fail "sanitizer report (seed $seed; see $ARTIFACTS/program.err): $(grep -m 3 -E 'Sanitizer|runtime error:' "$ARTIFACTS/program.err" | tr '\n' ' ')"
+fi
+[ "$code" -eq 0 ] || fail "exit code: expected 0, got $code (seed $seed)"
+for pid in $(pgrep -f "^$GROUP_G_BIN" || true); do
+  [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$RUN_DIR" ] && fail "process $pid left behind"
+done
+grew=$((final - baseline))
+[ "$grew" -le 2048 ] ||
+  fail "resident memory grew by ${grew} kB between ${baseline_at}s and the end (limit 2048 kB; seed $seed; see rss.log)"
+echo "ok: resident memory changed by ${grew} kB"
