@@ -294,15 +294,25 @@ function ring(x, y, radius,   k, px, py, n, d) {
 # sphere colours inside and the dark backdrop just outside, with the
 # blue-less Togo colours at the first. Returns 0, with the reasons in WHY,
 # when no angle explains the picture.
-function find_orbit(   a, k, score, best, ok, togo) {
+function orbit_score(a,   k, score) {
+  score = 0
+  for (k = 0; k < 3; k++) {
+    orbit_point(a + 120 * k); disc(OX, OY, 0.85 * OR); ring(OX, OY, 1.2 * OR)
+    score += NB / N + RD + (k == 0 ? NT / N : -NT / N)
+  }
+  return score
+}
+# The score changes slowly with the angle (4 degrees move a sphere by less
+# than half its radius), so a coarse search is refined around its best.
+function find_orbit(   a, k, score, best, coarse, ok, togo) {
   best = -1e9
-  for (a = 0; a < 360; a++) {
-    score = 0
-    for (k = 0; k < 3; k++) {
-      orbit_point(a + 120 * k); disc(OX, OY, 0.85 * OR); ring(OX, OY, 1.2 * OR)
-      score += NB / N + RD + (k == 0 ? NT / N : -NT / N)
-    }
-    if (score > best) { best = score; PHASE = a }
+  for (a = 0; a < 360; a += 4) {
+    score = orbit_score(a)
+    if (score > best) { best = score; coarse = a }
+  }
+  for (a = coarse - 3; a <= coarse + 3; a++) {
+    score = orbit_score(a)
+    if (score > best || a == coarse - 3) { best = score; PHASE = (a + 360) % 360 }
   }
   ok = 1; WHY = "best angle " PHASE ":"
   for (k = 0; k < 3; k++) {
