@@ -2,11 +2,7 @@
 # Closing the window (the close button's request) ends the program with 0,
 # under a real window manager and without one.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show --bare
 "$GROUP_G_XCLOSE" "$id" || fail "could not send the close request"
 expect_exit 0
 

@@ -3,11 +3,7 @@
 # Yes keeps the show running in a window; No says the program will close
 # and it ends with exit code 0.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show --bare
 press "$id" F1
 box=$(wait_window "2nd Term OpenGL Tarsel" 10)
 press "$box" Return

@@ -64,12 +64,12 @@ start_program() {
   PROGRAM_PID=$!
 }
 
-# start_show: the usual start of a journey: a 1280x1024 desktop with a
-# window manager, a fresh run folder and the program, up and drawing; the
-# program's window id is left in `id`.
+# start_show [--bare]: the usual start of a journey: a 1280x1024 desktop
+# with a window manager (none with --bare), a fresh run folder and the
+# program, up and drawing; the program's window id is left in `id`.
 start_show() {
   start_display 1280x1024x24
-  start_wm
+  [ "${1:-}" = "--bare" ] || start_wm
   fresh_run_dir
   start_program
   id=$(wait_window "OpenGL Team Tarsel")

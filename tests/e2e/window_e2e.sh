@@ -2,11 +2,7 @@
 # The window appears with its 640x480 client area at the screen's corner,
 # and Esc ends the program with exit code 0.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x1024x24
-fresh_run_dir
-start_program
-id=$(wait_window "OpenGL Team Tarsel")
-sleep 1
+start_show --bare
 read -r x y w h <<<"$(window_geometry "$id")"
 [ "$w $h" = "640 480" ] || fail "client area: expected 640 480, got $w $h"
 [ "$x $y" = "0 0" ] || fail "position: expected 0 0, got $x $y"
