@@ -47,6 +47,21 @@ KernelObject *object_with_tag(HANDLE handle, uint32_t tag)
     return object->tag == tag ? object : nullptr;
 }
 
+// A new handle record owning fd; when there is no memory for it, fd is
+// closed and null comes back.
+KernelObject *new_object(uint32_t tag, int fd, uint64_t size)
+{
+    KernelObject *object = static_cast<KernelObject *>(malloc(sizeof(KernelObject)));
+    if (object == nullptr) {
+        close(fd);
+        return nullptr;
+    }
+    object->tag = tag;
+    object->fd = fd;
+    object->size = size;
+    return object;
+}
+
 }  // namespace
 
 HANDLE CreateFileA(const char *path, DWORD access, DWORD, void *, DWORD creation,
@@ -65,15 +80,8 @@ HANDLE CreateFileA(const char *path, DWORD access, DWORD, void *, DWORD creation
         close(fd);
         return INVALID_HANDLE_VALUE;
     }
-    KernelObject *file = static_cast<KernelObject *>(malloc(sizeof(KernelObject)));
-    if (file == nullptr) {
-        close(fd);
-        return INVALID_HANDLE_VALUE;
-    }
-    file->tag = kFileTag;
-    file->fd = fd;
-    file->size = 0;
-    return file;
+    KernelObject *file = new_object(kFileTag, fd, 0);
+    return file != nullptr ? file : INVALID_HANDLE_VALUE;
 }
 
 DWORD GetFileSize(HANDLE handle, DWORD *size_high)
@@ -108,15 +116,7 @@ HANDLE CreateFileMappingA(HANDLE handle, void *, DWORD protect, DWORD size_high,
     int fd = fcntl(file->fd, F_DUPFD_CLOEXEC, 0);
     if (fd < 0)
         return nullptr;
-    KernelObject *mapping = static_cast<KernelObject *>(malloc(sizeof(KernelObject)));
-    if (mapping == nullptr) {
-        close(fd);
-        return nullptr;
-    }
-    mapping->tag = kMappingTag;
-    mapping->fd = fd;
-    mapping->size = static_cast<uint64_t>(info.st_size);
-    return mapping;
+    return new_object(kMappingTag, fd, static_cast<uint64_t>(info.st_size));
 }
 
 void *MapViewOfFile(HANDLE handle, DWORD access, DWORD offset_high,
