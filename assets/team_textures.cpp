@@ -84,32 +84,27 @@ static void compile_upload(const RgbImage *image)
 
     // A picture that failed to load, or came back with a size no texture can
     // have (a top-down picture with its negative height, say), shows white.
-    if (image == nullptr || image->pixels == nullptr || image->width <= 0 || image->height <= 0) {
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, kWhiteTexel);
-    } else {
-        GLint width = 0, height = 0;
+    const unsigned char *pixels = kWhiteTexel;
+    GLint width = 1, height = 1;
+    unsigned char *scaled = nullptr;
+    if (image != nullptr && image->pixels != nullptr && image->width > 0 && image->height > 0) {
         acceptable_size(image->width, image->height, &width, &height);
-        unsigned char *scaled = nullptr;
-        if (width != image->width || height != image->height) {
-            // gluScaleImage writes its result under the pack alignment.
+        if (width == image->width && height == image->height) {
+            pixels = image->pixels;
+        } else {
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
             scaled = static_cast<unsigned char *>(malloc((size_t)width * height * 3));
             if (scaled != nullptr &&
                 gluScaleImage(GL_RGB, image->width, image->height, GL_UNSIGNED_BYTE,
-                              image->pixels, width, height, GL_UNSIGNED_BYTE, scaled) != 0) {
-                free(scaled);
-                scaled = nullptr;
+                              image->pixels, width, height, GL_UNSIGNED_BYTE, scaled) == 0) {
+                pixels = scaled;
+            } else {
+                width = height = 1;
             }
         }
-        if (scaled != nullptr)
-            glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, scaled);
-        else if (width == image->width && height == image->height)
-            glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                         image->pixels);
-        else
-            glTexImage2D(GL_TEXTURE_2D, 0, 3, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, kWhiteTexel);
-        free(scaled);
     }
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    free(scaled);
 
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpack_alignment);
     glPixelStorei(GL_PACK_ALIGNMENT, pack_alignment);
