@@ -102,7 +102,6 @@ int FakeLiveContexts() { return (int)Fake().contexts.size(); }
 BYTE FakeRequestedColorBits() { return Fake().requested_color_bits; }
 BYTE FakeRequestedDepthBits() { return Fake().requested_depth_bits; }
 bool FakeScreenSaverHeldOff() { return Fake().saver_held_off; }
-HWND FakeWindow() { return Fake().window; }
 
 FakeWindowState FakeWindowInfo()
 {

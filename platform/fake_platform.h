@@ -63,7 +63,7 @@ LRESULT FakeSendMessage(UINT message, WPARAM wparam, LPARAM lparam);
 void FakeOnSwap(std::function<void(int swap_count)> hook);
 int FakeSwapCount();
 
-// The live window, or null; its state as the window system sees it.
+// The live window as the window system sees it (exists is false when none).
 struct FakeWindowState {
     bool exists;
     bool visible;
@@ -76,7 +76,6 @@ struct FakeWindowState {
     bool has_context_current;    // a GL context of this window is current
     bool shown_while_context_current;  // ShowWindow came after wglMakeCurrent
 };
-HWND FakeWindow();
 FakeWindowState FakeWindowInfo();
 bool FakeClassRegistered();
 int FakeLiveContexts();          // GL contexts created and not yet deleted
