@@ -58,8 +58,10 @@ fresh_run_dir() {
 # modules that are gone, so they cannot be told from ours. The unit tests
 # check our code for leaks, and the soak test checks that memory stays flat;
 # memory errors and undefined behaviour are still caught here.
+# PROGRAM_PRELOAD, when set, is the program's LD_PRELOAD (the soak's probe).
 start_program() {
   ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    env ${PROGRAM_PRELOAD:+LD_PRELOAD="$PROGRAM_PRELOAD"} \
     "$GROUP_G_BIN" >"$ARTIFACTS/program.out" 2>"$ARTIFACTS/program.err" &
   PROGRAM_PID=$!
 }
