@@ -10,6 +10,12 @@ start_wm
 start_program
 id=$(wait_window "OpenGL Team Tarsel")
 sleep 1
-wmctrl -c "OpenGL Team Tarsel" || fail "the window manager could not close the window"
+# The window manager takes the window into its list a moment after it maps.
+closed=""
+for _ in $(seq 50); do
+  wmctrl -c "OpenGL Team Tarsel" 2>/dev/null && { closed=1; break; }
+  sleep 0.1
+done
+[ -n "$closed" ] || fail "the window manager could not close the window"
 expect_exit 0
 echo "ok"

@@ -38,11 +38,17 @@ start_display() {
   export DISPLAY=":$number"
 }
 
-# start_wm: a real window manager, for what needs a desktop's behaviour.
+# start_wm: a real window manager, for what needs a desktop's behaviour;
+# returns once it has announced itself on the display.
 start_wm() {
   openbox >"$ARTIFACTS/openbox.log" 2>&1 &
   WM_PID=$!
-  sleep 1
+  for _ in $(seq 200); do
+    wmctrl -m >/dev/null 2>&1 && return 0
+    kill -0 "$WM_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "the window manager did not start ($(tail -n 3 "$ARTIFACTS/openbox.log"))"
 }
 
 # fresh_run_dir: a run folder of our own with the five pictures; cd there.
