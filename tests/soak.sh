@@ -7,7 +7,7 @@
 # reported anything (memory errors and undefined behaviour; the exit-time
 # leak check is off, see start_program in e2e/lib.sh, and growth shows in
 # the heap figures instead), that the exit code is 0, that the live heap at
-# the end is within 4 MB of where it stood after the first minute (after
+# the end is within 6 MB of where it stood after the first minute (after
 # the first half, for runs shorter than two minutes), and that what the
 # program's own code holds on it (allocations whose call stack passes
 # through the program's executable) is within 256 kB. Left
@@ -18,8 +18,9 @@
 # profile of live allocations by call stack. Resident memory is logged
 # too, but it swings by megabytes from moment to moment under the
 # sanitizer, so it cannot tell a leak from the allocator's caching. The
-# GL driver's share of the heap moves by a few MB with the order of past
-# input, hence the wide limit on the whole and the narrow one on ours.
+# GL driver's share of the heap moves by up to 3 MB either way with the
+# order of past input, hence the wide limit on the whole (twice that) and
+# the narrow one on ours.
 #
 # Usage: tests/soak.sh [SECONDS] [GROUP_G]
 #   SECONDS   how long to drive the program; 120 unless given
@@ -327,6 +328,6 @@ grew=$((final - baseline))
 own_grew=$((own_final - own_baseline))
 [ "$own_grew" -le 256 ] ||
   fail "the program's own heap grew by ${own_grew} kB between ${baseline_at}s and the end (limit 256 kB; seed $seed; the profiles are in program.err)"
-[ "$grew" -le 4096 ] ||
-  fail "the live heap grew by ${grew} kB between ${baseline_at}s and the end (limit 4096 kB; seed $seed; see memory.log)"
+[ "$grew" -le 6144 ] ||
+  fail "the live heap grew by ${grew} kB between ${baseline_at}s and the end (limit 6144 kB; seed $seed; see memory.log)"
 echo "ok: the live heap changed by ${grew} kB, the program's own by ${own_grew} kB"
