@@ -9,7 +9,9 @@ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGROUP_G_TESTS=OFF >/de
 cmake --build "$build" -j2 >/dev/null
 if [ -z "${DISPLAY:-}" ]; then
   fifo=$(mktemp -u); mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  # -noreset: the benchmarks start one program after another, and a server
+  # that resets as each one leaves would turn the next away.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   xvfb=$!
   trap 'kill $xvfb 2>/dev/null || true; rm -f "$fifo"' EXIT
   read -r number <"$fifo"

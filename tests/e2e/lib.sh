@@ -27,11 +27,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_display WxHxDEPTH: a virtual screen of that size and depth.
+# start_display WxHxDEPTH: a virtual screen of that size and depth. Without
+# -noreset the server resets whenever its last client leaves, and a client
+# that connects during the reset (the next program, the window manager) is
+# turned away.
 start_display() {
   local fifo="$ARTIFACTS/displayfd"
   rm -f "$fifo"; mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$fifo" >"$ARTIFACTS/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fifo" >"$ARTIFACTS/xvfb.log" 2>&1 &
   XVFB_PID=$!
   local number
   read -r -t 20 number <"$fifo" || fail "Xvfb did not start"
