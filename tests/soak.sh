@@ -212,7 +212,9 @@ minimize_restore() {
 declare -A flag=([F2]=1 [F3]=1 [F4]=1 [F5]=1)
 
 # settled_heap: brings the program to the same state for both readings and
-# prints its live heap and its own code's share, in kB. The GL driver keeps a cache of compiled
+# leaves its live heap and its own code's share, in kB, in heap_total and
+# heap_own. It runs in this shell, not in a $(...), so that what it does to
+# the flags is remembered. The GL driver keeps a cache of compiled
 # drawing states per context, a few MB once full, and the selection passes
 # of left clicks keep memory in the context too; so the program is sent to
 # fullscreen and back for a fresh context, and every combination of the
@@ -222,13 +224,10 @@ settled_heap() {
   local id key
   id=$(scene)
   if ! is_fullscreen "$id"; then
-    press "$id" F1
-    sleep 1
-    id=$(scene)
+    id=$(switch_fullscreen "$id")
   fi
-  press "$id" F1
-  sleep 1
-  id=$(scene)
+  id=$(switch_fullscreen "$id")
+  is_fullscreen "$id" && fail "the program did not come back from fullscreen (seed $seed)"
   xdotool windowsize "$id" 640 480 2>/dev/null || true
   for key in F2 F3 F4 F5; do
     if [ "${flag[$key]}" = 0 ]; then press "$id" "$key"; flag[$key]=1; fi
@@ -238,10 +237,29 @@ settled_heap() {
   done
   sleep 2
   alive
-  local total own
-  total=$(steady_heap)
-  own=$(own_heap)
-  echo "$total $own"
+  heap_total=$(steady_heap)
+  heap_own=$(own_heap)
+}
+
+# switch_fullscreen ID: F1, pressed again if need be (a press held through
+# a single slow frame is never seen), until the program has made its new
+# window; prints the new window's id.
+switch_fullscreen() {
+  local old=$1 new
+  for _ in 1 2 3 4 5; do
+    press "$old" F1
+    for _ in $(seq 100); do
+      alive
+      answer_boxes
+      new=$(find_window "OpenGL Team Tarsel") && [ "$new" != "$old" ] && {
+        sleep 0.5
+        echo "$new"
+        return 0
+      }
+      sleep 0.1
+    done
+  done
+  fail "F1 did not make a new window within five tries (seed $seed)"
 }
 
 # act: one random action on the scene window.
@@ -254,8 +272,7 @@ act() {
     press "$id" "$key"
     flag[$key]=$((1 - flag[$key]))
   elif [ "$roll" -lt 40 ]; then
-    press "$id" F1
-    sleep 1
+    switch_fullscreen "$id" >/dev/null
   elif [ "$roll" -lt 56 ]; then
     # Left clicks only until the first memory reading: the GL library's
     # selection mode (Mesa 22's software rasterizer) keeps most of a
@@ -290,21 +307,32 @@ while [ $((SECONDS - start)) -lt "$duration" ]; do
     next_sample=$((next_sample + 10))
   fi
   if [ -z "$baseline" ] && [ "$elapsed" -ge "$baseline_at" ]; then
-    reading=$(settled_heap)
-    read -r baseline own_baseline <<<"$reading"
+    settled_heap
+    baseline=$heap_total own_baseline=$heap_own
     echo "soak: live heap after ${elapsed}s: ${baseline} kB, ${own_baseline} kB of it the program's own"
   fi
 done
 
 # The end: Esc, then the reports, the exit code and the memory.
-reading=$(settled_heap)
-read -r final own_final <<<"$reading"
+settled_heap
+final=$heap_total own_final=$heap_own
 id=$(scene)
 echo "$((SECONDS - start)) $(rss) $final" >>"$ARTIFACTS/memory.log"
 echo "soak: $actions actions; live heap at the end: ${final} kB, ${own_final} kB of it the program's own"
-press "$id" Escape
-for _ in $(seq 1200); do
+# Esc, pressed again every ten seconds while the program runs: a press held
+# through a single slow frame is never seen. Each extra press is reported.
+escapes=0
+for tick in $(seq 0 1199); do
   kill -0 "$PROGRAM_PID" 2>/dev/null || break
+  if [ $((tick % 100)) = 0 ]; then
+    if [ "$escapes" -gt 0 ]; then
+      shot "escape-$escapes" >/dev/null || true
+      echo "soak: Esc pressed again (focus: $(xdotool getwindowfocus 2>/dev/null), window: $id)"
+    fi
+    id=$(find_window "OpenGL Team Tarsel") || id=""
+    [ -n "$id" ] && press "$id" Escape
+    escapes=$((escapes + 1))
+  fi
   sleep 0.1
 done
 if kill -0 "$PROGRAM_PID" 2>/dev/null; then
