@@ -185,11 +185,27 @@ scene() {
   fail "the scene window did not come back (seed $seed)"
 }
 
+# random_point ID: a random point of the window's client area as it is now,
+# in point_x and point_y. A click outside the window would land on the
+# desktop, and a right click there opens the window manager's menu, which
+# takes the keyboard until it closes. The numbers come from this shell's
+# RANDOM, so a seed replays the same run.
+random_point() {
+  local geometry width height
+  geometry=$(window_geometry "$1") || geometry=""
+  read -r _ _ width height <<<"$geometry"
+  [ "${width:-0}" -gt 0 ] || width=1
+  [ "${height:-0}" -gt 0 ] || height=1
+  point_x=$((RANDOM % width))
+  point_y=$((RANDOM % height))
+}
+
 # pick ID: a left click somewhere in the client area; its box, if the click
 # hits anything, is waited for and closed.
 pick() {
   local box=""
-  click "$1" $((RANDOM % 640)) $((RANDOM % 480)) 1
+  random_point "$1"
+  click "$1" "$point_x" "$point_y" 1
   for _ in $(seq 30); do
     box=$(find_window "Selection") && break
     alive
@@ -280,7 +296,8 @@ act() {
     # program does, which would swamp the comparison of the whole heap.
     if [ -z "$baseline" ]; then pick "$id"; else sleep 0.3; fi
   elif [ "$roll" -lt 70 ]; then
-    xdotool mousemove --window "$id" $((RANDOM % 640)) $((RANDOM % 480)) \
+    random_point "$id"
+    xdotool mousemove --window "$id" "$point_x" "$point_y" \
       click --repeat $((RANDOM % 5 + 1)) --delay 30 3
   elif [ "$roll" -lt 82 ]; then
     xdotool windowsize "$id" $((RANDOM % 540 + 100)) $((RANDOM % 380 + 100)) 2>/dev/null || true
