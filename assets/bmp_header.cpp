@@ -6,7 +6,6 @@
 
 #include <cstring>
 
-#include "assets/bmp_loader.h"
 
 uint16_t ReadLe16(const uint8_t *at)
 {
@@ -90,8 +89,6 @@ void ReadBmpHeader(const uint8_t *data, size_t size, BmpHeaderInfo *info)
     uint64_t tables_end;
     if (info->header_size == BMP_INFO_HEADER_SIZE) {
         read_info_form(info->dib, &info->header);
-        info->color_entry_size = 4;
-        info->color_table_at = BMP_INFO_HEADER_SIZE;
         info->has_masks = info->header.biCompression == BI_BITFIELDS;
         uint64_t masks_end = BMP_INFO_HEADER_SIZE + (info->has_masks ? 12u : 0u);
         // The loader copies the colour table from right behind the header;
@@ -106,11 +103,33 @@ void ReadBmpHeader(const uint8_t *data, size_t size, BmpHeaderInfo *info)
         }
     } else {
         read_core_form(info->dib, info->color_count, &info->header);
-        info->color_entry_size = 3;
-        info->color_table_at = BMP_CORE_HEADER_SIZE;
         tables_end = BMP_CORE_HEADER_SIZE + 3ull * info->color_count;
         info->tables_fit = tables_end <= info->dib_room;
     }
     info->bits_offset = info->has_file_header ? info->file_bits_offset
                                               : dib_offset + tables_end;
+}
+
+uint16_t CountDibColors(const void *header)
+{
+    const uint8_t *h = static_cast<const uint8_t *>(header);
+    uint16_t bit_count;
+    if (ReadLe32(h) == BMP_CORE_HEADER_SIZE) {
+        bit_count = ReadLe16(h + 10);
+    } else {
+        uint32_t used = ReadLe32(h + 32);
+        if (used != 0)
+            return static_cast<uint16_t>(used);  // its low 16 bits
+        bit_count = ReadLe16(h + 14);
+    }
+    switch (bit_count) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
 }

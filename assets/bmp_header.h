@@ -28,8 +28,6 @@ struct BmpHeaderInfo {
     // The header in its 40-byte form, when header_fits: core fields widened,
     // biClrUsed and biSizeImage as the file has them (no defaults filled in).
     DibInfoHeader header;
-    size_t color_entry_size;    // 3 for the core form, 4 otherwise
-    size_t color_table_at;      // offset of the colour table from dib
     bool has_masks;             // 40-byte form with BI_BITFIELDS
     uint32_t masks[3];          // red, green, blue, when has_masks and they fit
     bool tables_fit;            // colour table and masks inside the bytes
@@ -38,6 +36,12 @@ struct BmpHeaderInfo {
 
 // Fills `info` from the `size` bytes at `data`. Never reads outside them.
 void ReadBmpHeader(const uint8_t *data, size_t size, BmpHeaderInfo *info);
+
+// The number of colour-table entries a DIB header of either form implies:
+// biClrUsed (its low 16 bits) when set in the 40-byte form, otherwise 2, 16
+// or 256 for 1, 4 or 8 bits and 0 for every other bit count. `header` points
+// at the DIB header's size field; the caller knows the fields are there.
+uint16_t CountDibColors(const void *header);
 
 // Little-endian field readers for bytes known to be inside the view.
 uint16_t ReadLe16(const uint8_t *at);

@@ -79,6 +79,13 @@ void show_open_failure(const char *path)
     show_error(text);
 }
 
+// abs(biHeight) of a header whose geometry is usable.
+uint32_t image_rows(const DibInfoHeader *h)
+{
+    return h->biHeight < 0 ? 0u - static_cast<uint32_t>(h->biHeight)
+                           : static_cast<uint32_t>(h->biHeight);
+}
+
 // Sizes that the record and its 32-bit fields can hold: a positive width, a
 // non-zero height, and 3 x width x rows and biSizeImage within 32 bits.
 bool geometry_is_usable(const DibInfoHeader *h)
@@ -94,10 +101,11 @@ bool geometry_is_usable(const DibInfoHeader *h)
     return h->biSizeImage != 0 || row_bytes * rows <= UINT32_MAX;
 }
 
-// Steps that need the source header block; it is freed by the caller.
-RgbImage *decode_with_source_block(const uint8_t *view, size_t size,
-                                   const BmpHeaderInfo &info,
-                                   unsigned char *source_block)
+// Rebuilds the header in the 40-byte form in the source header block, with
+// the colour table in 4-byte entries, and fills in the defaults of
+// biSizeImage and biClrUsed. False after its message when the header is of
+// an unknown form, its tables lie past the end, or its sizes are unusable.
+bool normalise_source_block(const BmpHeaderInfo &info, unsigned char *source_block)
 {
     DibInfoHeader *source = reinterpret_cast<DibInfoHeader *>(source_block);
     DibColor *colors = reinterpret_cast<DibColor *>(source_block + BMP_INFO_HEADER_SIZE);
@@ -106,11 +114,11 @@ RgbImage *decode_with_source_block(const uint8_t *view, size_t size,
 
     if (!info.known_form) {
         show_error(kUnknownFormat);
-        return nullptr;
+        return false;
     }
     if (!info.tables_fit) {
         show_error(kConversionError);
-        return nullptr;
+        return false;
     }
     if (info.header_size == BMP_INFO_HEADER_SIZE) {
         source->biSize = BMP_INFO_HEADER_SIZE;
@@ -128,21 +136,36 @@ RgbImage *decode_with_source_block(const uint8_t *view, size_t size,
     }
     if (!geometry_is_usable(source)) {
         show_error(kConversionError);
-        return nullptr;
+        return false;
     }
-    uint32_t width = static_cast<uint32_t>(source->biWidth);
-    uint32_t rows = static_cast<uint32_t>(source->biHeight < 0 ? -source->biHeight
-                                                               : source->biHeight);
     if (source->biSizeImage == 0) {
         // Rows rounded to whole bytes only, not to the 4 bytes stored rows
         // take: this is the field's customary default.
-        uint32_t row_bytes = static_cast<uint32_t>((static_cast<uint64_t>(width) *
-                                                    source->biBitCount + 7) >> 3);
-        source->biSizeImage = row_bytes * rows;
+        uint64_t row_bytes = (static_cast<uint64_t>(source->biWidth) * source->biBitCount + 7) >> 3;
+        source->biSizeImage = static_cast<uint32_t>(row_bytes * image_rows(source));
     }
     if (source->biClrUsed == 0)
         source->biClrUsed = count;
+    return true;
+}
 
+// Allocates the target header block and the pixel buffer, converts the
+// pixel bits straight into the buffer's RGB rows, and wraps the buffer in a
+// record. Null after its message on failure, with nothing left allocated.
+RgbImage *allocate_and_convert(const uint8_t *view, size_t size, const BmpHeaderInfo &info,
+                               const unsigned char *source_block)
+{
+    const DibInfoHeader *source = reinterpret_cast<const DibInfoHeader *>(source_block);
+    const DibColor *colors =
+        reinterpret_cast<const DibColor *>(source_block + BMP_INFO_HEADER_SIZE);
+    uint32_t width = static_cast<uint32_t>(source->biWidth);
+    uint32_t rows = image_rows(source);
+
+    // Nothing reads the target header: the pixel buffer below takes the place
+    // of the 24-bit image it would describe. It is still made, so that a
+    // failing allocation here says "Out of memory." at the same point of the
+    // load as before the conversion, and the header describes what the
+    // buffer holds for anyone inspecting the load.
     unsigned char *target_block =
         static_cast<unsigned char *>(LocalAlloc(LMEM_ZEROINIT, kHeaderBlockBytes));
     if (target_block == nullptr) {
@@ -168,7 +191,7 @@ RgbImage *decode_with_source_block(const uint8_t *view, size_t size,
             bits.data = view + info.bits_offset;
             bits.size = size - static_cast<size_t>(info.bits_offset);
         }
-        int lines = ConvertDibToRgb(source, colors, count,
+        int lines = ConvertDibToRgb(source, colors, info.color_count,
                                     info.has_masks ? info.masks : nullptr, bits, pixels);
         if (lines == 0) {
             show_error(kConversionError);
@@ -192,30 +215,6 @@ RgbImage *decode_with_source_block(const uint8_t *view, size_t size,
 
 }  // namespace
 
-uint16_t CountDibColors(const void *header)
-{
-    const uint8_t *h = static_cast<const uint8_t *>(header);
-    uint16_t bit_count;
-    if (ReadLe32(h) == BMP_CORE_HEADER_SIZE) {
-        bit_count = ReadLe16(h + 10);
-    } else {
-        uint32_t used = ReadLe32(h + 32);
-        if (used != 0)
-            return static_cast<uint16_t>(used);  // its low 16 bits
-        bit_count = ReadLe16(h + 14);
-    }
-    switch (bit_count) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
-}
-
 RgbImage *DecodeBmpImage(const void *data, size_t size)
 {
     const uint8_t *view = static_cast<const uint8_t *>(data);
@@ -232,7 +231,9 @@ RgbImage *DecodeBmpImage(const void *data, size_t size)
         show_error(kOutOfMemory);
         return nullptr;
     }
-    RgbImage *image = decode_with_source_block(view, size, info, source_block);
+    RgbImage *image = nullptr;
+    if (normalise_source_block(info, source_block))
+        image = allocate_and_convert(view, size, info, source_block);
     LocalFree(source_block);
     return image;
 }

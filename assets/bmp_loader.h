@@ -14,7 +14,6 @@ extern bool popup_errors;
 
 // Null on failure, after one "Error" message box while popup_errors is set.
 RgbImage *LoadBmpImage(const char *path);
-uint16_t CountDibColors(const void *header);
 
 // LoadBmpImage for a file already in memory: the same checks, messages and
 // result, except that there is nothing to open. For tools and tests.

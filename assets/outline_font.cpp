@@ -6,25 +6,23 @@
 // nothing here measures or centres text.
 #include "assets/outline_font.h"
 
+#include "assets/shared_state.h"
 #include "platform/gdi32.h"
-#include "shell/scene_window.h"
 
-GLuint font_base = 0;
+unsigned int font_base = 0;
 GLYPHMETRICSFLOAT glyph_metrics[96];
 
 static const GLsizei kGlyphCount = 96;
 static const DWORD kFirstCode = 32;
-// Names 1 to 5 are the texture lists. They are fixed names, defined only
-// after the font is built, so in a fresh context glGenLists would hand them
-// out for glyphs.
-static const GLuint kTextureListNames = 5;
 
-// Claims each texture-list name that holds no list yet with an empty list,
-// so the reservation below cannot take it. An empty list draws nothing, and
-// the texture build replaces it with its own.
+// The texture lists have fixed names and are defined only after the font is
+// built, so in a fresh context glGenLists would hand those names out for
+// glyphs. Each one that holds no list yet is claimed with an empty list, so
+// the reservation below cannot take it. An empty list draws nothing, and the
+// texture build replaces it with its own.
 static void claim_texture_list_names(void)
 {
-    for (GLuint name = 1; name <= kTextureListNames; name++) {
+    for (GLuint name = kFirstTextureList; name < kFirstTextureList + kTextureListCount; name++) {
         if (!glIsList(name)) {
             glNewList(name, GL_COMPILE);
             glEndList();

@@ -3,9 +3,9 @@
 
 #include <GL/gl.h>
 
+#include "assets/shared_state.h"
 #include "platform/wgl.h"
 
-extern GLuint font_base;
 extern GLYPHMETRICSFLOAT glyph_metrics[96];
 
 void BuildOutlineFont(void);

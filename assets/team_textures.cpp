@@ -11,12 +11,14 @@
 
 #include <cstdlib>
 
-RgbImage *texture_images[5];
+#include "assets/shared_state.h"
 
-// List n uploads the picture of file n - 1; the drawing code calls the lists
-// by these fixed numbers.
-static const char *const kPictureFiles[5] = {"KOREA.bmp", "TOGO.bmp", "BACK.bmp",
-                                             "FRANCE.bmp", "SWIS.bmp"};
+RgbImage *texture_images[kTextureListCount];
+
+// Slot n of this table is the picture of list kFirstTextureList + n; the
+// drawing code calls the lists by those fixed numbers.
+static const char *const kPictureFiles[kTextureListCount] = {
+    "KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp", "SWIS.bmp"};
 
 // What a list uploads when its picture could not be read: one white texel,
 // so the object shows its own colour rather than another team's picture.
@@ -117,23 +119,23 @@ void LoadTeamTextures(void)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
 
-    RgbImage *previous[5];
-    for (int slot = 0; slot < 5; slot++)
+    RgbImage *previous[kTextureListCount];
+    for (unsigned slot = 0; slot < kTextureListCount; slot++)
         previous[slot] = texture_images[slot];
 
     // One list at a time: each file is read while its list is open, and a
     // picture that fails leaves the others to load.
-    for (GLuint list = 1; list <= 5; list++) {
-        glNewList(list, GL_COMPILE);
-        texture_images[list - 1] = LoadBmpImage(kPictureFiles[list - 1]);
-        compile_upload(texture_images[list - 1]);
+    for (unsigned slot = 0; slot < kTextureListCount; slot++) {
+        glNewList(kFirstTextureList + slot, GL_COMPILE);
+        texture_images[slot] = LoadBmpImage(kPictureFiles[slot]);
+        compile_upload(texture_images[slot]);
         glEndList();
     }
 
     // The lists hold their own copies of the pixels now, so the records of
     // the build before this one are no longer needed; keeping them would
     // grow the program by five pictures on every display switch.
-    for (int slot = 0; slot < 5; slot++) {
+    for (unsigned slot = 0; slot < kTextureListCount; slot++) {
         if (previous[slot] != nullptr) {
             free(previous[slot]->pixels);
             free(previous[slot]);

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "assets/bmp_loader.h"
+#include "assets/shared_state.h"
 
-extern RgbImage *texture_images[5];
+extern RgbImage *texture_images[kTextureListCount];
 
 void LoadTeamTextures(void);

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "assets/bmp_loader.h"
-#include "support/bmp_bytes.h"
+#include "tools/bmp_bytes.h"
 
 namespace {
 

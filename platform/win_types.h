@@ -1,7 +1,9 @@
 // The handful of Windows-style types, constants and record layouts that the
 // program's code is written against. The stand-in platform layer implements
-// the operations over SDL2, FreeType, iconv and POSIX; this header only names
-// things, so it compiles anywhere and carries no platform library with it.
+// the operations over SDL2, FreeType, iconv and POSIX (platform/sdl/,
+// platform/posix/), or records them for tests (platform/fake/); this header
+// only names things, so it compiles anywhere and carries no platform library
+// with it.
 #pragma once
 
 #include <cstddef>
@@ -70,23 +72,21 @@ struct MSG {
 
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
-// Window messages the program handles or the stand-in produces.
+// Window messages: those the window procedure handles, and those the
+// stand-in sends or posts to it (creation, destruction, showing, the
+// system keys and the middle button, which take the default path).
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
 #define WM_ACTIVATE 0x0006
-#define WM_SETFOCUS 0x0007
-#define WM_KILLFOCUS 0x0008
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_SHOWWINDOW 0x0018
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
-#define WM_CHAR 0x0102
 #define WM_SYSKEYDOWN 0x0104
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCOMMAND 0x0112
-#define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
@@ -98,13 +98,11 @@ typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 #define WA_ACTIVE 1
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
-#define SIZE_MAXIMIZED 2
 
 #define SC_CLOSE 0xF060
 #define SC_SCREENSAVE 0xF140
 #define SC_MONITORPOWER 0xF170
 
-#define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
 // Virtual-key codes.
@@ -161,7 +159,6 @@ typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 #define MB_YESNO 0x00000004u
 #define MB_ICONSTOP 0x00000010u
 #define MB_ICONERROR MB_ICONSTOP
-#define MB_ICONQUESTION 0x00000020u
 #define MB_ICONEXCLAMATION 0x00000030u
 #define MB_ICONINFORMATION 0x00000040u
 #define MB_TYPEMASK 0x0000000Fu

@@ -11,8 +11,8 @@
 #include <GL/glu.h>
 
 #include "assets/outline_font.h"
+#include "assets/shared_state.h"
 #include "scene/render_setup.h"
-#include "shell/main_loop.h"
 
 float title_spin = 0.0f;
 float center_spin = 0.0f;
@@ -23,21 +23,6 @@ float france_spin = 0.0f;
 float swiss_orbit = 240.0f;
 float swiss_spin = 0.0f;
 float orbit_radius = 7.0f;
-
-// Selection names, one per object; picking maps them to texts.
-static const GLuint kTitleName = 100;
-static const GLuint kKoreaName = 101;
-static const GLuint kTogoName = 102;
-static const GLuint kBackdropName = 103;
-static const GLuint kFranceName = 104;
-static const GLuint kSwissName = 105;
-
-// Texture lists made by LoadTeamTextures, one per picture.
-static const GLuint kKoreaTexture = 1;
-static const GLuint kTogoTexture = 2;
-static const GLuint kBackdropTexture = 3;
-static const GLuint kFranceTexture = 4;
-static const GLuint kSwissTexture = 5;
 
 static const GLdouble kSphereRadius = 1.5;
 

@@ -10,9 +10,9 @@
 #include <GL/glu.h>
 
 #include "platform/user32.h"
+#include "assets/shared_state.h"
 #include "scene/draw_scene.h"
 #include "scene/render_setup.h"
-#include "shell/scene_window.h"
 
 // Six objects with one name each: at most 24 words are ever written.
 static const GLsizei kSelectionWords = 64;
@@ -54,17 +54,17 @@ static_assert(sizeof kSwissText - 1 == 32, "Swiss text is 32 bytes in CP949");
 const char *PickText(GLuint name)
 {
     switch (name) {
-    case 100:
+    case kTitleName:
         return "Team Tarsel";
-    case 101:
+    case kKoreaName:
         return kKoreaText;
-    case 102:
+    case kTogoName:
         return kTogoText;
-    case 103:
+    case kBackdropName:
         return kStandingsText;
-    case 104:
+    case kFranceName:
         return kFranceText;
-    case 105:
+    case kSwissName:
         return kSwissText;
     default:
         return "What?";

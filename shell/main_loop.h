@@ -2,14 +2,10 @@
 // activation and close become program-wide state and calls into the scene.
 #pragma once
 
+#include "assets/shared_state.h"
 #include "platform/win_types.h"
 
 extern bool key_down[256];
-extern bool window_active;
-extern bool lighting_on;
-extern bool texturing_on;
-extern bool solid_spheres;
-extern bool filled_polygons;
 
 // The whole program: open, loop, close. Returns the process exit code.
 int RunPresentation(void);

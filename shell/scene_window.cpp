@@ -54,12 +54,10 @@ static int FailOpen(const char *text)
     return 0;
 }
 
-int OpenSceneWindow(const char *title, int width, int height, int bits,
-                    bool fullscreen_flag)
+// The window class "OpenGL", filled afresh for every open. Nothing else
+// exists yet, so a refusal needs no teardown.
+static int register_scene_class(void)
 {
-    fullscreen = fullscreen_flag;
-    RECT window_rect = {0, 0, width, height};
-
     module_instance = GetModuleHandleA(nullptr);
 
     WNDCLASSA window_class = {};
@@ -77,29 +75,39 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
         ShowOpenError("Failed To Register The Window Class.");
         return 0;
     }
+    return 1;
+}
 
-    if (fullscreen) {
-        DEVMODEA mode = {};
-        mode.dmSize = sizeof(DEVMODEA);
-        mode.dmPelsWidth = (DWORD)width;
-        mode.dmPelsHeight = (DWORD)height;
-        mode.dmBitsPerPel = (DWORD)bits;
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-            if (MessageBoxA(nullptr,
-                            "The Requested Fullscreen Mode Is Not Supported By\n"
-                            "Your Video Card. Use Windowed Mode Instead?",
-                            "2nd Term OpenGL Tarsel",
-                            MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
-                fullscreen = false;
-            } else {
-                MessageBoxA(nullptr, "Program Will Now Close.", "ERROR",
-                            MB_OK | MB_ICONSTOP);
-                return 0;
-            }
-        }
+// The temporary display-mode change of a fullscreen open. A refused mode
+// asks whether to go on windowed: Yes clears `fullscreen`, anything else
+// ends the open with the class still registered and the mode unchanged.
+static int change_display_mode(int width, int height, int bits)
+{
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmPelsWidth = (DWORD)width;
+    mode.dmPelsHeight = (DWORD)height;
+    mode.dmBitsPerPel = (DWORD)bits;
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL)
+        return 1;
+    if (MessageBoxA(nullptr,
+                    "The Requested Fullscreen Mode Is Not Supported By\n"
+                    "Your Video Card. Use Windowed Mode Instead?",
+                    "2nd Term OpenGL Tarsel", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+        fullscreen = false;
+        return 1;
     }
+    MessageBoxA(nullptr, "Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
+    return 0;
+}
 
+// The window, hidden, with its top-left corner at the screen's and a client
+// area of width by height: a borderless popup with the cursor hidden in
+// fullscreen, an overlapped window otherwise.
+static int create_scene_window(const char *title, int width, int height)
+{
+    RECT window_rect = {0, 0, width, height};
     DWORD ex_style;
     DWORD style;
     if (fullscreen) {
@@ -119,7 +127,14 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
                                     nullptr, module_instance, nullptr);
     if (window_handle == nullptr)
         return FailOpen("Window Creation Error.");
+    return 1;
+}
 
+// The device context, its pixel format and a rendering context made current
+// on it. The colour depth of the request is fixed by the first open of the
+// run that gets this far.
+static int make_rendering_context(int bits)
+{
     if (pixel_format.cColorBits == 0)
         pixel_format.cColorBits = (BYTE)bits;
 
@@ -138,7 +153,23 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
         return FailOpen("Can't Create A GL Rendering Context.");
     if (!wglMakeCurrent(device_context, render_context))
         return FailOpen("Can't Activate The GL Rendering Context.");
+    return 1;
+}
 
+int OpenSceneWindow(const char *title, int width, int height, int bits,
+                    bool fullscreen_flag)
+{
+    fullscreen = fullscreen_flag;
+    if (!register_scene_class())
+        return 0;
+    if (fullscreen && !change_display_mode(width, height, bits))
+        return 0;
+    if (!create_scene_window(title, width, height))
+        return 0;
+    if (!make_rendering_context(bits))
+        return 0;
+
+    // Shown only now that its context is current.
     ShowWindow(window_handle, SW_SHOW);
     SetForegroundWindow(window_handle);
     SetFocus(window_handle);

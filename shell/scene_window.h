@@ -3,13 +3,11 @@
 // teardown.
 #pragma once
 
+#include "assets/shared_state.h"
 #include "platform/gdi32.h"
 #include "platform/win_types.h"
 
-extern bool fullscreen;
 extern HINSTANCE module_instance;
-extern HWND window_handle;
-extern HDC device_context;
 extern HGLRC render_context;
 extern PIXELFORMATDESCRIPTOR pixel_format;
 

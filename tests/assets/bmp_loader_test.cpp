@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
-#include "support/bmp_bytes.h"
+#include "tools/bmp_bytes.h"
 
 namespace {
 

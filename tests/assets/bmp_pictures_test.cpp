@@ -14,7 +14,7 @@
 
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 
 namespace {
 

@@ -10,22 +10,20 @@ if(GROUP_G_FUZZ)
   set(BMP_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
                      -fno-omit-frame-pointer)
   add_executable(bmp_fuzzer
-    ${CMAKE_SOURCE_DIR}/tests/fuzz/bmp_fuzzer.cpp
-    ${CMAKE_SOURCE_DIR}/assets/bmp_loader.cpp
-    ${CMAKE_SOURCE_DIR}/assets/bmp_header.cpp
-    ${CMAKE_SOURCE_DIR}/assets/dib_convert.cpp
-    ${CMAKE_SOURCE_DIR}/platform/posix_kernel.cpp
-    ${CMAKE_SOURCE_DIR}/platform/console_backend.cpp
-    ${CMAKE_SOURCE_DIR}/platform/cp949_text.cpp
-    ${CMAKE_SOURCE_DIR}/platform/text_format.cpp)
-  target_include_directories(bmp_fuzzer PRIVATE ${CMAKE_SOURCE_DIR})
+    ${PROJECT_SOURCE_DIR}/tests/fuzz/bmp_fuzzer.cpp
+    ${PROJECT_SOURCE_DIR}/assets/bmp_loader.cpp
+    ${PROJECT_SOURCE_DIR}/assets/bmp_header.cpp
+    ${PROJECT_SOURCE_DIR}/assets/dib_convert.cpp
+    ${PROJECT_SOURCE_DIR}/platform/posix/posix_kernel.cpp
+    ${PROJECT_SOURCE_DIR}/platform/console/console_backend.cpp
+    ${PROJECT_SOURCE_DIR}/platform/posix/cp949_text.cpp
+    ${PROJECT_SOURCE_DIR}/platform/posix/text_format.cpp)
+  target_include_directories(bmp_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
   target_link_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
 
   # Writes the seed corpus: small valid files of every encoding and header
   # form, and a few broken ones.
-  add_executable(bmp_seed_corpus
-    ${CMAKE_SOURCE_DIR}/tests/fuzz/bmp_seed_corpus.cpp
-    ${CMAKE_SOURCE_DIR}/tests/support/bmp_bytes.cpp)
-  target_include_directories(bmp_seed_corpus PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  add_executable(bmp_seed_corpus ${PROJECT_SOURCE_DIR}/tests/fuzz/bmp_seed_corpus.cpp)
+  target_link_libraries(bmp_seed_corpus PRIVATE bmp_bytes)
 endif()

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "assets/outline_font.h"
-#include "platform/fake_platform.h"
-#include "platform/freetype_font.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/posix/freetype_font.h"
 #include "platform/platform_internal.h"
 #include "shell/scene_window.h"
 #include "support/offscreen_gl.h"

@@ -21,8 +21,8 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #endif
 
 #include "assets/team_textures.h"
-#include "platform/fake_platform.h"
-#include "support/bmp_bytes.h"
+#include "platform/fake/fake_platform.h"
+#include "tools/bmp_bytes.h"
 #include "support/offscreen_gl.h"
 #include "support/program_state.h"
 

@@ -3,6 +3,7 @@
 find_package(X11 REQUIRED)
 add_executable(xclose ${CMAKE_CURRENT_SOURCE_DIR}/e2e/xclose.c)
 target_link_libraries(xclose PRIVATE X11::X11)
+group_g_warnings(xclose)
 
 file(GLOB E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*_e2e.sh)
 foreach(script ${E2E_SCRIPTS})

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/bmp_bytes.h"
+#include "tools/bmp_bytes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // platform's for the window code's tests to mean anything.
 #include <gtest/gtest.h>
 
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/gdi32.h"
 #include "platform/platform_internal.h"
 #include "platform/user32.h"

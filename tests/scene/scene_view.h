@@ -12,7 +12,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/platform_internal.h"
 #include "scene/draw_scene.h"
 #include "scene/render_setup.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <map>
 
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
 #include "scene/draw_scene.h"
 #include "scene/render_setup.h"

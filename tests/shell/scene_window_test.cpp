@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
 #include "support/program_state.h"
 #include "scene/render_setup.h"

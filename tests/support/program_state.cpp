@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "assets/outline_font.h"
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "scene/draw_scene.h"
 #include "scene/render_setup.h"
 #include "shell/main_loop.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "platform/platform_hooks.h"
-#include "platform/sdl_keys.h"
-#include "platform/sdl_state.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_state.h"
 
 static PlatformModule *const kModule = reinterpret_cast<PlatformModule *>(0x400000);
 

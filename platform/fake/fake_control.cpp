@@ -2,7 +2,7 @@
 // message boxes and the knobs tests turn.
 #include <cstring>
 
-#include "platform/fake_state.h"
+#include "platform/fake/fake_state.h"
 #include "platform/platform_hooks.h"
 
 FakeState &Fake()

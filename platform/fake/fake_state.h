@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_platform.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/platform_internal.h"
 #include "platform/user32.h"
 

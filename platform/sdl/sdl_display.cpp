@@ -2,7 +2,7 @@
 // only when the display really offers that width and height; the switch
 // itself happens when the fullscreen window appears, and SDL puts the
 // desktop mode back when that window goes.
-#include "platform/sdl_state.h"
+#include "platform/sdl/sdl_state.h"
 
 // The offered mode of the request's size, preferring the asked-for depth.
 static bool FindOfferedMode(DWORD width, DWORD height, DWORD bits, SDL_DisplayMode *found)

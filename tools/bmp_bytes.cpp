@@ -1,7 +1,7 @@
 // BMP files as bytes (see bmp_bytes.h). Writes whatever it is told, so tests
 // can make broken files as easily as good ones; depends on nothing but the
 // standard library, so the picture generator can use it too.
-#include "bmp_bytes.h"
+#include "tools/bmp_bytes.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/fake_state.h"
+#include "platform/fake/fake_state.h"
 #include "platform/gdi32.h"
 #include "platform/platform_hooks.h"
 #include "platform/wgl.h"

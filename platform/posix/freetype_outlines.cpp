@@ -31,7 +31,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/freetype_font.h"
+#include "platform/posix/freetype_font.h"
 #include "platform/platform_hooks.h"
 #include "platform/platform_internal.h"
 #include "platform/wgl.h"

@@ -2,7 +2,7 @@
 // when the native window is created, so SetPixelFormat is where the native
 // window is made, hidden until ShowWindow, from the recorded request.
 #include "platform/gdi32.h"
-#include "platform/sdl_state.h"
+#include "platform/sdl/sdl_state.h"
 #include "platform/wgl.h"
 
 static PIXELFORMATDESCRIPTOR g_requested_format;

@@ -1,6 +1,6 @@
 // SDL key codes to the virtual-key codes the window procedure indexes its key
 // table with. Keys without a virtual-key code map to 0 and are not posted.
-#include "platform/sdl_keys.h"
+#include "platform/sdl/sdl_keys.h"
 
 int SdlKeyToVirtualKey(SDL_Keycode key)
 {

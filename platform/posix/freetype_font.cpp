@@ -19,7 +19,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/freetype_font.h"
+#include "platform/posix/freetype_font.h"
 #include "platform/gdi32.h"
 #include "platform/platform_hooks.h"
 #include "platform/platform_internal.h"

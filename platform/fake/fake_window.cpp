@@ -4,7 +4,7 @@
 // activation, size, close) go to the window procedure at the same moments.
 #include <cstring>
 
-#include "platform/fake_state.h"
+#include "platform/fake/fake_state.h"
 #include "platform/platform_hooks.h"
 
 static PlatformModule *const kModule = reinterpret_cast<PlatformModule *>(0x400000);

@@ -4,7 +4,7 @@
 // was up are dropped, since the owner takes no input during a modal box.
 #include <cstdio>
 
-#include "platform/sdl_state.h"
+#include "platform/sdl/sdl_state.h"
 
 int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
 {
