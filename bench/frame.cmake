@@ -10,7 +10,7 @@ target_link_libraries(frame_reference PRIVATE platform_console SDL2::SDL2 PkgCon
 group_g_warnings(frame_reference)
 
 add_executable(frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/frame_bench.cpp)
-target_link_libraries(frame_bench PRIVATE group_g_core platform_sdl
+target_link_libraries(frame_bench PRIVATE group_g_core platform_sdl virtual_display
                       PkgConfig::X11 Threads::Threads)
 target_compile_definitions(frame_bench PRIVATE
   GROUP_G_RUN_DIR="${GROUP_G_RUN_DIR}"
