@@ -1,7 +1,5 @@
 # frame: the program's frame against an empty frame and against a bare SDL2
 # program issuing the same GL work (frame_reference, run by frame_bench).
-pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
-find_package(Threads REQUIRED)
 
 # The reference takes only the outline builder from the platform layer, for
 # its glyph lists; every frame is its own GL and SDL calls.
