@@ -5,7 +5,9 @@
 // standard error as "Error: ...". With --png, also writes what was decoded
 // as a PNG: OUT is the PNG for a single FILE, or a folder that receives
 // NAME.png for each FILE. Exit status 0 when every file loaded, 1 when one
-// did not, 2 for a usage error.
+// did not, 2 for a usage error. --help and --version answer on standard
+// output and exit 0. FILE is taken as given: unlike the program, bmpcheck
+// looks in no other folder.
 #include <png.h>
 #include <sys/stat.h>
 
@@ -130,11 +132,37 @@ std::string png_path_for(const std::string &out, bool out_is_folder, const char 
     return out + "/" + name + ".png";
 }
 
+#ifndef GROUP_G_VERSION
+#define GROUP_G_VERSION "unknown"
+#endif
+
+const char kUsage[] = "usage: bmpcheck [--png OUT] FILE...\n"
+                      "  OUT is the PNG for one FILE, or a folder for several.\n";
+
+// 0 once what was printed has reached standard output, 1 when it could not.
+int output_status()
+{
+    return fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
+}
+
 int usage()
 {
-    fprintf(stderr, "usage: bmpcheck [--png OUT] FILE...\n"
-                    "  OUT is the PNG for one FILE, or a folder for several.\n");
+    fputs(kUsage, stderr);
     return 2;
+}
+
+int help()
+{
+    printf("%s"
+           "Runs each FILE through the presentation's own picture loader and prints\n"
+           "what its headers say and whether it loaded; the loader's messages appear\n"
+           "on standard error. Exit status 0 when every file loaded, 1 when one did\n"
+           "not, 2 for a usage error.\n"
+           "  --png OUT     also write what was decoded as a PNG\n"
+           "  --help        show this help and exit\n"
+           "  --version     show the version and exit\n",
+           kUsage);
+    return output_status();
 }
 
 }  // namespace
@@ -150,7 +178,10 @@ int main(int argc, char **argv)
                 return usage();
             png_out = argv[++i];
         } else if (arg == "--help" || arg == "-h") {
-            return usage();
+            return help();
+        } else if (arg == "--version") {
+            printf("bmpcheck %s\n", GROUP_G_VERSION);
+            return output_status();
         } else {
             files.push_back(argv[i]);
         }

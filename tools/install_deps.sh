@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils wmctrl openbox imagemagick
   xfonts-base xfonts-baekmuk
   clang libclang-rt-14-dev
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()
