@@ -54,7 +54,7 @@ foreach(text group_g.6 bmpcheck.1 changelog)
     COMMENT "Compressing ${text}")
   list(APPEND compressed ${package_dir}/${text}.gz)
 endforeach()
-add_custom_target(package_texts ALL DEPENDS ${compressed})
+add_custom_target(package_docs ALL DEPENDS ${compressed})
 
 install(FILES ${package_dir}/group_g.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${package_dir}/bmpcheck.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
