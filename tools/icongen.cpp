@@ -5,8 +5,6 @@
 // the program's own loader; the sphere is ray-cast in software, so the build
 // needs no GL context. Edges are smoothed by supersampling into the alpha
 // channel. Exit status 0 when every icon was written.
-#include <png.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "assets/bmp_loader.h"
+#include "tools/png_writer.h"
 
 namespace {
 
@@ -125,30 +124,6 @@ std::vector<unsigned char> draw_icon(const RgbImage *picture, int size)
     return rgba;
 }
 
-bool write_png(const std::string &path, int size, const std::vector<unsigned char> &rgba)
-{
-    FILE *file = fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(size), static_cast<png_uint_32>(size), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int row = 0; row < size; row++)
-        png_write_row(png, &rgba[static_cast<size_t>(row) * size * 4]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(file) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -169,7 +144,7 @@ int main(int argc, char **argv)
             continue;
         }
         std::string path = std::string(argv[2]) + "/group-g-" + argv[i] + ".png";
-        if (!write_png(path, size, draw_icon(picture, size))) {
+        if (!WriteRgbaPng(path, size, size, draw_icon(picture, size).data())) {
             fprintf(stderr, "icongen: cannot write %s\n", path.c_str());
             status = 1;
         }
