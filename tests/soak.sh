@@ -10,8 +10,9 @@
 # the end is within 6 MB of where it stood after the first minute (after
 # the first half, for runs shorter than two minutes), and that what the
 # program's own code holds on it (allocations whose call stack passes
-# through the program's executable) is within 256 kB. Left
-# clicks stop at that first reading (see act below).
+# through the program's executable) is within 256 kB. Left clicks go on for
+# the whole run: a selection pass draws the scene from display lists and
+# costs no memory.
 #
 # The heap is read through heap_probe, preloaded into the program: the
 # bytes the sanitizer's allocator counts as in use, and on request its
@@ -231,8 +232,7 @@ declare -A flag=([F2]=1 [F3]=1 [F4]=1 [F5]=1)
 # leaves its live heap and its own code's share, in kB, in heap_total and
 # heap_own. It runs in this shell, not in a $(...), so that what it does to
 # the flags is remembered. The GL driver keeps a cache of compiled
-# drawing states per context, a few MB once full, and the selection passes
-# of left clicks keep memory in the context too; so the program is sent to
+# drawing states per context, a few MB once full; so the program is sent to
 # fullscreen and back for a fresh context, and every combination of the
 # four display flags is drawn once (F2 to F5 in Gray-code order, ending
 # where it began), before the 640x480 window is read with every flag on.
@@ -290,11 +290,7 @@ act() {
   elif [ "$roll" -lt 40 ]; then
     switch_fullscreen "$id" >/dev/null
   elif [ "$roll" -lt 56 ]; then
-    # Left clicks only until the first memory reading: the GL library's
-    # selection mode (Mesa 22's software rasterizer) keeps most of a
-    # megabyte of heap on every selection pass of this scene, whatever the
-    # program does, which would swamp the comparison of the whole heap.
-    if [ -z "$baseline" ]; then pick "$id"; else sleep 0.3; fi
+    pick "$id"
   elif [ "$roll" -lt 70 ]; then
     random_point "$id"
     xdotool mousemove --window "$id" "$point_x" "$point_y" \
