@@ -7,8 +7,8 @@
 // context that OpenSceneWindow makes through the real SDL backend, at a
 // point outside the view: the whole selection pass runs and nothing is hit,
 // so no box waits for an answer. The lists are measured first, since memory
-// the direct drawing takes is not given back. Needs a display
-// (bench/run_bench.sh starts a virtual one when there is none).
+// the direct drawing takes is not given back. Needs a display:
+// bench/run_bench.sh, or tools/on_virtual_display, gives it a virtual one.
 #include <GL/gl.h>
 
 #include <cstdio>
@@ -77,7 +77,8 @@ int main()
 {
     const char *display = getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
-        fprintf(stderr, "pick_memory_bench: needs a display; bench/run_bench.sh gives it one\n");
+        fprintf(stderr, "pick_memory_bench: needs a display (run it through bench/run_bench.sh "
+                        "or tools/on_virtual_display)\n");
         return 1;
     }
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);

@@ -14,6 +14,7 @@
 
 #include <GL/glu.h>
 
+#include "scene/draw_scene.h"
 #include "scene/render_setup.h"
 
 static const GLint kSubdivisions[] = {kCentreSubdivisions, kOrbitSubdivisions};

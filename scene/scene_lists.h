@@ -6,9 +6,8 @@
 
 #include <GL/gl.h>
 
-// Every sphere of the scene: radius 1.5, and as many slices as stacks, 24
-// for the Korea sphere at the centre and 12 for the orbiting three.
-constexpr double kSphereRadius = 1.5;
+// Every sphere of the scene has as many slices as stacks: 24 for the Korea
+// sphere at the centre, 12 for the orbiting three.
 constexpr GLint kCentreSubdivisions = 24;
 constexpr GLint kOrbitSubdivisions = 12;
 
@@ -27,7 +26,8 @@ void DeleteSceneLists(void);
 void SetSphereDrawStyle(GLenum style);
 void SetSphereTexture(GLboolean on);
 
-// gluSphere(sphere_quadric, kSphereRadius, subdivisions, subdivisions),
+// gluSphere(sphere_quadric, kSphereRadius, subdivisions, subdivisions)
+// (kSphereRadius from draw_scene.h),
 // from a list when one holds that sphere.
 void DrawSphere(GLint subdivisions);
 // The textured backdrop quad, 36 by 28 units, 10 units behind the origin.
