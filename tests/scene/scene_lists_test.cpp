@@ -13,26 +13,21 @@
 
 namespace {
 
-struct Angles {
-    float values[8];
-};
+float *const kAngles[] = {&title_spin,   &center_spin, &togo_orbit,  &togo_spin,
+                          &france_orbit, &france_spin, &swiss_orbit, &swiss_spin};
 
-Angles SaveAngles()
+std::vector<float> SaveAngles()
 {
-    return Angles{{title_spin, center_spin, togo_orbit, togo_spin, france_orbit, france_spin,
-                   swiss_orbit, swiss_spin}};
+    std::vector<float> saved;
+    for (float *angle : kAngles)
+        saved.push_back(*angle);
+    return saved;
 }
 
-void RestoreAngles(const Angles &a)
+void RestoreAngles(const std::vector<float> &saved)
 {
-    title_spin = a.values[0];
-    center_spin = a.values[1];
-    togo_orbit = a.values[2];
-    togo_spin = a.values[3];
-    france_orbit = a.values[4];
-    france_spin = a.values[5];
-    swiss_orbit = a.values[6];
-    swiss_spin = a.values[7];
+    for (size_t i = 0; i < saved.size(); ++i)
+        *kAngles[i] = saved[i];
 }
 
 // What a pass leaves in the GL's current vertex state.
@@ -83,7 +78,7 @@ protected:
     template <typename Pass, typename Result>
     void Twice(const QuadricState &quadric, Pass pass, Result *with_lists, Result *direct)
     {
-        Angles before = SaveAngles();
+        std::vector<float> before = SaveAngles();
         quadric.Apply();
         *with_lists = pass();
         RestoreAngles(before);
