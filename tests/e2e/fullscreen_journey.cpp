@@ -9,15 +9,10 @@ using FullscreenJourney = Journey;
 
 const char kStayWindowed[] = "2nd Term OpenGL Tarsel";
 
-// F1 closes the scene window and opens a new one; the key is held until
-// the new one is shown, which is then returned once presenting frames.
 Window switch_window(const XSession &x, Window scene)
 {
-    Window next = None;
-    if (!PressUntil(x, scene, XK_F1, kAppear, [&] {
-            next = FindWindow(x, kSceneTitle);
-            return next != None && next != scene;
-        }))
+    Window next = SwitchWithF1(x, scene, kAppear);
+    if (next == None)
         JOURNEY_FAIL() << "F1: expected a new scene window within " << kAppear.count() << "s";
     return next;
 }

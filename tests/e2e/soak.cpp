@@ -164,12 +164,9 @@ Window Soak::Scene()
 // F1, held until the program has made its new window.
 Window Soak::SwitchWindow(Window scene)
 {
-    Window next = None;
-    if (!PressUntil(x_, scene, XK_F1, kPatience, [&] {
-            Alive();
-            next = FindWindow(x_, kSceneTitle);
-            return next != None && next != scene;
-        }))
+    Window next = SwitchWithF1(x_, scene, kPatience);
+    Alive();
+    if (next == None)
         Fail("F1 did not make a new window");
     if (picked_in_context_)
         ++retired_picking_contexts_;
@@ -202,8 +199,9 @@ void Soak::Pick(Window scene)
         return box != None || watch.Frames() >= kFramesToSeeAKey;
     });
     if (box != None) {
+        GoneWatch gone(x_, TopLevel(x_, box));
         Tap(x_, box, XK_Return);
-        if (!WaitForWindowGone(x_, "Selection", kPatience))
+        if (!gone.Wait(kPatience))
             Fail("a Selection box did not go away after Return");
     }
 }

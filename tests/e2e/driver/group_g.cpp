@@ -1,14 +1,29 @@
 // The program under test; see group_g.h.
 #include "group_g.h"
 
+#include <X11/keysym.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
+#include "x_input.h"
+#include "x_windows.h"
+
 namespace fs = std::filesystem;
 
 namespace e2e {
+
+Window SwitchWithF1(const XSession &s, Window scene, Seconds limit)
+{
+    Window next = None;
+    bool switched = PressUntil(s, scene, XK_F1, limit, [&] {
+        next = FindWindow(s, kSceneTitle);
+        return next != None && next != scene;
+    });
+    return switched ? next : None;
+}
 
 void CopyPictures(const std::string &dir)
 {

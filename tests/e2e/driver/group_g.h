@@ -6,6 +6,7 @@
 #include <string>
 
 #include "process.h"
+#include "x_session.h"
 
 namespace e2e {
 
@@ -15,6 +16,10 @@ inline const std::string kSceneTitle = "OpenGL Team Tarsel";
 // the program was started from.
 constexpr int kExitAfterClose = 0;
 constexpr int kExitAfterInterrupt = 0;
+
+// F1 on the scene window, held until the program has closed it and shown
+// its new one, which is returned; None if none came within `limit`.
+Window SwitchWithF1(const XSession &s, Window scene, Seconds limit);
 
 // Copies the five pictures of the build's run folder into `dir`.
 void CopyPictures(const std::string &dir);

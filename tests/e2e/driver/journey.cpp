@@ -15,15 +15,6 @@ namespace fs = std::filesystem;
 namespace e2e {
 namespace {
 
-char process_state(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(file, stat);
-    size_t close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() ? stat[close + 2] : '?';
-}
-
 // Ends the test at its first fatal failure, wherever it happens (see
 // journey.h).
 class FatalFailuresThrow : public ::testing::EmptyTestEventListener {
@@ -149,11 +140,10 @@ void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
     // Gone means its frame too: a frame a window manager has not taken
     // down yet still shows the box's last picture.
-    Window frame = TopLevel(x_, box);
+    GoneWatch gone(x_, TopLevel(x_, box));
     ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
-    ASSERT_TRUE(WaitUntil(kReact, [&] {
-        return FindWindow(x_, title) == None && !IsShown(x_, frame);
-    })) << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
+    ASSERT_TRUE(gone.Wait(kReact))
+        << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
 }
 
 void Journey::Press(Window w, KeySym key)
@@ -190,7 +180,11 @@ void Journey::Freeze()
 {
     ASSERT_TRUE(program_.Running()) << "cannot freeze: the program has ended";
     program_.Signal(SIGSTOP);
-    ASSERT_TRUE(WaitUntil(kReact, [&] { return process_state(program_.pid()) == 'T'; }))
+    // Stopped: 'T', or 't' when a debugger or tracer holds it.
+    ASSERT_TRUE(WaitUntil(kReact, [&] {
+        char state = program_.State();
+        return state == 'T' || state == 't';
+    }))
         << "the program did not stop";
     frozen_ = true;
 }

@@ -50,6 +50,22 @@ std::vector<std::string> merged_environment(const std::vector<std::string> &extr
     return env;
 }
 
+// From /proc/PID/stat, "pid (name) state ppid pgrp ...", where the name may
+// hold anything: the name, state and process group; false once it has gone.
+bool read_stat(const std::string &pid, std::string *name, char *state, long *group)
+{
+    std::ifstream file("/proc/" + pid + "/stat");
+    std::string stat;
+    std::getline(file, stat);
+    size_t open = stat.find('('), close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos)
+        return false;
+    *name = stat.substr(open, close - open + 1);
+    long ppid = 0;
+    std::istringstream(stat.substr(close + 1)) >> *state >> ppid >> *group;
+    return true;
+}
+
 void nap_ms(long ms)
 {
     timespec t{ms / 1000, (ms % 1000) * 1000000L};
@@ -197,22 +213,23 @@ std::vector<std::string> Process::LeftBehind() const
     while (dirent *entry = readdir(proc)) {
         if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
             continue;
-        std::ifstream file(std::string("/proc/") + entry->d_name + "/stat");
-        std::string stat;
-        std::getline(file, stat);
-        // "pid (name) state ppid pgrp ...": the name may hold anything.
-        size_t open = stat.find('('), close = stat.rfind(')');
-        if (open == std::string::npos || close == std::string::npos)
-            continue;
-        std::istringstream rest(stat.substr(close + 1));
+        std::string name;
         char state = 0;
-        long ppid = 0, group = 0;
-        rest >> state >> ppid >> group;
-        if (group == pid_ && state != 'Z' && state != 'X')
-            left.push_back(std::string(entry->d_name) + " " + stat.substr(open, close - open + 1));
+        long group = 0;
+        if (read_stat(entry->d_name, &name, &state, &group) && group == pid_ && state != 'Z' &&
+            state != 'X')
+            left.push_back(std::string(entry->d_name) + " " + name);
     }
     closedir(proc);
     return left;
+}
+
+char Process::State() const
+{
+    std::string name;
+    char state = '?';
+    long group = 0;
+    return pid_ > 0 && read_stat(std::to_string(pid_), &name, &state, &group) ? state : '?';
 }
 
 void Process::Kill()

@@ -50,6 +50,9 @@ public:
     int status() const { return status_; }
     // Sends a signal to the child alone.
     void Signal(int signal_number);
+    // Its state as the kernel shows it ('R' running, 'S' sleeping, 'T'
+    // stopped, ...), '?' once it has gone.
+    char State() const;
     // Writes to the terminal as if typed there (needs `terminal`).
     bool Type(const std::string &text);
     // Processes of the child's group still alive (not zombies), as

@@ -95,6 +95,10 @@ bool IsPlainYellow(Rgb c) { return IsTogo(c) && std::abs(c.r - c.g) <= 0.06 * c.
 bool IsRed(Rgb c) { return c.r >= 60 && c.r > 2 * c.g && c.r > 2 * c.b; }
 bool IsGreenStripe(Rgb c) { return c.r <= 3 && c.b <= 3 && c.g >= 40; }
 bool IsTitleGreen(Rgb c) { return c.r <= 3 && c.b <= 3 && c.g >= 15; }
+bool IsPlainGrey(Rgb c)
+{
+    return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3 && c.g >= 20;
+}
 
 DiscCounts CountDisc(const Image &image, double x, double y, double radius)
 {

@@ -35,6 +35,10 @@ bool IsPlainYellow(Rgb c);  // Togo's own colour without its picture
 bool IsRed(Rgb c);
 bool IsGreenStripe(Rgb c);  // pure green, as Togo's stripes (and the title)
 bool IsTitleGreen(Rgb c);
+bool IsPlainGrey(Rgb c);    // an object's plain colour under light, no picture
+
+// A corner of the backdrop that no object reaches.
+const Rect kBackdropCorner{10, 440, 30, 30};
 
 // Counts of each class over a grid of points (every third pixel) of a disc.
 struct DiscCounts {

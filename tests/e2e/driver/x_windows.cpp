@@ -121,9 +121,35 @@ Window WaitForWindow(const XSession &s, const std::string &title, Seconds limit,
     return found;
 }
 
-bool WaitForWindowGone(const XSession &s, const std::string &title, Seconds limit)
+// A connection of its own, so its events never mix with anything else.
+GoneWatch::GoneWatch(const XSession &s, Window w) : w_(w)
 {
-    return WaitUntil(limit, [&] { return FindWindow(s, title) == None; });
+    x_ = XOpenDisplay(s.name().c_str());
+    if (x_ == nullptr)
+        return;
+    XSelectInput(x_, w, StructureNotifyMask);
+    XWindowAttributes a;
+    // Asked after the selection, so a window that went before it counts.
+    gone_ = !XGetWindowAttributes(x_, w, &a) || a.map_state != IsViewable;
+}
+
+GoneWatch::~GoneWatch()
+{
+    if (x_ != nullptr)
+        XCloseDisplay(x_);
+}
+
+bool GoneWatch::Wait(Seconds limit)
+{
+    return x_ != nullptr && WaitUntil(limit, [&] {
+               while (!gone_ && XPending(x_)) {
+                   XEvent e;
+                   XNextEvent(x_, &e);
+                   gone_ = (e.type == UnmapNotify && e.xunmap.window == w_) ||
+                           (e.type == DestroyNotify && e.xdestroywindow.window == w_);
+               }
+               return gone_;
+           });
 }
 
 Window TopLevel(const XSession &s, Window w)

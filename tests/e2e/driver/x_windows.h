@@ -31,8 +31,23 @@ Window FindWindow(const XSession &s, const std::string &title);  // first, or No
 // is not. When `owner` is given, stops early once that process has ended.
 Window WaitForWindow(const XSession &s, const std::string &title, Seconds limit,
                      Process *owner = nullptr);
-// Waits up to `limit` until no window called `title` is shown.
-bool WaitForWindowGone(const XSession &s, const std::string &title, Seconds limit);
+// Watches a window, from before it is asked to go, until it has left the
+// screen (unmapped or destroyed). Window ids are reused at once (a box's
+// successor often has its predecessor's), so a window shown later under the
+// same id is not taken for this one: the watch goes by the events.
+class GoneWatch {
+public:
+    GoneWatch(const XSession &s, Window w);
+    ~GoneWatch();
+    GoneWatch(const GoneWatch &) = delete;
+    GoneWatch &operator=(const GoneWatch &) = delete;
+    bool Wait(Seconds limit);
+
+private:
+    ::Display *x_ = nullptr;
+    Window w_;
+    bool gone_ = false;
+};
 
 // The window's top-level ancestor: the window manager's frame around it,
 // or the window itself when it has none.
