@@ -116,6 +116,7 @@ TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
                 cy < window.y + window.height)
         << "Selection box: expected over the window " << ToString(window) << ", got at "
         << ToString(b);
+    EXPECT_EQ(TransientFor(x_, box), scene) << "the box should belong to the scene window";
     {
         FrameWatch watch(x_, scene);
         std::this_thread::sleep_for(still);  // an absence can only be watched for a while

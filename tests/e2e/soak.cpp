@@ -431,7 +431,8 @@ std::string symbolized(const std::string &path)
     }
     std::string in = path + ".queries", out = path + ".answers";
     std::ofstream(in) << queries;
-    std::string command = "llvm-symbolizer --no-inlines <" + in + " >" + out + " 2>/dev/null";
+    std::string command = "s=$(command -v llvm-symbolizer || command -v llvm-symbolizer-14) && "
+                          "\"$s\" --no-inlines <" + in + " >" + out + " 2>/dev/null";
     std::ifstream answers(std::system(command.c_str()) == 0 ? out : "/dev/null");
     std::string text;
     for (const std::string &line : lines) {

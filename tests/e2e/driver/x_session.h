@@ -55,7 +55,6 @@ public:
     ::Display *x() const { return x_; }
     Window root() const { return DefaultRootWindow(x_); }
     const std::string &name() const { return display_.name; }  // for DISPLAY
-    bool has_window_manager() const { return display_.window_manager > 0; }
     Atom Intern(const char *atom_name) const { return XInternAtom(x_, atom_name, False); }
     // Our requests done and their events out, as the server sees it.
     void Sync() const { XSync(x_, False); }
