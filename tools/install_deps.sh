@@ -7,9 +7,9 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-comic-neue
-  libpng-dev libstb-dev libgtest-dev libx11-dev
+  libgtk-3-dev fonts-nanum
+  libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev
   xvfb xauth xdotool x11-utils wmctrl openbox imagemagick
-  xfonts-base xfonts-baekmuk
   clang libclang-rt-14-dev
 )
 

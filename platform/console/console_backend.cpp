@@ -1,27 +1,21 @@
 // The backend of the command-line tools (bmpcheck): no windows, so no focus,
-// and message boxes become lines on standard error that answer OK at once.
-// Shared operations (files, memory, text) come from platform_common and are
-// never made to fail here.
+// and message boxes become lines on standard error, "caption: text", that
+// answer with their first button at once. Shared operations (files, memory,
+// text) come from platform_posix and are never made to fail here.
 #include <cstdio>
-#include <string>
 
+#include "platform/core/core_message_box.h"
 #include "platform/platform_hooks.h"
-#include "platform/platform_internal.h"
 #include "platform/user32.h"
 
 bool PlatformCallFails(const char *) { return false; }
 
 HWND GetFocus(void) { return nullptr; }
 
-int MessageBoxA(HWND, const char *text, const char *caption, UINT)
+int MessageBoxA(HWND, const char *text, const char *caption, UINT type)
 {
-    std::string line = Cp949ToUtf8(caption != nullptr ? caption : "");
-    line += ": ";
-    line += Cp949ToUtf8(text != nullptr ? text : "");
-    // Some texts bring their own line feed; every box ends one line.
-    if (line.empty() || line.back() != '\n')
-        line += '\n';
-    fputs(line.c_str(), stderr);
+    BoxLayout layout = DescribeMessageBox(text, caption, type);
+    fputs(BoxAsLine(layout).c_str(), stderr);
     fflush(stderr);
-    return IDOK;
+    return layout.return_answer;
 }

@@ -155,8 +155,7 @@ expect_exit() {
   PROGRAM_PID=""
   [ "$code" -eq "$want" ] || fail "exit code: expected $want, got $code ($(tail -n 5 "$ARTIFACTS/program.err"))"
   # Other tests may run their own copies at the same time; only one started
-  # in this test's run folder counts as left behind (message boxes run in a
-  # child process of the program).
+  # in this test's run folder counts as left behind.
   local pid
   for pid in $(pgrep -f "^$GROUP_G_BIN" 2>/dev/null || true); do
     if [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$RUN_DIR" ]; then
