@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need,
 # only those that are missing. Run as root, or with sudo available.
+# With --check it installs nothing and only says (and exits 1) when some
+# are missing.
 set -euo pipefail
 
 packages=(
@@ -8,8 +10,8 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-comic-neue
   libgtk-3-dev fonts-nanum
-  libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev
-  xvfb xauth xdotool x11-utils wmctrl openbox imagemagick
+  libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev libxdamage-dev
+  xvfb xauth xdotool x11-utils openbox imagemagick
   clang libclang-rt-14-dev
 )
 
@@ -20,6 +22,10 @@ for p in "${packages[@]}"; do
   fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+if [ "${1:-}" = --check ]; then
+  echo "Missing: ${missing[*]}"
+  exit 1
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""

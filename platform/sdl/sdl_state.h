@@ -43,3 +43,8 @@ unsigned long SdlX11WindowOf(PlatformWindow *window);
 // Makes the loss of any X connection of the process end it at once, with
 // status 1. Called again after anything else that sets the X handlers.
 void SdlEndOnDisplayLoss(void);
+// Starts loading, on threads of its own, what the first GL context and the
+// first font request need (sdl_warm_up.cpp); the program's thread goes on.
+void SdlStartWarmUp(void);
+// Waits for that work and lets go of what it held; also run at exit.
+void SdlFinishWarmUp(void);

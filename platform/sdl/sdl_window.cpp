@@ -59,8 +59,7 @@ static int OnDisplayLost(Display *)
 
 void SdlEndOnDisplayLoss(void)
 {
-    if (Sdl().x11)
-        XSetIOErrorHandler(OnDisplayLost);
+    XSetIOErrorHandler(OnDisplayLost);
 }
 
 // The video drivers that give a window the user sees, in the order tried:
@@ -90,6 +89,11 @@ bool SdlEnsureVideo(void)
     if (s.video_tried)
         return s.video_ready;
     s.video_tried = true;
+    // In place before any connection to the display is opened, the warm-up's
+    // included.
+    SdlEndOnDisplayLoss();
+    SdlStartWarmUp();
+    atexit(SdlFinishWarmUp);
     // Signals are the core's (SDL's own handlers would only queue a quit
     // that nobody sees while a box is open). The program decides about the
     // screen saver itself, keeps a fullscreen window up while a message box
@@ -112,6 +116,7 @@ bool SdlEnsureVideo(void)
         return false;
     atexit(SDL_Quit);
     s.x11 = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
+    // SDL may have put its own handler in place of ours.
     SdlEndOnDisplayLoss();
     return true;
 }
