@@ -4,6 +4,11 @@
 // waits (a message box's) watch; the next pump turns it into the window's
 // close, so the program ends as its close button ends it. Nothing here
 // calls into the window system from a signal handler.
+//
+// A session that ends takes the display with it, and the GL driver or the
+// window system may then wait for ever on something that will not answer.
+// So a request also starts a deadline: a program still running two seconds
+// later ends at once, with status 1.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +16,8 @@
 #include <csignal>
 
 #include "platform/core/core_state.h"
+
+static const unsigned kSecondsToEnd = 2;
 
 static volatile sig_atomic_t g_requested = 0;
 static bool g_taken = false;
@@ -38,6 +45,15 @@ static void OnTerminationSignal(int signal_number)
         return;
     }
     CoreRequestTermination();
+    alarm(kSecondsToEnd);
+}
+
+static void OnDeadline(int)
+{
+    static const char kLine[] = "The program did not end in time after a termination signal.\n";
+    ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
+    (void)written;
+    _exit(1);
 }
 
 void CoreCatchTerminationSignals(void)
@@ -46,6 +62,7 @@ void CoreCatchTerminationSignals(void)
         return;
     if (pipe2(g_wake, O_CLOEXEC | O_NONBLOCK) != 0)
         g_wake[0] = g_wake[1] = -1;
+    signal(SIGALRM, OnDeadline);
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
         struct sigaction old_action;
         // A signal ignored from the start (nohup, say) stays ignored.

@@ -96,8 +96,8 @@ void CoreInputCloseRequest(PlatformWindow *window);
 // does, or posts the quit message when there is no window.
 void CoreRequestTermination(void);
 // Installs handlers that make SIGTERM, SIGINT and SIGHUP such requests; a
-// second signal while the first is still pending ends the process the
-// default way.
+// process still running two seconds after one ends at once with status 1,
+// and a second signal ends it the default way.
 void CoreCatchTerminationSignals(void);
 // Readable once a termination was requested; -1 before the handlers exist.
 int CoreWakeFd(void);
