@@ -3,8 +3,9 @@
 // and start-up is as quick as without it. Only sdl_message_box.cpp uses it.
 #pragma once
 
-// The box's icon is set the way GTK 3 still draws one; that call is marked
-// as old, not gone.
+// The box's icon, and the colour its window shows before GTK first paints
+// it, are set the way GTK 3 still does them; those calls are marked as old,
+// not gone.
 #define GDK_DISABLE_DEPRECATION_WARNINGS
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
@@ -21,7 +22,9 @@
     X(gtk_window_set_title) X(gtk_window_set_modal) X(gtk_window_set_position)   \
     X(gtk_window_move) X(gtk_widget_realize) X(gtk_widget_show_all)              \
     X(gtk_widget_get_window) X(gtk_widget_grab_focus) X(gtk_widget_destroy)      \
-    X(gtk_widget_get_preferred_size) X(g_signal_connect_data) X(g_object_unref)  \
+    X(gtk_widget_get_preferred_size) X(gtk_widget_get_style_context)            \
+    X(gtk_style_context_get_background_color) X(gdk_window_set_background_rgba)  \
+    X(g_signal_connect_data) X(g_object_unref)                                   \
     X(g_main_context_iteration) X(g_unix_fd_add) X(g_timeout_add)                \
     X(g_source_remove)
 

@@ -122,6 +122,12 @@ bool BackendOpenBox(const BoxRequest &request)
                                nullptr, (GConnectFlags)0);
 
     gtk->gtk_widget_realize(dialog);
+    // Until GTK has painted it, the box's window shows its own background
+    // colour rather than whatever was under it (the scene, say).
+    GdkRGBA background;
+    gtk->gtk_style_context_get_background_color(gtk->gtk_widget_get_style_context(dialog),
+                                                GTK_STATE_FLAG_NORMAL, &background);
+    gtk->gdk_window_set_background_rgba(gtk->gtk_widget_get_window(dialog), &background);
     if (owner != nullptr) {
         gtk->gtk_window_set_modal(as_window, TRUE);
         SetOwner(*gtk, dialog, owner);
