@@ -13,6 +13,7 @@ packages=(
   libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev libxdamage-dev
   xvfb xauth xdotool x11-utils openbox imagemagick
   clang libclang-rt-14-dev
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -1,10 +1,11 @@
 // The backend of the command-line tools (bmpcheck): no windows, so no focus,
-// and message boxes become lines on standard error, "caption: text", that
-// answer with their first button at once. Shared operations (files, memory,
-// text) come from platform_posix and are never made to fail here.
+// and message boxes become lines on standard error, their bytes as given,
+// that answer OK at once.
+// Shared operations (files, memory, text) come from platform_common and are
+// never made to fail here.
 #include <cstdio>
+#include <string>
 
-#include "platform/core/core_message_box.h"
 #include "platform/platform_hooks.h"
 #include "platform/user32.h"
 
@@ -12,10 +13,18 @@ bool PlatformCallFails(const char *) { return false; }
 
 HWND GetFocus(void) { return nullptr; }
 
-int MessageBoxA(HWND, const char *text, const char *caption, UINT type)
+// The texts go out as the bytes given: the tools only show the loader's
+// English texts, whose one variable part is a path, and a path must read as
+// the terminal's own names do, not be taken for code page 949.
+int MessageBoxA(HWND, const char *text, const char *caption, UINT)
 {
-    BoxLayout layout = DescribeMessageBox(text, caption, type);
-    fputs(BoxAsLine(layout).c_str(), stderr);
+    std::string line = caption != nullptr ? caption : "";
+    line += ": ";
+    line += text != nullptr ? text : "";
+    // Some texts bring their own line feed; every box ends one line.
+    if (line.empty() || line.back() != '\n')
+        line += '\n';
+    fputs(line.c_str(), stderr);
     fflush(stderr);
-    return layout.return_answer;
+    return IDOK;
 }
