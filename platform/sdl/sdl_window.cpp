@@ -31,6 +31,7 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -90,7 +91,9 @@ bool SdlEnsureVideo(void)
         return s.video_ready;
     s.video_tried = true;
     // In place before any connection to the display is opened, the warm-up's
-    // included.
+    // included. A write to a connection whose server has gone then fails and
+    // reaches that handler, rather than killing the process with SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
     SdlEndOnDisplayLoss();
     SdlStartWarmUp();
     atexit(SdlFinishWarmUp);
