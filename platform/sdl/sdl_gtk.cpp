@@ -4,10 +4,8 @@
 #include "platform/sdl/sdl_gtk.h"
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "platform/sdl/sdl_state.h"
 
@@ -25,22 +23,6 @@ static bool Load(GtkApi *api)
     return true;
 }
 
-// The accessibility bridge talks to the session's message bus. Without a
-// bus to talk to it would try to launch one, forking helper processes that
-// outlive the program, so it is left out then; in a desktop session it stays.
-static void LeaveOutAccessibilityWithoutASessionBus(void)
-{
-    const char *address = getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (address != nullptr && *address != '\0')
-        return;
-    const char *runtime = getenv("XDG_RUNTIME_DIR");
-    struct stat bus;
-    if (runtime != nullptr && *runtime != '\0' &&
-        stat((std::string(runtime) + "/bus").c_str(), &bus) == 0)
-        return;
-    setenv("NO_AT_BRIDGE", "1", 0);
-}
-
 const GtkApi *SdlGtk(void)
 {
     static GtkApi api;
@@ -54,7 +36,10 @@ const GtkApi *SdlGtk(void)
     // The process's locale stays as it is (the C locale): GTK works in UTF-8
     // whatever it is, and the boxes then look the same under every LANG.
     api.gtk_disable_setlocale();
-    LeaveOutAccessibilityWithoutASessionBus();
+    // The accessibility bridge serves a desktop session through its bus;
+    // without one it would only try in vain.
+    if (!SdlSessionBusAround())
+        setenv("NO_AT_BRIDGE", "1", 0);
     // The same window system as the scene window, so a box can name it as
     // its owner.
     SdlState &s = Sdl();

@@ -40,6 +40,11 @@ int SdlEventFd(void);
 bool SdlEventsWaiting(void);
 // The X window of the scene window, or 0 (no window, not X11).
 unsigned long SdlX11WindowOf(PlatformWindow *window);
+// Whether the desktop session has a message bus. Without one, the D-Bus
+// library would start a bus of its own for SDL and GTK, forking a helper
+// whose bus outlives the program (and a fork while other threads hold
+// locks can hang it); so the program is then told to do without a bus.
+bool SdlSessionBusAround(void);
 // Makes the loss of any X connection of the process end it at once, with
 // status 1. Called again after anything else that sets the X handlers.
 void SdlEndOnDisplayLoss(void);

@@ -29,6 +29,7 @@
 //    to standard error.
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -63,6 +64,24 @@ void SdlEndOnDisplayLoss(void)
     XSetIOErrorHandler(OnDisplayLost);
 }
 
+bool SdlSessionBusAround(void)
+{
+    static int around = -1;
+    if (around >= 0)
+        return around != 0;
+    const char *address = getenv("DBUS_SESSION_BUS_ADDRESS");
+    const char *runtime = getenv("XDG_RUNTIME_DIR");
+    struct stat bus;
+    around = (address != nullptr && *address != '\0') ||
+             (runtime != nullptr && *runtime != '\0' &&
+              stat((std::string(runtime) + "/bus").c_str(), &bus) == 0);
+    // What the bus would be used for (holding off the screen saver, input
+    // methods, accessibility) has X11 ways, or needs a desktop session.
+    if (!around)
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    return around != 0;
+}
+
 // The video drivers that give a window the user sees, in the order tried:
 // X11 first (Wayland desktops run it too, and boxes can then name their
 // owner), then a Wayland compositor, when the session names one.
@@ -90,6 +109,8 @@ bool SdlEnsureVideo(void)
     if (s.video_tried)
         return s.video_ready;
     s.video_tried = true;
+    // Before any other thread starts: the environment may change here.
+    SdlSessionBusAround();
     // In place before any connection to the display is opened, the warm-up's
     // included. A write to a connection whose server has gone then fails and
     // reaches that handler, rather than killing the process with SIGPIPE.
