@@ -1,6 +1,10 @@
 // Kernel services: read-only file mapping and local memory blocks.
 #pragma once
 
+#ifdef _WIN32
+// The system's own declarations, through windows.h.
+#include "win_types.h"
+#else
 #include "win_types.h"
 
 // The operations have C linkage, as the platform's own do.
@@ -32,3 +36,4 @@ void *LocalAlloc(UINT flags, size_t bytes);
 void *LocalFree(void *block);
 
 }  // extern "C"
+#endif  // _WIN32

@@ -6,7 +6,6 @@
 // as a PNG: OUT is the PNG for a single FILE, or a folder that receives
 // NAME.png for each FILE. Exit status 0 when every file loaded, 1 when one
 // did not, 2 for a usage error.
-#include <png.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -16,6 +15,7 @@
 
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
+#include "tools/png_writer.h"
 
 namespace {
 
@@ -90,38 +90,19 @@ std::string describe(const char *path)
     return text;
 }
 
-// The record's rows run bottom first; a PNG's run top first.
-bool write_png(const std::string &path, const RgbImage *image)
-{
-    FILE *file = fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image->width),
-                 static_cast<png_uint_32>(image->height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    size_t stride = static_cast<size_t>(image->width) * 3;
-    for (int32_t row = image->height - 1; row >= 0; --row)
-        png_write_row(png, image->pixels + stride * static_cast<size_t>(row));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(file) == 0;
-}
+// A file's name follows the last separator; Windows takes both kinds.
+#ifdef _WIN32
+const char kPathSeparators[] = "/\\";
+#else
+const char kPathSeparators[] = "/";
+#endif
 
 std::string png_path_for(const std::string &out, bool out_is_folder, const char *bmp_path)
 {
     if (!out_is_folder)
         return out;
     std::string name = bmp_path;
-    size_t slash = name.find_last_of('/');
+    size_t slash = name.find_last_of(kPathSeparators);
     if (slash != std::string::npos)
         name = name.substr(slash + 1);
     size_t dot = name.find_last_of('.');
@@ -178,7 +159,7 @@ int main(int argc, char **argv)
         printf("%s: %s: loaded\n", path, describe(path).c_str());
         if (!png_out.empty()) {
             std::string target = png_path_for(png_out, out_is_folder, path);
-            if (!write_png(target, image)) {
+            if (!WritePng(target, image)) {
                 fprintf(stderr, "bmpcheck: cannot write %s\n", target.c_str());
                 status = 1;
             }
