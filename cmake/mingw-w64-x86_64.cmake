@@ -5,8 +5,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(GROUP_G_MINGW x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${GROUP_G_MINGW}-gcc)
-set(CMAKE_CXX_COMPILER ${GROUP_G_MINGW}-g++)
+# The POSIX threads flavour: its C++ library has std::mutex and friends,
+# which GoogleTest needs; the threads library is linked in statically like
+# the rest of the runtime.
+set(CMAKE_C_COMPILER ${GROUP_G_MINGW}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${GROUP_G_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${GROUP_G_MINGW}-windres)
 
 # Headers and libraries come from the MinGW-w64 tree only; programs the build

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils wmctrl openbox imagemagick
   xfonts-base xfonts-baekmuk
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64 wine wine64 fonts-nanum locales unzip
 )
 
 missing=()

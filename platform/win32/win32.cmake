@@ -8,19 +8,25 @@
 target_compile_definitions(group_g_headers INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
 add_link_options(-static)
 
-# What the stand-in adds beyond the Windows operations, in its Windows form:
-# code page 949 texts shown with MessageBoxW, solid glyph lists built from
-# GDI's outlines, and the console's Ctrl+C closing the window. An object
-# library, so that the Ctrl+C handler, which nothing calls, is linked all
-# the same.
+# What the stand-in adds beyond the Windows operations, in its Windows form,
+# shared by every Windows executable: code page 949 texts as UTF-16, and
+# solid glyph lists built from GDI's outlines with the geometry the stand-in
+# uses too.
 add_library(platform_win32 OBJECT
   platform/win32/win32_text.cpp
-  platform/win32/win32_message_box.cpp
   platform/win32/win32_outlines.cpp
-  platform/glyphs/glyph_geometry.cpp
-  platform/win32/win32_console_close.cpp)
+  platform/glyphs/glyph_geometry.cpp)
 target_link_libraries(platform_win32 PUBLIC group_g_headers group_g_gl)
 group_g_warnings(platform_win32)
+
+# The program's own: boxes shown with MessageBoxW, and Ctrl+C in the console
+# closing the window. An object library, so that the Ctrl+C handler, which
+# nothing calls, is linked all the same.
+add_library(platform_win32_program OBJECT
+  platform/win32/win32_message_box.cpp
+  platform/win32/win32_console_close.cpp)
+target_link_libraries(platform_win32_program PUBLIC group_g_headers)
+group_g_warnings(platform_win32_program)
 
 # The command-line tools' boxes: lines on standard error.
 add_library(platform_win32_console OBJECT
@@ -29,6 +35,6 @@ target_link_libraries(platform_win32_console PUBLIC group_g_headers)
 group_g_warnings(platform_win32_console)
 
 add_executable(group_g shell/main.cpp)
-target_link_libraries(group_g PRIVATE group_g_core platform_win32)
+target_link_libraries(group_g PRIVATE group_g_core platform_win32 platform_win32_program)
 group_g_warnings(group_g)
 set_target_properties(group_g PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GROUP_G_RUN_DIR})
