@@ -10,13 +10,12 @@
 // process, and the two take turns in short runs. A click is timed from the
 // window procedure's button message to the box's window being mapped, as
 // seen from a second X connection that then answers the box with Return.
-// Without a DISPLAY it starts a private Xvfb (chosen with -displayfd, so it
-// never takes a display that is in use) and stops it at the end.
+// Without a DISPLAY it runs on a private virtual display of its own
+// (tools/virtual_display) and stops it at the end.
 #include <GL/gl.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -39,6 +38,7 @@
 #include "scene/picking.h"
 #include "shell/main_loop.h"
 #include "shell/scene_window.h"
+#include "virtual_display.h"
 
 namespace {
 
@@ -52,53 +52,8 @@ const double kSecondsPerRun = 0.75;
 const int kRounds = 8;
 const int kPicks = 7;
 
-// ---- the display ---------------------------------------------------------
-
-pid_t private_display = 0;
-
-// Starts Xvfb on a free display and points DISPLAY at it. Xvfb writes the
-// display number to the descriptor once it accepts connections.
-bool start_private_display()
-{
-    int ready[2];
-    if (pipe(ready) != 0)
-        return false;
-    pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(ready[0]);
-        int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
-        std::string fd = std::to_string(ready[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-               "-nolisten", "tcp", (char *)nullptr);
-        _exit(127);
-    }
-    close(ready[1]);
-    private_display = pid;
-    std::string number;
-    pollfd p{ready[0], POLLIN, 0};
-    char c;
-    while (poll(&p, 1, 10000) > 0 && read(ready[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(ready[0]);
-    if (number.empty())
-        return false;
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-    return true;
-}
-
-void stop_private_display()
-{
-    if (private_display > 0) {
-        kill(private_display, SIGTERM);
-        waitpid(private_display, nullptr, 0);
-        private_display = 0;
-    }
-}
+// The display started when there is none.
+VirtualDisplay private_display;
 
 // ---- frames --------------------------------------------------------------
 
@@ -445,13 +400,15 @@ int main()
 {
     const char *display = getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
-        if (!start_private_display()) {
-            fprintf(stderr, "frame_bench: no DISPLAY and Xvfb would not start\n");
+        std::string error;
+        if (!StartVirtualDisplay(&private_display, "1280x1024x24", false, "", &error)) {
+            fprintf(stderr, "frame_bench: no DISPLAY, and %s\n", error.c_str());
             return 1;
         }
+        setenv("DISPLAY", private_display.name.c_str(), 1);
         // Registered before the platform registers SDL's shutdown, so it
         // runs after it: SDL lets go of the display before it goes away.
-        atexit(stop_private_display);
+        atexit([] { StopVirtualDisplay(&private_display); });
     }
     // Mesa's software rasterizer on both sides.
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);

@@ -18,20 +18,17 @@ float title_spin = 0.0f;
 float center_spin = 0.0f;
 float togo_orbit = 0.0f;
 float togo_spin = 0.0f;
-float france_orbit = 120.0f;
+float france_orbit = kFranceStartOrbit;
 float france_spin = 0.0f;
-float swiss_orbit = 240.0f;
+float swiss_orbit = kSwissStartOrbit;
 float swiss_spin = 0.0f;
-float orbit_radius = 7.0f;
-
-static const GLdouble kSphereRadius = 1.5;
+float orbit_radius = kStartOrbitRadius;
 
 // Steps and reset thresholds are single precision on purpose: the sums are
 // rounded to float each pass, and 359.95f is what the orbit test compares to.
 static const float kTitleStep = 5.0f;
 static const float kCenterStep = 5.0f;
 static const float kCenterLimit = 359.5f;
-static const float kOrbitStep = 2.0f;
 static const float kOrbitLimit = 359.95f;
 static const float kSpinStep = 3.0f;
 static const float kSpinLimit = 358.0f;
@@ -106,7 +103,7 @@ static void draw_title(void)
 {
     glPushName(kTitleName);
     glPushMatrix();
-    glTranslatef(0.0f, 6.0f, 0.0f);
+    glTranslatef(0.0f, kTitleLift, 0.0f);
     glRotatef(title_spin, 1.0f, 1.0f, 0.0f);
     glTranslatef(-2.0f, 0.0f, 0.0f);
     glColor3f(0.0f, 1.0f, 0.0f);
@@ -120,7 +117,7 @@ static void draw_backdrop(void)
 {
     glPushName(kBackdropName);
     glPushMatrix();
-    glRotatef(-45.0f, 1.0f, 1.0f, 0.0f);
+    glRotatef(-kTiltAngle, 1.0f, 1.0f, 0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
     glCallList(kBackdropTexture);
     glBegin(GL_QUADS);
@@ -154,7 +151,7 @@ int DrawScene(void)
     glInitNames();
 
     // The common frame, 22 units in front of the eye; never pushed.
-    glTranslatef(0.0f, 0.0f, -22.0f);
+    glTranslatef(0.0f, 0.0f, -kSceneDistance);
 
     if (lighting_on)
         glEnable(GL_LIGHTING);
@@ -168,7 +165,7 @@ int DrawScene(void)
     draw_title();
 
     // The tilt, in force for the four spheres; the backdrop undoes it.
-    glRotatef(45.0f, 1.0f, 1.0f, 0.0f);
+    glRotatef(kTiltAngle, 1.0f, 1.0f, 0.0f);
 
     glPushName(kKoreaName);
     glPushMatrix();

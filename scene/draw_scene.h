@@ -2,6 +2,20 @@
 // the backdrop, each under its selection name, then one step of animation.
 #pragma once
 
+// Where the pass puts things: the common frame this far in front of the eye,
+// the title turning about a point lifted above its centre, the four spheres
+// in a frame tilted about (1, 1, 0), the orbiting three a third of a turn
+// apart at the start. Tests that look at the screen place things by these.
+constexpr float kSceneDistance = 22.0f;
+constexpr float kTitleLift = 6.0f;
+constexpr float kTiltAngle = 45.0f;
+constexpr double kSphereRadius = 1.5;
+constexpr float kStartOrbitRadius = 7.0f;
+constexpr float kFranceStartOrbit = 120.0f;
+constexpr float kSwissStartOrbit = 240.0f;
+// How far each pass carries the orbits, in single precision like the sums.
+constexpr float kOrbitStep = 2.0f;
+
 extern float title_spin;
 extern float center_spin;
 extern float togo_orbit;

@@ -104,9 +104,9 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         PickAt(LOWORD(lparam), HIWORD(lparam));
         return 0;
     case WM_RBUTTONDOWN:
-        togo_orbit += 3.0f;
-        france_orbit += 3.0f;
-        swiss_orbit += 3.0f;
+        togo_orbit += kOrbitNudge;
+        france_orbit += kOrbitNudge;
+        swiss_orbit += kOrbitNudge;
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);

@@ -7,6 +7,9 @@
 
 extern bool key_down[256];
 
+// What a right click adds to each of the three orbit angles, in degrees.
+constexpr float kOrbitNudge = 3.0f;
+
 // The whole program: open, loop, close. Returns the process exit code.
 int RunPresentation(void);
 

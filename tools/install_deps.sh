@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need,
 # only those that are missing. Run as root, or with sudo available.
+# With --check it installs nothing and only says (and exits 1) when some
+# are missing.
 set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-comic-neue
-  libpng-dev libstb-dev libgtest-dev libx11-dev
-  xvfb xauth xdotool x11-utils wmctrl openbox imagemagick
+  libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev libxdamage-dev
+  xvfb xauth xdotool x11-utils openbox imagemagick
   xfonts-base xfonts-baekmuk
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine wine64 fonts-nanum locales unzip
@@ -21,6 +23,10 @@ for p in "${packages[@]}"; do
   fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+if [ "${1:-}" = --check ]; then
+  echo "Missing: ${missing[*]}"
+  exit 1
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""

@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the whole suite in a normal build and again in
-# an AddressSanitizer + UBSan build, then a bounded fuzzing run of the image
-# loader. Ends with one summary line; exits non-zero if anything failed.
+# an AddressSanitizer + UBSan build (with the soak), then a bounded fuzzing
+# run of the image loader. Ends with one summary line; exits non-zero if
+# anything failed. Pass or fail is ctest's own exit status; the counts in
+# the summary come from its JUnit report.
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 root="${GROUP_G_TEST_ROOT:-$here}"
 fuzz_seconds="${GROUP_G_FUZZ_SECONDS:-60}"
 
-"$here/tools/install_deps.sh" || exit 1
+# The installer only runs when something is missing (it may need sudo).
+"$here/tools/install_deps.sh" --check >/dev/null || "$here/tools/install_deps.sh" || exit 1
 
 passed=0
 failed=0
 status=0
+
+# count NAME JUNIT_FILE: the number in the first NAME="N" of the report.
+count() {
+  grep -o -m 1 "[[:space:]]$1=\"[0-9]*\"" "$2" 2>/dev/null | head -n 1 | tr -dc '0-9'
+}
 
 # run_suite NAME BUILD_DIR CMAKE_ARGS...
 run_suite() {
@@ -25,19 +33,20 @@ run_suite() {
     return
   fi
   echo "=== $name tests"
-  local log="$dir.ctest.log"
-  ctest --test-dir "$dir" -j2 --output-on-failure --timeout 600 2>&1 | tee "$log"
-  local line
-  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-  if [ -z "$line" ]; then
+  local junit="$dir.junit.xml"
+  rm -f "$junit"
+  if ! ctest --test-dir "$dir" -j2 --output-on-failure --timeout 600 --output-junit "$junit"; then
+    status=1
+  fi
+  local tests failures
+  tests=$(count tests "$junit")
+  failures=$(count failures "$junit")
+  if [ -z "$tests" ] || [ -z "$failures" ]; then
+    echo "$name: ctest wrote no report"
     failed=$((failed + 1)); status=1
     return
   fi
-  local f t
-  f=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
-  t=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
-  passed=$((passed + t - f)); failed=$((failed + f))
-  [ "$f" -eq 0 ] || status=1
+  passed=$((passed + tests - failures)); failed=$((failed + failures))
 }
 
 mkdir -p "$root"

@@ -17,6 +17,7 @@
 
 #include <cstring>
 #include <deque>
+#include <mutex>
 #include <string>
 
 #include "platform/posix/freetype_font.h"
@@ -92,10 +93,19 @@ static FT_Face open_face(const char *path, int index)
     return handle;
 }
 
+static std::once_flag font_service_once;
+static bool font_service_ready = false;
+
+void PrepareFontService(void)
+{
+    std::call_once(font_service_once, [] { font_service_ready = FcInit() != FcFalse; });
+}
+
 static void resolve_request(FontRequest *request)
 {
     request->resolved = true;
-    if (!FcInit())
+    PrepareFontService();
+    if (!font_service_ready)
         return;
     FcPattern *pattern = FcPatternCreate();
     if (pattern == nullptr)

@@ -24,3 +24,10 @@ struct PlatformGdiObject {
 // the rest of the run. Null when nothing installed matches or the file cannot
 // be read; *embolden tells whether a bold request fell on a face without one.
 FT_Face FaceOfFont(const PlatformGdiObject *font, bool *embolden);
+
+// Loads fontconfig's configuration and caches, the slow part of the first
+// font request, once for the run. Any thread may call it, and calls after
+// the first wait for that one to finish; font resolution calls it itself, so
+// a backend may call it early on a thread of its own to have it done by the
+// time the program asks for a font.
+void PrepareFontService(void);

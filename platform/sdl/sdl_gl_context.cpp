@@ -76,6 +76,8 @@ HGLRC wglCreateContext(HDC dc)
         return nullptr;
     // SDL makes a new context current; the platform does not, so undo it.
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+    // The driver is now held by the program's own connection.
+    SdlFinishWarmUp();
     return new PlatformGLContext{gl, dc->window};
 }
 

@@ -43,5 +43,10 @@ struct SdlState {
 SdlState &Sdl();
 // Starts SDL's video on first use; false when there is no display.
 bool SdlEnsureVideo(void);
+// Starts loading, on threads of its own, what the first GL context and the
+// first font request need (sdl_warm_up.cpp); the program's thread goes on.
+void SdlStartWarmUp(void);
+// Waits for that work and lets go of what it held; also run at exit.
+void SdlFinishWarmUp(void);
 // Calls the scene window's procedure now, as the platform sends a message.
 LRESULT SdlSend(PlatformWindow *window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -27,6 +27,8 @@ bool SdlEnsureVideo(void)
     // fullscreen window up while a message box has the focus, takes the
     // click that activates the window as a click, and ends only through its
     // own close handling.
+    SdlStartWarmUp();
+    atexit(SdlFinishWarmUp);
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");

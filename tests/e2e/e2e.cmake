@@ -1,15 +1,46 @@
-# End-to-end tests: the real group_g on a virtual X display, driven with
-# xdotool and judged by screenshots. Each script starts its own display.
+# End-to-end journeys: the real group_g on a private virtual X display,
+# driven through XTest like a user and judged by screenshots in memory. The
+# driver (e2e/driver/) is a library the journeys, the soak and any later
+# end-to-end test share; every test case starts a display of its own.
 find_package(X11 REQUIRED)
-add_executable(xclose ${CMAKE_CURRENT_SOURCE_DIR}/e2e/xclose.c)
-target_link_libraries(xclose PRIVATE X11::X11)
-group_g_warnings(xclose)
+if(NOT X11_XTest_FOUND OR NOT X11_Xdamage_FOUND)
+  message(FATAL_ERROR "the end-to-end tests need XTest and DAMAGE (libxtst-dev, libxdamage-dev)")
+endif()
+if(NOT TARGET virtual_display)
+  message(FATAL_ERROR "the end-to-end tests need tools/virtual_display (libx11-dev)")
+endif()
+pkg_check_modules(E2E_PNG REQUIRED IMPORTED_TARGET libpng)
 
-file(GLOB E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*_e2e.sh)
-foreach(script ${E2E_SCRIPTS})
-  get_filename_component(name ${script} NAME_WE)
-  add_test(NAME ${name} COMMAND bash ${script})
-  set_tests_properties(${name} PROPERTIES
-    TIMEOUT 300
-    ENVIRONMENT "GROUP_G_BIN=$<TARGET_FILE:group_g>;GROUP_G_RUN_DIR=${GROUP_G_RUN_DIR};GROUP_G_XCLOSE=$<TARGET_FILE:xclose>;GROUP_G_ARTIFACTS=${CMAKE_CURRENT_BINARY_DIR}/e2e-artifacts;GROUP_G_TOOLS_DIR=${CMAKE_BINARY_DIR}/tools;GROUP_G_BUILD_DIR=${CMAKE_BINARY_DIR}")
+set(E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
+add_library(e2e_driver STATIC
+  ${E2E_DIR}/driver/x_session.cpp
+  ${E2E_DIR}/driver/x_windows.cpp
+  ${E2E_DIR}/driver/x_input.cpp
+  ${E2E_DIR}/driver/screenshot.cpp
+  ${E2E_DIR}/driver/process.cpp
+  ${E2E_DIR}/driver/scene_probe.cpp
+  ${E2E_DIR}/driver/group_g.cpp
+  ${E2E_DIR}/driver/journey.cpp)
+target_include_directories(e2e_driver PUBLIC ${E2E_DIR})
+target_link_libraries(e2e_driver PUBLIC virtual_display group_g_headers X11::X11 X11::Xtst
+                      X11::Xdamage PkgConfig::E2E_PNG GTest::gtest)
+target_compile_definitions(e2e_driver PUBLIC
+  GROUP_G_BIN="$<TARGET_FILE:group_g>"
+  GROUP_G_RUN_DIR="${GROUP_G_RUN_DIR}"
+  GROUP_G_BUILD_DIR="${CMAKE_BINARY_DIR}"
+  GROUP_G_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools"
+  GROUP_G_ARTIFACTS="${CMAKE_CURRENT_BINARY_DIR}/e2e-artifacts")
+group_g_warnings(e2e_driver)
+add_dependencies(e2e_driver group_g)
+
+# One program per journey; each case is its own ctest test, named
+# e2e.<Journey>.<Case> and labelled e2e.
+set(E2E_JOURNEYS window_journey scene_journey pick_journey fullscreen_journey
+                 pictures_journey)
+foreach(journey ${E2E_JOURNEYS})
+  add_executable(${journey} ${E2E_DIR}/${journey}.cpp)
+  target_link_libraries(${journey} PRIVATE e2e_driver)
+  group_g_warnings(${journey})
+  gtest_discover_tests(${journey} TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 300 LABELS e2e)
 endforeach()

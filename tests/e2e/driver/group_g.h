@@ -1,0 +1,33 @@
+// What the driver knows of the program under test: its window's title, the
+// exit codes the README promises, its pictures, how it is started for a
+// test, and how its sanitizer reports look.
+#pragma once
+
+#include <string>
+
+#include "process.h"
+
+namespace e2e {
+
+inline const std::string kSceneTitle = "OpenGL Team Tarsel";
+
+// After Esc, the close button or Alt+F4, and after Ctrl+C in the terminal
+// the program was started from.
+constexpr int kExitAfterClose = 0;
+constexpr int kExitAfterInterrupt = 0;
+
+// Copies the five pictures of the build's run folder into `dir`.
+void CopyPictures(const std::string &dir);
+
+// How a test starts `binary` (this build's group_g if empty) in `cwd` on
+// `display`, with its output in program.out and program.err in
+// `artifacts` and `asan_options` added to the sanitizer's.
+ProcessOptions GroupGOptions(const std::string &binary, const std::string &cwd,
+                             const std::string &display, const std::string &artifacts,
+                             const std::string &asan_options = "");
+
+// The first line of a sanitizer report (a memory error or undefined
+// behaviour) in the file, or an empty string when there is none.
+std::string SanitizerReport(const std::string &path);
+
+}  // namespace e2e

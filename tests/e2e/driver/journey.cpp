@@ -1,0 +1,232 @@
+// The journeys' fixture and main; see journey.h.
+#include "journey.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+namespace {
+
+char process_state(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(file, stat);
+    size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() ? stat[close + 2] : '?';
+}
+
+// Ends the test at its first fatal failure, wherever it happens (see
+// journey.h).
+class FatalFailuresThrow : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult &result) override
+    {
+        if (result.type() == ::testing::TestPartResult::kFatalFailure)
+            throw ::testing::AssertionException(result);
+    }
+};
+
+}  // namespace
+
+std::string Tail(const std::string &path, int lines)
+{
+    std::ifstream file(path);
+    std::deque<std::string> last;
+    for (std::string line; std::getline(file, line);) {
+        last.push_back(line);
+        if (static_cast<int>(last.size()) > lines)
+            last.pop_front();
+    }
+    std::string text;
+    for (const std::string &line : last)
+        text += (text.empty() ? "" : " | ") + line;
+    return text.empty() ? "(nothing)" : text;
+}
+
+void Journey::SetUp()
+{
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    artifacts_ = std::string(GROUP_G_ARTIFACTS) + "/" + test->test_suite_name() + "." + test->name();
+    fs::remove_all(artifacts_);
+    fs::create_directories(artifacts_);
+    std::cout << "artifacts: " << artifacts_ << std::endl;
+}
+
+void Journey::TearDown()
+{
+    if ((HasFailure() || getenv("GROUP_G_E2E_KEEP") != nullptr) && x_.x() != nullptr) {
+        for (const auto &[name, image] : kept_)
+            WritePng(image, artifacts_ + "/" + name + ".png");
+        WritePng(GrabScreen(x_), artifacts_ + "/screen-at-end.png");
+        std::cout << "pictures kept in " << artifacts_ << std::endl;
+    }
+    program_.Kill();
+    x_.Stop();
+}
+
+std::string Journey::ProgramState()
+{
+    return program_.Running() ? "the program runs"
+                              : "the program ended, " + DescribeStatus(program_.status());
+}
+
+void Journey::StartDisplay(const std::string &screen, bool window_manager)
+{
+    std::string error;
+    ASSERT_TRUE(x_.Start(screen, window_manager, artifacts_, &error)) << error;
+}
+
+void Journey::PrepareRunFolder()
+{
+    run_dir_ = artifacts_ + "/run";
+    CopyPictures(run_dir_);
+}
+
+void Journey::StartProgram(const std::string &binary, const std::string &cwd, bool terminal)
+{
+    ProcessOptions o = GroupGOptions(binary, cwd.empty() ? run_dir_ : cwd, x_.name(), artifacts_);
+    o.terminal = terminal;
+    std::string error;
+    ASSERT_TRUE(program_.Start(o, &error)) << "could not start " << o.argv[0] << ": " << error;
+    frozen_ = false;
+}
+
+Window Journey::StartShow(bool window_manager)
+{
+    StartDisplay(kDesktop, window_manager);
+    PrepareRunFolder();
+    StartProgram();
+    return WaitForScene();
+}
+
+Window Journey::WaitForScene()
+{
+    Window scene = WaitForWindow(x_, kSceneTitle, kAppear, &program_);
+    if (scene == None)
+        JOURNEY_FAIL() << "expected the window \"" << kSceneTitle << "\" within "
+                       << kAppear.count() << "s; none appeared (" << ProgramState()
+                       << "; its stderr: " << Tail(artifacts_ + "/program.err") << ")";
+    WaitFrames(scene, 3);
+    return scene;
+}
+
+Window Journey::WaitForBox(const std::string &title, const std::string &name)
+{
+    Window box = WaitForWindow(x_, title, kAppear, &program_);
+    if (box == None)
+        JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count()
+                       << "s; none appeared (" << ProgramState() << ")";
+    Image drawn = WaitForSettledPicture(x_, box, kReact);
+    if (drawn.empty())
+        JOURNEY_FAIL() << "the box \"" << title << "\" did not finish drawing itself";
+    Keep(name.empty() ? title : name, drawn);
+    return box;
+}
+
+void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
+{
+    ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
+    ASSERT_TRUE(WaitForWindowGone(x_, title, kReact))
+        << "the box \"" << title << "\" is still shown " << kReact.count()
+        << "s after the key";
+}
+
+void Journey::Press(Window w, KeySym key)
+{
+    ASSERT_TRUE(PressKey(x_, w, key))
+        << "while " << XKeysymToString(key) << " was held the window presented fewer than "
+        << kFramesToSeeAKey << " frames";
+}
+
+void Journey::WaitFrames(Window w, int frames)
+{
+    FrameWatch watch(x_, w);
+    ASSERT_TRUE(watch.WaitFrames(frames, kAppear))
+        << "expected " << frames << " new frames of the scene within " << kAppear.count()
+        << "s; got " << watch.Frames() << " (" << ProgramState() << ")";
+}
+
+Seconds Journey::FrameTime(Window w, int frames)
+{
+    auto start = std::chrono::steady_clock::now();
+    WaitFrames(w, frames);
+    return std::chrono::steady_clock::now() - start;
+}
+
+void Journey::EndWithEscape(Window scene)
+{
+    ASSERT_TRUE(PressUntil(x_, scene, XK_Escape, kAppear, [&] { return !program_.Running(); }))
+        << "expected Esc to end the program; it still runs after Esc was held for "
+        << kAppear.count() << "s";
+    ExpectExit(kExitAfterClose);
+}
+
+void Journey::Freeze()
+{
+    ASSERT_TRUE(program_.Running()) << "cannot freeze: the program has ended";
+    program_.Signal(SIGSTOP);
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return process_state(program_.pid()) == 'T'; }))
+        << "the program did not stop";
+    frozen_ = true;
+}
+
+void Journey::Thaw()
+{
+    program_.Signal(SIGCONT);
+    frozen_ = false;
+}
+
+Image Journey::Look(Window w, const std::string &name)
+{
+    if (!frozen_)
+        Freeze();
+    // A frame the program sent just before it stopped may still be on its
+    // way to the screen: the picture counts once two looks agree.
+    Image last, now;
+    if (!WaitUntil(kReact, [&] {
+            now = GrabClient(x_, w);
+            bool same = !now.empty() && DifferingPixels(now, last) == 0;
+            last = now;
+            return same;
+        }))
+        JOURNEY_FAIL() << "the frozen window " << name << " did not hold still";
+    return Keep(name, now);
+}
+
+const Image &Journey::Keep(const std::string &name, const Image &image)
+{
+    return kept_[name] = image;
+}
+
+void Journey::ExpectExit(int code, Seconds limit)
+{
+    std::string err = artifacts_ + "/program.err";
+    ASSERT_TRUE(program_.WaitExit(limit))
+        << "expected the program to end within " << limit.count() << "s; it still runs";
+    int status = program_.status();
+    bool as_promised = WIFEXITED(status) && WEXITSTATUS(status) == code;
+    EXPECT_TRUE(as_promised)
+        << "expected exit code " << code << ", got " << DescribeStatus(program_.status())
+        << "; stderr: " << Tail(err);
+    std::vector<std::string> left = program_.LeftBehind();
+    EXPECT_TRUE(left.empty()) << "expected no process left behind, found "
+                              << ::testing::PrintToString(left);
+    std::string report = SanitizerReport(err);
+    EXPECT_EQ(report, "") << "expected no sanitizer report (see " << err << ")";
+}
+
+}  // namespace e2e
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new e2e::FatalFailuresThrow);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,109 @@
+// The common ground of the end-to-end journeys: a GoogleTest fixture that
+// gives each test its own virtual display (with openbox unless asked
+// otherwise), a run folder with the five pictures, the real group_g started
+// in it, and the steps every journey takes (waiting for the scene or a box,
+// keys, freezing the program on a frame, ending it and judging how it
+// ended). When a test fails, the pictures it kept and the screen as it
+// stood are written as PNG files beside the program's output in its
+// artifacts folder (printed at the start of each test); with
+// GROUP_G_E2E_KEEP set in the environment, also when it passes.
+//
+// The journeys' main installs a listener that turns every fatal failure
+// into an exception, so a failed ASSERT (or JOURNEY_FAIL) inside a helper
+// ends the whole test, not just the helper; TearDown still runs.
+//
+// The driver, for journeys of your own (see x_session.h, x_windows.h,
+// x_input.h, screenshot.h, process.h, scene_probe.h):
+//   Window scene = StartShow();            // desktop, pictures, program, frames
+//   Press(scene, XK_F2);                   // held until the program saw it
+//   Window box = WaitForBox("Selection");  // shown and drawn
+//   AnswerBox(box, XK_Return, "Selection");
+//   Image frame = Look(scene, "name");     // frozen frame, kept for artifacts
+//   Thaw();
+//   ExpectExit(kExitAfterClose);           // status, nothing left, no reports
+#pragma once
+
+// GoogleTest before Xlib, which makes None (a name GoogleTest uses) a macro.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "group_g.h"
+#include "process.h"
+#include "scene_probe.h"
+#include "screenshot.h"
+#include "x_input.h"
+#include "x_session.h"
+#include "x_windows.h"
+
+// A fatal failure where ASSERT_* cannot stand (a helper returning a value).
+#define JOURNEY_FAIL() GTEST_MESSAGE_("Failed", ::testing::TestPartResult::kFatalFailure)
+
+namespace e2e {
+
+inline const std::string kDesktop = "1280x1024x24";
+
+// Deadlines: long enough for a sanitized build on a busy machine.
+constexpr Seconds kAppear{60};
+constexpr Seconds kReact{30};
+
+// The last lines of a file, for messages.
+std::string Tail(const std::string &path, int lines = 5);
+
+class Journey : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void StartDisplay(const std::string &screen = kDesktop, bool window_manager = true);
+    // A run folder of the test's own with the five pictures, in run_dir_.
+    void PrepareRunFolder();
+    // The program (group_g of this build unless given) in `cwd` (run_dir_
+    // unless given), on a terminal of its own if asked.
+    void StartProgram(const std::string &binary = "", const std::string &cwd = "",
+                      bool terminal = false);
+    // The usual start: a desktop, a fresh run folder, the program drawing.
+    Window StartShow(bool window_manager = true);
+    // The scene window, once shown and presenting frames.
+    Window WaitForScene();
+    // A box called `title`, once shown and drawn; its picture is kept
+    // under `title` (or `name`).
+    Window WaitForBox(const std::string &title, const std::string &name = "");
+    // Answers the box with a key and waits until it has gone.
+    void AnswerBox(Window box, KeySym key, const std::string &title);
+    // A key held until the program has seen it (see x_input.h).
+    void Press(Window w, KeySym key);
+    void WaitFrames(Window w, int frames);
+    // How long the window takes to present `frames` frames as things stand.
+    Seconds FrameTime(Window w, int frames);
+    // Esc, held until the program ends, which it must do as promised.
+    void EndWithEscape(Window scene);
+
+    // Stops the program (SIGSTOP) and waits until it has; the screen then
+    // holds still at the last frame presented, and input waits in order.
+    void Freeze();
+    void Thaw();
+    // The frozen client area, kept as `name`; freezes first if need be.
+    Image Look(Window w, const std::string &name);
+    const Image &Keep(const std::string &name, const Image &image);
+
+    // The program ends by itself within `limit` with exit code `code`,
+    // leaves no process behind and printed no sanitizer report.
+    void ExpectExit(int code, Seconds limit = kAppear);
+    // "the program runs" or how it ended, for messages.
+    std::string ProgramState();
+
+    XSession x_;
+    Process program_;
+    std::string artifacts_;
+    std::string run_dir_;
+    std::map<std::string, Image> kept_;
+    bool frozen_ = false;
+};
+
+}  // namespace e2e

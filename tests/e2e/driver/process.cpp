@@ -1,0 +1,248 @@
+// Child processes for the end-to-end tests; see process.h.
+#include "process.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+extern char **environ;
+
+namespace e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<char *> pointers(std::vector<std::string> &strings)
+{
+    std::vector<char *> p;
+    for (std::string &s : strings)
+        p.push_back(&s[0]);
+    p.push_back(nullptr);
+    return p;
+}
+
+// Ours, with each of `extra`'s names replaced or added.
+std::vector<std::string> merged_environment(const std::vector<std::string> &extra)
+{
+    std::vector<std::string> env;
+    for (char **e = environ; *e != nullptr; ++e) {
+        std::string entry = *e;
+        std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string &x : extra)
+            replaced = replaced || x.compare(0, name.size(), name) == 0;
+        if (!replaced)
+            env.push_back(entry);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+void nap_ms(long ms)
+{
+    timespec t{ms / 1000, (ms % 1000) * 1000000L};
+    nanosleep(&t, nullptr);
+}
+
+// Opens a pseudo-terminal; the master's descriptor, with the slave's path.
+int open_terminal(std::string *slave_path)
+{
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0)
+        return -1;
+    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname(master) == nullptr) {
+        close(master);
+        return -1;
+    }
+    *slave_path = ptsname(master);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    return master;
+}
+
+// In the child, between fork and exec: only async-signal-safe calls.
+[[noreturn]] void become(const ProcessOptions &o, const char *slave, char **argv, char **env,
+                         pid_t parent)
+{
+    if (slave != nullptr) {
+        setsid();
+        int tty = open(slave, O_RDWR);
+        if (tty < 0 || ioctl(tty, TIOCSCTTY, 0) != 0)
+            _exit(126);
+        dup2(tty, STDIN_FILENO);
+        dup2(tty, STDOUT_FILENO);
+    } else {
+        setpgid(0, 0);
+        int in = open("/dev/null", O_RDONLY);
+        const char *out = o.out_path.empty() ? "/dev/null" : o.out_path.c_str();
+        int out_fd = open(out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out_fd < 0)
+            _exit(126);
+        dup2(in, STDIN_FILENO);
+        dup2(out_fd, STDOUT_FILENO);
+    }
+    const char *err = o.err_path.empty() ? "/dev/null" : o.err_path.c_str();
+    int err_fd = open(err, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err_fd < 0)
+        _exit(126);
+    dup2(err_fd, STDERR_FILENO);
+    // A test that dies must not leave its program running.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(126);
+    if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0)
+        _exit(126);
+    execve(argv[0], argv, env);
+    _exit(127);
+}
+
+}  // namespace
+
+Process::~Process() { Kill(); }
+
+bool Process::Start(const ProcessOptions &options, std::string *error)
+{
+    if (options.argv.empty()) {
+        *error = "nothing to start";
+        return false;
+    }
+    Kill();
+    pid_ = 0;
+    status_ = 0;
+    std::vector<std::string> args = options.argv;
+    std::vector<std::string> env = merged_environment(options.env);
+    std::vector<char *> argv = pointers(args);
+    std::vector<char *> envp = pointers(env);
+    std::string slave;
+    if (options.terminal && (terminal_ = open_terminal(&slave)) < 0) {
+        *error = "no pseudo-terminal";
+        return false;
+    }
+    pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ == 0)
+        become(options, options.terminal ? slave.c_str() : nullptr, argv.data(), envp.data(),
+               parent);
+    if (pid_ < 0) {
+        *error = std::string("fork: ") + strerror(errno);
+        pid_ = 0;
+        return false;
+    }
+    if (!options.terminal)
+        setpgid(pid_, pid_);  // also here, so no signal to the group can come too early
+    ended_ = false;
+    return true;
+}
+
+bool Process::Running()
+{
+    if (pid_ <= 0 || ended_)
+        return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        ended_ = true;
+        status_ = status;
+    }
+    return !ended_;
+}
+
+bool Process::WaitExit(Seconds limit)
+{
+    Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
+    while (Running()) {
+        if (Clock::now() > end)
+            return false;
+        // The terminal's output is read and dropped, so the program never
+        // blocks writing to a terminal nobody reads.
+        char sink[4096];
+        while (terminal_ >= 0 && read(terminal_, sink, sizeof sink) > 0) {
+        }
+        nap_ms(10);
+    }
+    return pid_ > 0;
+}
+
+void Process::Signal(int signal_number)
+{
+    if (Running())
+        kill(pid_, signal_number);
+}
+
+bool Process::Type(const std::string &text)
+{
+    return terminal_ >= 0 &&
+           write(terminal_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+std::vector<std::string> Process::LeftBehind() const
+{
+    std::vector<std::string> left;
+    if (pid_ <= 0)
+        return left;
+    DIR *proc = opendir("/proc");
+    if (proc == nullptr)
+        return left;
+    while (dirent *entry = readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+            continue;
+        std::ifstream file(std::string("/proc/") + entry->d_name + "/stat");
+        std::string stat;
+        std::getline(file, stat);
+        // "pid (name) state ppid pgrp ...": the name may hold anything.
+        size_t open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream rest(stat.substr(close + 1));
+        char state = 0;
+        long ppid = 0, group = 0;
+        rest >> state >> ppid >> group;
+        if (group == pid_ && state != 'Z' && state != 'X')
+            left.push_back(std::string(entry->d_name) + " " + stat.substr(open, close - open + 1));
+    }
+    closedir(proc);
+    return left;
+}
+
+void Process::Kill()
+{
+    if (pid_ <= 0)
+        return;
+    // A group that still has members is ours; once it has none, its number
+    // may belong to someone else.
+    if (Running() || !LeftBehind().empty()) {
+        kill(-pid_, SIGCONT);
+        kill(-pid_, SIGKILL);
+    }
+    if (!ended_) {
+        waitpid(pid_, &status_, 0);
+        ended_ = true;
+    }
+    if (terminal_ >= 0) {
+        close(terminal_);
+        terminal_ = -1;
+    }
+}
+
+std::string DescribeStatus(int status)
+{
+    if (WIFEXITED(status))
+        return "exit code " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "killed by signal " + std::to_string(WTERMSIG(status)) + " (" +
+               strsignal(WTERMSIG(status)) + ")";
+    return "wait status " + std::to_string(status);
+}
+
+}  // namespace e2e

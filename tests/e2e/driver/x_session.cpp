@@ -1,0 +1,60 @@
+// The test's display and connection; see x_session.h.
+#include "x_session.h"
+
+#include <time.h>
+
+namespace e2e {
+namespace {
+
+int ignore_errors(::Display *, XErrorEvent *) { return 0; }
+
+}  // namespace
+
+bool WaitUntil(Seconds limit, const std::function<bool()> &ready)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
+    for (;;) {
+        if (ready())
+            return true;
+        if (Clock::now() > end)
+            return false;
+        timespec pause{0, 15 * 1000000L};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+std::string ToString(const Rect &r)
+{
+    return std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) +
+           "+" + std::to_string(r.y);
+}
+
+bool XSession::Start(const std::string &screen, bool window_manager, const std::string &log_dir,
+                     std::string *error)
+{
+    Stop();
+    if (!StartVirtualDisplay(&display_, screen, window_manager, log_dir, error))
+        return false;
+    x_ = XOpenDisplay(display_.name.c_str());
+    if (x_ == nullptr) {
+        *error = "cannot connect to the new display " + display_.name;
+        StopVirtualDisplay(&display_);
+        return false;
+    }
+    XSetErrorHandler(ignore_errors);
+    XAutoRepeatOff(x_);
+    Sync();
+    return true;
+}
+
+void XSession::Stop()
+{
+    if (x_ != nullptr) {
+        XCloseDisplay(x_);
+        x_ = nullptr;
+    }
+    StopVirtualDisplay(&display_);
+}
+
+}  // namespace e2e

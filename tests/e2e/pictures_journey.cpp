@@ -1,0 +1,150 @@
+// The pictures: a missing or broken one shows one "Error" box and the show
+// runs on with that object in its plain colours; an installed program finds
+// its own pictures through its desktop entry.
+#include <filesystem>
+#include <fstream>
+
+#include "driver/journey.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+namespace {
+
+class PicturesJourney : public Journey {
+protected:
+    // Starts the program on the prepared run folder, answers its one
+    // "Error" box and returns the scene window, running.
+    Window ShowAfterError()
+    {
+        StartProgram();
+        AnswerBox(WaitForBox("Error"), XK_Return, "Error");
+        Window scene = WaitForScene();
+        EXPECT_EQ(FindWindow(x_, "Error"), static_cast<Window>(None))
+            << "a second \"Error\" box appeared for one bad picture";
+        return scene;
+    }
+};
+
+// Without "TOGO.bmp": after the box, the Togo sphere wears its plain yellow
+// and no flag, while the other spheres still wear theirs.
+TEST_F(PicturesJourney, MissingPictureLeavesPlainColours)
+{
+    StartDisplay();
+    PrepareRunFolder();
+    fs::remove(run_dir_ + "/TOGO.bmp");
+    Window scene = ShowAfterError();
+    Image f = Look(scene, "plain-togo");
+    Thaw();
+    OrbitFit orbit = FindOrbit(f);
+    ASSERT_TRUE(orbit.found) << "the spheres are not where the orbit puts them: " << orbit.why;
+    Spot togo = OrbitSpot(orbit.phase), swiss = OrbitSpot(orbit.phase + OrbitOffset(2));
+    DiscCounts t = CountDisc(f, togo.x, togo.y, 0.85 * togo.radius);
+    DiscCounts s = CountDisc(f, swiss.x, swiss.y, 0.85 * swiss.radius);
+    double flag = t.Share(t.togo - t.plain + t.stripe);
+    EXPECT_TRUE(t.Share(t.plain) >= 0.5 && flag <= 0.02)
+        << "Togo without its picture: expected plain yellow (share >= 0.5) and no flag colours "
+           "(<= 0.02), got "
+        << t.Share(t.plain) << " and " << flag;
+    EXPECT_GE(s.Share(s.red), 0.3) << "Switzerland should still wear its flag";
+    EndWithEscape(scene);
+}
+
+// A broken "BACK.bmp" (cut short, replaced by text, or promising far more
+// than it holds): after the box the show runs with a plain grey backdrop,
+// and the program ends normally.
+void broken_backdrop(const std::string &path, const std::string &kind)
+{
+    if (kind == "truncated") {
+        fs::resize_file(path, 3000);
+        return;
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (kind == "garbage") {
+        for (int i = 1; i <= 5000; ++i)
+            file << i << "\n";
+        return;
+    }
+    // "BM" and a 40-byte header for a 4096x4096 24-bit picture, in a file
+    // of 4 KB.
+    static const unsigned char header[] = {'B', 'M', 0, 0, 0,  0, 0, 0, 0, 0, 54, 0,
+                                           0,   0,   40, 0, 0,  0, 0, 16, 0, 0, 0, 16,
+                                           0,   0,   1,  0, 24, 0, 0, 0, 0, 0};
+    file.write(reinterpret_cast<const char *>(header), sizeof header);
+    file << std::string(4000, '\0');
+}
+
+TEST_F(PicturesJourney, BrokenBackdropsShowOneErrorAndAPlainBackdrop)
+{
+    StartDisplay();
+    for (const char *kind : {"truncated", "garbage", "oversized"}) {
+        SCOPED_TRACE(kind);
+        PrepareRunFolder();
+        broken_backdrop(run_dir_ + "/BACK.bmp", kind);
+        Window scene = ShowAfterError();
+        Rgb c = MeanColour(Look(scene, std::string(kind) + "-backdrop"), Rect{10, 440, 30, 30});
+        Thaw();
+        EXPECT_TRUE(std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3 && c.g >= 20)
+            << kind << ": expected a plain grey backdrop without its picture, got "
+            << ToString(c);
+        EndWithEscape(scene);
+    }
+}
+
+// A program of our own to completion: a command-line step of a journey.
+int run(const std::vector<std::string> &argv, const std::string &log)
+{
+    Process p;
+    ProcessOptions o;
+    o.argv = argv;
+    o.out_path = o.err_path = log;
+    std::string error;
+    if (!p.Start(o, &error) || !p.WaitExit(Seconds(300)))
+        return -1;
+    return WIFEXITED(p.status()) ? WEXITSTATUS(p.status()) : -1;
+}
+
+std::string entry_line(const std::string &path, const std::string &key)
+{
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);)
+        if (line.compare(0, key.size() + 1, key + "=") == 0)
+            return line.substr(key.size() + 1);
+    return "";
+}
+
+// An install puts the program, the picture checker, the five pictures and a
+// desktop entry in place; started the way the entry says, the program finds
+// its pictures (no "Error" box) and shows its window.
+TEST_F(PicturesJourney, InstalledProgramFindsItsPictures)
+{
+    std::string prefix = artifacts_ + "/prefix";
+    ASSERT_EQ(run({"/usr/bin/env", "cmake", "--install", GROUP_G_BUILD_DIR, "--prefix", prefix},
+                  artifacts_ + "/install.log"),
+              0)
+        << "cmake --install failed: " << Tail(artifacts_ + "/install.log");
+    for (const char *f : {"bin/group_g", "bin/bmpcheck", "share/applications/group_g.desktop",
+                          "share/group_g/KOREA.bmp", "share/group_g/TOGO.bmp",
+                          "share/group_g/BACK.bmp", "share/group_g/FRANCE.bmp",
+                          "share/group_g/SWIS.bmp"})
+        EXPECT_TRUE(fs::exists(prefix + "/" + f)) << "not installed: " << f;
+    std::string entry = prefix + "/share/applications/group_g.desktop";
+    std::string exec = entry_line(entry, "Exec"), path = entry_line(entry, "Path");
+    EXPECT_EQ(exec, prefix + "/bin/group_g") << "the desktop entry's Exec";
+    ASSERT_EQ(path, prefix + "/share/group_g") << "the desktop entry's Path";
+    std::vector<std::string> check = {prefix + "/bin/bmpcheck"};
+    for (const char *picture : {"KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp", "SWIS.bmp"})
+        check.push_back(path + "/" + picture);
+    EXPECT_EQ(run(check, artifacts_ + "/bmpcheck.log"), 0)
+        << "installed pictures do not pass bmpcheck: " << Tail(artifacts_ + "/bmpcheck.log");
+
+    StartDisplay(kDesktop, false);
+    StartProgram(exec, path);
+    Window scene = WaitForScene();
+    EXPECT_EQ(FindWindow(x_, "Error"), static_cast<Window>(None))
+        << "the installed program did not find its pictures";
+    EndWithEscape(scene);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,163 @@
+// What a person sees once the show has started, and what F2 to F5 do to it.
+#include <algorithm>
+#include <cmath>
+
+#include "driver/journey.h"
+
+namespace e2e {
+namespace {
+
+using SceneJourney = Journey;
+
+// A corner of the backdrop that no object reaches.
+const Rect kCorner{10, 440, 30, 30};
+
+bool IsGrey(Rgb c)
+{
+    return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3 && c.g >= 20;
+}
+
+// The backdrop picture over the whole client area, the Korea sphere at the
+// centre, the three other spheres on their tilted orbit wearing their
+// flags, and the green title above them.
+TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
+{
+    Window scene = StartShow();
+    Image f = Look(scene, "start");
+    Thaw();
+
+    double edge = BackdropBorderShare(f);
+    EXPECT_GE(edge, 0.99) << "backdrop at the client area's edges: expected on every edge "
+                             "pixel, seen on a share of "
+                          << edge;
+
+    Spot korea = KoreaSpot();
+    DiscCounts inner = CountDisc(f, korea.x, korea.y, 0.6 * korea.radius);
+    double around = DarkRingShare(f, korea.x, korea.y, 1.2 * korea.radius);
+    EXPECT_TRUE(inner.Share(inner.bright) >= 0.7 && around >= 0.6)
+        << "Korea sphere at the centre: expected a lit sphere (share >= 0.7) with backdrop "
+           "around it (>= 0.6), got "
+        << inner.Share(inner.bright) << " and " << around;
+
+    OrbitFit orbit = FindOrbit(f);
+    ASSERT_TRUE(orbit.found) << "the three orbiting spheres are not where the orbit puts them: "
+                             << orbit.why;
+
+    // Flags, not plain colours: Togo shows its stripes or its red corner
+    // rather than the plain yellow it has without a picture, Switzerland
+    // its red.
+    Spot togo = OrbitSpot(orbit.phase);
+    Spot swiss = OrbitSpot(orbit.phase + OrbitOffset(2));
+    DiscCounts t = CountDisc(f, togo.x, togo.y, 0.85 * togo.radius);
+    DiscCounts s = CountDisc(f, swiss.x, swiss.y, 0.85 * swiss.radius);
+    double flag = t.Share(t.togo - t.plain + t.stripe);
+    EXPECT_TRUE(flag >= 0.1 && s.Share(s.red) >= 0.3)
+        << "textured spheres: expected Togo's flag colours (share >= 0.1) and Switzerland's "
+           "red (>= 0.3), got "
+        << flag << " and " << s.Share(s.red);
+
+    // The title: pure green pixels above the spheres, around the middle.
+    // Togo's green stripes are pure green too, so its disc is left out.
+    long n = 0;
+    double sum_x = 0, sum_y = 0;
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x)
+            if (IsTitleGreen(f.At(x, y)) &&
+                std::hypot(x - togo.x, y - togo.y) > 1.2 * togo.radius) {
+                ++n;
+                sum_x += x;
+                sum_y += y;
+            }
+    double mean_x = n ? sum_x / n : 0, mean_y = n ? sum_y / n : 0;
+    EXPECT_TRUE(n >= 300 && mean_x >= 220 && mean_x <= 420 && mean_y <= 170)
+        << "green title above the spheres: expected >= 300 green pixels centred near x 320 "
+           "above y 170, got "
+        << n << " around (" << mean_x << ", " << mean_y << ")";
+
+    EndWithEscape(scene);
+}
+
+// Of the Korea sphere's inner disc: the share as dark as the backdrop, and
+// the share with a clear hue.
+struct KoreaLook {
+    double dark, coloured;
+};
+KoreaLook look_at_korea(const Image &f)
+{
+    Spot k = KoreaSpot();
+    int r = static_cast<int>(0.6 * k.radius), n = 0, dark = 0, coloured = 0;
+    for (int dy = -r; dy <= r; ++dy)
+        for (int dx = -r; dx <= r; ++dx) {
+            if (dx * dx + dy * dy > r * r)
+                continue;
+            Rgb c = f.At(static_cast<int>(k.x) + dx, static_cast<int>(k.y) + dy);
+            ++n;
+            dark += IsDark(c);
+            coloured += std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}) > 40;
+        }
+    return KoreaLook{double(dark) / n, double(coloured) / n};
+}
+
+// Each of F2 to F5 changes the picture as a person would notice, and the
+// same key again brings it back: F2 lights (the backdrop, lit from behind,
+// is dark with lighting and in its full colours without), F3 textures (the
+// backdrop turns plain grey and the Korea sphere loses its flag), F4 the
+// spheres' style (the Korea sphere becomes a wire mesh with the backdrop
+// between its lines), F5 outlines (the backdrop, larger than the view,
+// keeps only its edges, off screen, so the corner shows the black of the
+// clear colour).
+TEST_F(SceneJourney, FunctionKeysToggleAndRestore)
+{
+    Window scene = StartShow();
+    Image base = Look(scene, "base");
+    Thaw();
+    Rgb c0 = MeanColour(base, kCorner);
+    ASSERT_TRUE(c0.g >= c0.r + 5 && c0.g >= c0.b + 5 && c0.g >= 10)
+        << "backdrop corner at start: expected dark green, got " << ToString(c0);
+    KoreaLook k0 = look_at_korea(base);
+
+    // The key acts after the frame that follows it; two more frames show it.
+    auto toggle = [&](KeySym key, const std::string &name) {
+        Press(scene, key);
+        WaitFrames(scene, 2);
+        Image f = Look(scene, name);
+        Thaw();
+        return f;
+    };
+    auto expect_back = [&](KeySym key) {
+        Rgb c = MeanColour(toggle(key, std::string(XKeysymToString(key)) + "-off"), kCorner);
+        EXPECT_EQ(c, c0) << XKeysymToString(key) << " pressed again: expected the backdrop "
+                         << "corner back at " << ToString(c0) << ", got " << ToString(c);
+    };
+
+    Rgb c = MeanColour(toggle(XK_F2, "F2-on"), kCorner);
+    EXPECT_GE(c.g, 3 * c0.g) << "F2: expected the unlit backdrop at least 3 times brighter "
+                             << "than " << ToString(c0) << ", got " << ToString(c);
+    expect_back(XK_F2);
+
+    Image f = toggle(XK_F3, "F3-on");
+    c = MeanColour(f, kCorner);
+    EXPECT_TRUE(IsGrey(c)) << "F3: expected the untextured backdrop grey, got " << ToString(c);
+    EXPECT_EQ(look_at_korea(f).coloured, 0)
+        << "F3: expected the untextured Korea sphere without hue";
+    expect_back(XK_F3);
+
+    KoreaLook k = look_at_korea(toggle(XK_F4, "F4-on"));
+    EXPECT_TRUE(k.dark >= 0.4 && k.dark >= k0.dark + 0.25)
+        << "F4: expected backdrop between the Korea sphere's lines (dark share >= 0.4, at "
+           "start "
+        << k0.dark << "), got " << k.dark;
+    k = look_at_korea(toggle(XK_F4, "F4-off"));
+    EXPECT_LE(k.dark, 0.3) << "F4 pressed again: expected a solid Korea sphere, got a dark "
+                           << "share of " << k.dark;
+
+    c = MeanColour(toggle(XK_F5, "F5-on"), kCorner);
+    EXPECT_EQ(c, Rgb{}) << "F5: expected the backdrop reduced to its outline (black corner), "
+                        << "got " << ToString(c);
+    expect_back(XK_F5);
+
+    EndWithEscape(scene);
+}
+
+}  // namespace
+}  // namespace e2e

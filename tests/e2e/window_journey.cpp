@@ -1,0 +1,67 @@
+// The window and every way the README says ends the program: where it
+// opens, Esc, the close button without and with a window manager, Alt+F4
+// without one (the program's own system key) and with one (the desktop's
+// binding), and Ctrl+C in the terminal it was started from.
+#include "driver/journey.h"
+
+namespace e2e {
+namespace {
+
+using WindowJourney = Journey;
+
+TEST_F(WindowJourney, OpensAtTheScreenCornerAndEscEnds)
+{
+    Window scene = StartShow(false);
+    EXPECT_EQ(ToString(ClientRect(x_, scene)), "640x480+0+0")
+        << "expected a 640x480 client area at the screen's top-left corner";
+    EndWithEscape(scene);
+}
+
+TEST_F(WindowJourney, CloseButtonEndsWithoutWindowManager)
+{
+    Window scene = StartShow(false);
+    AskToClose(x_, scene);
+    ExpectExit(kExitAfterClose);
+}
+
+TEST_F(WindowJourney, WindowManagerCloseEnds)
+{
+    Window scene = StartShow(true);
+    // The window manager takes the window into its list a moment after it
+    // maps; a close asked before then would go nowhere.
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }))
+        << "the window manager did not take the window in";
+    AskWindowManagerToClose(x_, scene);
+    ExpectExit(kExitAfterClose);
+}
+
+TEST_F(WindowJourney, AltF4EndsWithoutWindowManager)
+{
+    Window scene = StartShow(false);
+    ASSERT_TRUE(Chord(x_, scene, {XK_Alt_L, XK_F4}));
+    ExpectExit(kExitAfterClose);
+}
+
+TEST_F(WindowJourney, AltF4EndsUnderWindowManager)
+{
+    Window scene = StartShow(true);
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }))
+        << "the window manager did not take the window in";
+    ASSERT_TRUE(Chord(x_, scene, {XK_Alt_L, XK_F4}));
+    ExpectExit(kExitAfterClose);
+}
+
+// ^C typed in the terminal: the terminal sends SIGINT to its foreground
+// process group, where a program started from a shell runs.
+TEST_F(WindowJourney, CtrlCInItsTerminalEnds)
+{
+    StartDisplay(kDesktop, false);
+    PrepareRunFolder();
+    StartProgram("", "", true);
+    WaitForScene();
+    ASSERT_TRUE(program_.Type("\x03")) << "could not type into the program's terminal";
+    ExpectExit(kExitAfterInterrupt);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,36 @@
+// A private virtual X display (Xvfb) and, when asked for, a real window
+// manager (openbox) on it: the one place that starts displays for the
+// end-to-end tests, the soak, the benchmarks and the presentation script.
+//
+// The server chooses a free display number itself (-displayfd), so parallel
+// runs never collide, and it never resets (-noreset): without that it resets
+// whenever its last client leaves, and a client connecting during the reset
+// (the next program, the window manager) is turned away. Both processes die
+// with the one that started them.
+//
+// Relies on Xvfb and openbox being on PATH and on Xlib. Does not set DISPLAY
+// for the calling process; callers pass `name` on to whoever needs it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+struct VirtualDisplay {
+    pid_t server = 0;
+    pid_t window_manager = 0;
+    std::string name;  // ":N", the value for DISPLAY
+};
+
+// Starts a display with one screen of `screen` ("WIDTHxHEIGHTxDEPTH") and,
+// if `window_manager`, openbox, returning once the server takes connections
+// and the window manager has announced itself. Their output goes to
+// xvfb.log and openbox.log in `log_dir`, or nowhere when it is empty. On
+// failure nothing is left running and `error` says why.
+bool StartVirtualDisplay(VirtualDisplay *display, const std::string &screen,
+                         bool window_manager, const std::string &log_dir,
+                         std::string *error);
+
+// Ends the window manager and the server and waits for both. Harmless on a
+// display that was never started or is already stopped.
+void StopVirtualDisplay(VirtualDisplay *display);
