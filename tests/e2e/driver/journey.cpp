@@ -53,7 +53,10 @@ std::string Tail(const std::string &path, int lines)
 void Journey::SetUp()
 {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    artifacts_ = std::string(GROUP_G_ARTIFACTS) + "/" + test->test_suite_name() + "." + test->name();
+    // Another build's run keeps its pictures apart from this build's.
+    const char *root = getenv("GROUP_G_E2E_ARTIFACTS");
+    artifacts_ = std::string(root != nullptr ? root : GROUP_G_ARTIFACTS) + "/" +
+                 test->test_suite_name() + "." + test->name();
     fs::remove_all(artifacts_);
     fs::create_directories(artifacts_);
     std::cout << "artifacts: " << artifacts_ << std::endl;
@@ -215,6 +218,9 @@ void Journey::ExpectExit(int code, Seconds limit)
     EXPECT_TRUE(as_promised)
         << "expected exit code " << code << ", got " << DescribeStatus(program_.status())
         << "; stderr: " << Tail(err);
+    // What the platform started for the program on demand (Wine's desktop
+    // process, say) may take a moment to follow it; only what stays counts.
+    WaitUntil(kReact, [&] { return program_.LeftBehind().empty(); });
     std::vector<std::string> left = program_.LeftBehind();
     EXPECT_TRUE(left.empty()) << "expected no process left behind, found "
                               << ::testing::PrintToString(left);
