@@ -8,23 +8,12 @@ option(GROUP_G_WINE_TESTS "Cross-build the Windows programs and test them under 
 if(NOT GROUP_G_WINE_TESTS)
   return()
 endif()
-foreach(tool x86_64-w64-mingw32-g++-posix wine wineserver localedef unzip)
-  find_program(tool_path_${tool} ${tool})
-  if(NOT tool_path_${tool})
-    message(FATAL_ERROR "the Wine tests need ${tool} (tools/install_deps.sh installs it)")
-  endif()
-endforeach()
-
-include(ExternalProject)
-set(GROUP_G_WINDOWS_DIR ${CMAKE_BINARY_DIR}/windows)
-set(GROUP_G_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
-ExternalProject_Add(windows_build
-  SOURCE_DIR ${PROJECT_SOURCE_DIR}
-  BINARY_DIR ${GROUP_G_WINDOWS_DIR}
-  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
-             -DCMAKE_BUILD_TYPE=Release -DGROUP_G_WERROR=${GROUP_G_WERROR}
-  INSTALL_COMMAND ""
-  BUILD_ALWAYS ON)
+include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
+if(GROUP_G_WINDOWS_MISSING)
+  message(FATAL_ERROR "the Wine tests need ${GROUP_G_WINDOWS_MISSING} "
+                      "(tools/install_deps.sh installs it)")
+endif()
+find_program(GROUP_G_UNZIP unzip REQUIRED)
 
 set(wine_scripts ${CMAKE_CURRENT_LIST_DIR})
 set(wine_out ${CMAKE_CURRENT_BINARY_DIR}/wine-artifacts)
