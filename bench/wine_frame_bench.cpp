@@ -6,9 +6,9 @@
 //
 // Wine's own start-up (its session, the program's first frames) is left
 // out: the turns begin once both programs present frames. Both draw with
-// Mesa's software rasterizer. Without a DISPLAY it starts a private virtual
-// display. Needs the Windows build and the Wine test prefix of this build
-// folder (made here if need be).
+// Mesa's software rasterizer. Needs a DISPLAY (bench/run_bench.sh gives
+// one), the Windows build and the Wine test prefix of this build folder
+// (made here if need be).
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 #include <signal.h>
@@ -23,7 +23,6 @@
 #include <thread>
 #include <vector>
 
-#include "virtual_display.h"
 
 namespace {
 
@@ -32,8 +31,6 @@ using Clock = std::chrono::steady_clock;
 const char kTitle[] = "OpenGL Team Tarsel";
 const int kTurns = 5;
 const double kSecondsPerTurn = 1.0;
-
-VirtualDisplay private_display;
 
 double seconds_since(Clock::time_point start)
 {
@@ -158,29 +155,19 @@ double median(std::vector<double> v)
 
 int main()
 {
-    const char *display = getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        std::string error;
-        if (!StartVirtualDisplay(&private_display, "1280x1024x24", false, "", &error)) {
-            fprintf(stderr, "wine_frame_bench: no DISPLAY, and %s\n", error.c_str());
-            return 1;
-        }
-        setenv("DISPLAY", private_display.name.c_str(), 1);
-        atexit([] { StopVirtualDisplay(&private_display); });
+    Display *x = XOpenDisplay(nullptr);
+    int damage_events = 0, damage_errors = 0;
+    if (x == nullptr || !XDamageQueryExtension(x, &damage_events, &damage_errors)) {
+        fprintf(stderr, "wine_frame_bench: needs a DISPLAY with DAMAGE (run_bench.sh gives one)\n");
+        return 1;
     }
+
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
     std::string scripts = GROUP_G_WINE_SCRIPTS;
     if (system(("bash " + scripts + "/wine_prefix.sh " GROUP_G_WINE_DIR " >/dev/null").c_str()) != 0) {
         fprintf(stderr, "wine_frame_bench: the Wine prefix could not be made\n");
         return 1;
     }
-    Display *x = XOpenDisplay(nullptr);
-    int damage_events = 0, damage_errors = 0;
-    if (x == nullptr || !XDamageQueryExtension(x, &damage_events, &damage_errors)) {
-        fprintf(stderr, "wine_frame_bench: no display with DAMAGE\n");
-        return 1;
-    }
-
     // The Linux build first, moved below where the Windows build's window
     // will open, so that neither covers the other.
     pid_t linux_build = start({GROUP_G_LINUX_BIN}, GROUP_G_LINUX_RUN_DIR);

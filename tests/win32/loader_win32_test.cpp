@@ -157,56 +157,40 @@ IndexedPicture Card(int width, int height, size_t colours)
 TEST_F(WindowsLoader, EveryShippedEncodingLoadsThroughAMapping)
 {
     const int w = 37, h = 9;  // odd: rows need padding, half bytes and bits
+    IndexedPicture card = Card(w, h, 8);
+    BmpFields rgb;
+    rgb.width = w;
+    rgb.height = h;
+    rgb.bits = PackRgbPicture(card.rgb, 24);
+    RgbImage *image = Load(BuildBmp(rgb));
+    EXPECT_TRUE(SamePixels(image, card.rgb)) << "24-bit";
+    FreeImage(image);
+
     struct Case {
         const char *name;
-        IndexedPicture card;
-        BmpFields fields;
-    };
-    std::vector<Case> cases;
-    {
-        Case c{"24-bit", Card(w, h, 8), {}};
-        c.fields.bits = PackRgbPicture(c.card.rgb, 24);
-        cases.push_back(c);
-    }
-    {
-        Case c{"8-bit palette", Card(w, h, 8), {}};
-        c.fields.bit_count = 8;
-        c.fields.palette = c.card.palette;
-        c.fields.clr_used = 8;
-        c.fields.bits = PackRows(w, h, 8, c.card.indices);
-        cases.push_back(c);
-    }
-    {
-        Case c{"RLE8", Card(w, h, 8), {}};
-        c.fields.bit_count = 8;
-        c.fields.compression = 1;
-        c.fields.palette = c.card.palette;
-        c.fields.clr_used = 8;
-        c.fields.bits = EncodeRle8(w, h, c.card.indices);
-        cases.push_back(c);
-    }
-    {
-        Case c{"RLE4", Card(w, h, 8), {}};
-        c.fields.bit_count = 4;
-        c.fields.compression = 2;
-        c.fields.palette = c.card.palette;
-        c.fields.clr_used = 8;
-        c.fields.bits = EncodeRle4(w, h, c.card.indices);
-        cases.push_back(c);
-    }
-    {
-        Case c{"1-bit, 12-byte header", Card(w, h, 2), {}};
-        c.fields.header_size = 12;
-        c.fields.bit_count = 1;
-        c.fields.palette = c.card.palette;
-        c.fields.bits = PackRows(w, h, 1, c.card.indices);
-        cases.push_back(c);
-    }
-    for (Case &c : cases) {
-        c.fields.width = w;
-        c.fields.height = h;
-        RgbImage *image = Load(BuildBmp(c.fields));
-        EXPECT_TRUE(SamePixels(image, c.card.rgb)) << c.name;
+        size_t colours;
+        uint32_t header_size;
+        uint16_t bit_count;
+        uint32_t compression;  // BI_RGB, BI_RLE8 or BI_RLE4
+    } cases[] = {{"8-bit palette", 8, 40, 8, 0},
+                 {"RLE8", 8, 40, 8, 1},
+                 {"RLE4", 8, 40, 4, 2},
+                 {"1-bit, 12-byte header", 2, 12, 1, 0}};
+    for (const Case &c : cases) {
+        IndexedPicture indexed = Card(w, h, c.colours);
+        BmpFields f;
+        f.header_size = c.header_size;
+        f.width = w;
+        f.height = h;
+        f.bit_count = c.bit_count;
+        f.compression = c.compression;
+        f.palette = indexed.palette;
+        f.clr_used = c.header_size == 40 ? static_cast<uint32_t>(c.colours) : 0;
+        f.bits = c.compression == 1   ? EncodeRle8(w, h, indexed.indices)
+                 : c.compression == 2 ? EncodeRle4(w, h, indexed.indices)
+                                      : PackRows(w, h, c.bit_count, indexed.indices);
+        image = Load(BuildBmp(f));
+        EXPECT_TRUE(SamePixels(image, indexed.rgb)) << c.name;
         EXPECT_TRUE(boxes.empty()) << c.name << ": " << (boxes.empty() ? "" : boxes[0].text);
         FreeImage(image);
     }

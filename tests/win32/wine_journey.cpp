@@ -281,22 +281,9 @@ TEST_F(WineJourney, BoxTextsReadBackAsUnicodeOutsideAKoreanLocale)
                       "orbiter-" + std::to_string(k));
     }
 
-    std::vector<Image> earlier;
-    for (int i = 0; i < 6; ++i) {
-        earlier.push_back(Look(scene, "title-" + std::to_string(i)));
-        Thaw();
-        WaitFrames(scene, 7);
-    }
     int tx = 0, ty = 0;
-    bool found = false;
-    for (int attempt = 0; attempt < 6 && !found; ++attempt) {
-        found = StableTitlePoint(earlier, Look(scene, "title-click"), &tx, &ty);
-        if (!found) {
-            Thaw();
-            WaitFrames(scene, 1);
-        }
-    }
-    ASSERT_TRUE(found) << "no frozen frame showed the title where it had mostly been";
+    ASSERT_TRUE(FreezeOnTitle(scene, &tx, &ty))
+        << "no frozen frame showed the title where it had mostly been";
     ExpectBoxText(scene, tx, ty, "Team Tarsel", "title");
     EndWithEscape(scene);
 }

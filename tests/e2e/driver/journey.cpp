@@ -203,6 +203,23 @@ Image Journey::Look(Window w, const std::string &name)
     return Keep(name, now);
 }
 
+bool Journey::FreezeOnTitle(Window scene, int *x, int *y)
+{
+    std::vector<Image> earlier;
+    for (int i = 0; i < 6; ++i) {
+        earlier.push_back(Look(scene, "title-" + std::to_string(i)));
+        Thaw();
+        WaitFrames(scene, 7);
+    }
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (StableTitlePoint(earlier, Look(scene, "title-click"), x, y))
+            return true;
+        Thaw();
+        WaitFrames(scene, 1);
+    }
+    return false;
+}
+
 const Image &Journey::Keep(const std::string &name, const Image &image)
 {
     return kept_[name] = image;
