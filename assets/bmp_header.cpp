@@ -96,6 +96,7 @@ void ReadBmpHeader(const uint8_t *data, size_t size, BmpHeaderInfo *info)
         // proper follows them.
         uint64_t table_end = BMP_INFO_HEADER_SIZE + 4ull * info->color_count;
         tables_end = masks_end + 4ull * info->color_count;
+        info->headers_end = dib_offset + masks_end;
         info->tables_fit = masks_end <= info->dib_room && table_end <= info->dib_room;
         if (info->has_masks && masks_end <= info->dib_room) {
             for (int c = 0; c < 3; ++c)
@@ -104,6 +105,7 @@ void ReadBmpHeader(const uint8_t *data, size_t size, BmpHeaderInfo *info)
     } else {
         read_core_form(info->dib, info->color_count, &info->header);
         tables_end = BMP_CORE_HEADER_SIZE + 3ull * info->color_count;
+        info->headers_end = dib_offset + BMP_CORE_HEADER_SIZE;
         info->tables_fit = tables_end <= info->dib_room;
     }
     info->bits_offset = info->has_file_header ? info->file_bits_offset

@@ -31,6 +31,8 @@ struct BmpHeaderInfo {
     bool has_masks;             // 40-byte form with BI_BITFIELDS
     uint32_t masks[3];          // red, green, blue, when has_masks and they fit
     bool tables_fit;            // colour table and masks inside the bytes
+    uint64_t headers_end;       // where the file and DIB headers and the
+                                // masks end, from the first byte
     uint64_t bits_offset;       // where the pixel bits start, from the first byte
 };
 

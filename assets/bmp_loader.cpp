@@ -8,8 +8,19 @@
 // The conversion and the reorder into RGB rows are one pass: the pixel
 // buffer takes the place (and the failure message) of the 24-bit image that
 // a separate conversion would render into first.
+//
+// Hostile and unlucky files: only files on disk are read (a pipe or a device
+// fails like a file that cannot be opened); a header is judged against the
+// size limits of bmp_loader.h before anything is allocated for it; only the
+// pages the picture needs are read, however large the file; and a file that
+// loses pages while it is read (truncated by another program) fails with the
+// conversion error instead of loading zeros. Each failure leaves its
+// particulars in BmpFailureReason for the picture checker; the boxes keep
+// the loader's four fixed texts.
 #include "assets/bmp_loader.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -79,6 +90,73 @@ void show_open_failure(const char *path)
     show_error(text);
 }
 
+// What the loader's user-facing texts do not say: which check a file failed.
+// Filled by every failure, emptied by each new load.
+char failure_reason[192];
+
+// The view LoadBmpImage is decoding, so that a failure found in it can be
+// told apart from a file that changed underneath; null outside a load and
+// for bytes in memory.
+const void *view_being_read = nullptr;
+size_t view_bytes = 0;
+
+void set_reason(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void set_reason(const char *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(failure_reason, sizeof failure_reason, format, arguments);
+    va_end(arguments);
+}
+
+// True when part of the view no longer holds the file: the platform puts
+// zero pages in place of what a file loses while it is read (another
+// program truncating it, say) and reports them as private memory. A view
+// the platform cannot describe counts as lost too.
+bool view_went_bad()
+{
+    if (view_being_read == nullptr)
+        return false;
+    MEMORY_BASIC_INFORMATION region;
+    return VirtualQuery(view_being_read, &region, sizeof region) == 0 ||
+           region.Type != MEM_MAPPED || region.RegionSize < view_bytes;
+}
+
+void report_changed_file()
+{
+    set_reason("the file changed while it was read");
+    show_error(kConversionError);
+}
+
+// Every failure after the file is mapped ends here: `message` in the box and
+// the particulars in failure_reason. When the file changed underneath, what
+// was read is not the file, so the one honest message is the conversion
+// error, whatever check happened to fail.
+void fail(const char *message, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void fail(const char *message, const char *format, ...)
+{
+    if (view_went_bad()) {
+        report_changed_file();
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(failure_reason, sizeof failure_reason, format, arguments);
+    va_end(arguments);
+    show_error(message);
+}
+
+// "2.5 GiB", "300.0 MiB" or "1000 bytes", for the reasons.
+void format_bytes(uint64_t bytes, char *text, size_t room)
+{
+    if (bytes >= (1ull << 30))
+        snprintf(text, room, "%.1f GiB", static_cast<double>(bytes) / (1ull << 30));
+    else if (bytes >= (1ull << 20))
+        snprintf(text, room, "%.1f MiB", static_cast<double>(bytes) / (1ull << 20));
+    else
+        snprintf(text, room, "%llu bytes", static_cast<unsigned long long>(bytes));
+}
+
 // abs(biHeight) of a header whose geometry is usable.
 uint32_t image_rows(const DibInfoHeader *h)
 {
@@ -86,40 +164,77 @@ uint32_t image_rows(const DibInfoHeader *h)
                            : static_cast<uint32_t>(h->biHeight);
 }
 
-// Sizes that the record and its 32-bit fields can hold: a positive width, a
-// non-zero height, and 3 x width x rows and biSizeImage within 32 bits.
-bool geometry_is_usable(const DibInfoHeader *h)
+// Judges a header of a known form from its fields alone, before anything is
+// allocated for it: a table that fits, a size within the loader's limits,
+// and pixel bits that start behind the headers and inside the file. False
+// after its message.
+bool header_is_decodable(const BmpHeaderInfo &info, size_t size)
 {
-    if (h->biWidth <= 0 || h->biHeight == 0 || h->biHeight == INT32_MIN)
+    const DibInfoHeader &h = info.header;
+    if (h.biClrUsed > 0xFFFFu) {
+        // The colour count is 16 bits wide; a larger table would be cut to
+        // its low 16 bits and its pixels would come out wrong, not fail.
+        fail(kConversionError, "colour count %u is over the largest table of 65535", h.biClrUsed);
         return false;
-    uint64_t width = static_cast<uint64_t>(h->biWidth);
-    uint64_t rows = static_cast<uint64_t>(h->biHeight < 0 ? -static_cast<int64_t>(h->biHeight)
-                                                          : h->biHeight);
-    if (width * 3 * rows > UINT32_MAX)
+    }
+    if (!info.tables_fit) {
+        fail(kConversionError, "the colour table or masks run past the end of the file");
         return false;
-    uint64_t row_bytes = (width * h->biBitCount + 7) >> 3;
-    return h->biSizeImage != 0 || row_bytes * rows <= UINT32_MAX;
+    }
+    if (h.biWidth <= 0 || h.biHeight == 0) {
+        fail(kConversionError, "a picture of %d x %d pixels has nothing to show", h.biWidth,
+             h.biHeight);
+        return false;
+    }
+    uint64_t width = static_cast<uint64_t>(h.biWidth);
+    uint64_t rows = static_cast<uint64_t>(h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight)
+                                                         : h.biHeight);
+    if (width > BMP_MAX_SIDE || rows > BMP_MAX_SIDE) {
+        fail(kConversionError, "%s %llu is over the limit of %u",
+             width > BMP_MAX_SIDE ? "width" : "height",
+             static_cast<unsigned long long>(width > BMP_MAX_SIDE ? width : rows), BMP_MAX_SIDE);
+        return false;
+    }
+    uint64_t pixel_bytes = width * rows * 3;
+    if (pixel_bytes > BMP_MAX_PIXEL_BYTES) {
+        char amount[32];
+        format_bytes(pixel_bytes, amount, sizeof amount);
+        fail(kConversionError,
+             "pixel buffer of %s (%llu x %llu x 3 bytes) is over the limit of 256 MiB", amount, static_cast<unsigned long long>(width), static_cast<unsigned long long>(rows));
+        return false;
+    }
+    // biSizeImage's default is a 32-bit field: refuse what it cannot hold.
+    uint64_t row_bytes = (width * h.biBitCount + 7) >> 3;
+    if (h.biSizeImage == 0 && row_bytes * rows > UINT32_MAX) {
+        fail(kConversionError, "%u bits a pixel at this size pass 32 bits of image size",
+             h.biBitCount);
+        return false;
+    }
+    // An offset inside the headers would decode the headers as pixels.
+    if (info.has_file_header && info.bits_offset < info.headers_end) {
+        fail(kConversionError, "bits offset %llu lies inside the headers, which end at %llu",
+             static_cast<unsigned long long>(info.bits_offset),
+             static_cast<unsigned long long>(info.headers_end));
+        return false;
+    }
+    if (info.bits_offset > size) {
+        fail(kConversionError, "bits offset %llu is past the end of the file (%zu bytes)",
+             static_cast<unsigned long long>(info.bits_offset), size);
+        return false;
+    }
+    return true;
 }
 
-// Rebuilds the header in the 40-byte form in the source header block, with
-// the colour table in 4-byte entries, and fills in the defaults of
-// biSizeImage and biClrUsed. False after its message when the header is of
-// an unknown form, its tables lie past the end, or its sizes are unusable.
-bool normalise_source_block(const BmpHeaderInfo &info, unsigned char *source_block)
+// Rebuilds the header of a judged, known form in the 40-byte form in the
+// source header block, with the colour table in 4-byte entries, and fills in
+// the defaults of biSizeImage and biClrUsed.
+void fill_source_block(const BmpHeaderInfo &info, unsigned char *source_block)
 {
     DibInfoHeader *source = reinterpret_cast<DibInfoHeader *>(source_block);
     DibColor *colors = reinterpret_cast<DibColor *>(source_block + BMP_INFO_HEADER_SIZE);
     uint32_t count = info.color_count;
     const uint8_t *header = info.dib;
 
-    if (!info.known_form) {
-        show_error(kUnknownFormat);
-        return false;
-    }
-    if (!info.tables_fit) {
-        show_error(kConversionError);
-        return false;
-    }
     if (info.header_size == BMP_INFO_HEADER_SIZE) {
         source->biSize = BMP_INFO_HEADER_SIZE;
         memcpy(source_block + 4, header + 4, BMP_INFO_HEADER_SIZE - 4);
@@ -134,10 +249,6 @@ bool normalise_source_block(const BmpHeaderInfo &info, unsigned char *source_blo
             colors[i].reserved = 0;
         }
     }
-    if (!geometry_is_usable(source)) {
-        show_error(kConversionError);
-        return false;
-    }
     if (source->biSizeImage == 0) {
         // Rows rounded to whole bytes only, not to the 4 bytes stored rows
         // take: this is the field's customary default.
@@ -146,7 +257,6 @@ bool normalise_source_block(const BmpHeaderInfo &info, unsigned char *source_blo
     }
     if (source->biClrUsed == 0)
         source->biClrUsed = count;
-    return true;
 }
 
 // Allocates the target header block and the pixel buffer, converts the
@@ -169,7 +279,7 @@ RgbImage *allocate_and_convert(const uint8_t *view, size_t size, const BmpHeader
     unsigned char *target_block =
         static_cast<unsigned char *>(LocalAlloc(LMEM_ZEROINIT, kHeaderBlockBytes));
     if (target_block == nullptr) {
-        show_error(kOutOfMemory);
+        fail(kOutOfMemory, "no memory for the target header block");
         return nullptr;
     }
     DibInfoHeader *target = reinterpret_cast<DibInfoHeader *>(target_block);
@@ -184,21 +294,19 @@ RgbImage *allocate_and_convert(const uint8_t *view, size_t size, const BmpHeader
     RgbImage *image = nullptr;
     unsigned char *pixels = static_cast<unsigned char *>(malloc(target->biSizeImage));
     if (pixels == nullptr) {
-        show_error(kOutOfMemory);
+        fail(kOutOfMemory, "no memory for a pixel buffer of %u bytes", target->biSizeImage);
     } else {
-        DibBits bits = {nullptr, 0};
-        if (info.bits_offset <= size) {
-            bits.data = view + info.bits_offset;
-            bits.size = size - static_cast<size_t>(info.bits_offset);
-        }
+        // The offset was judged to lie inside the file.
+        DibBits bits = {view + info.bits_offset, size - static_cast<size_t>(info.bits_offset)};
+        char why[DIB_REASON_BYTES];
         int lines = ConvertDibToRgb(source, colors, info.color_count,
-                                    info.has_masks ? info.masks : nullptr, bits, pixels);
+                                    info.has_masks ? info.masks : nullptr, bits, pixels, why);
         if (lines == 0) {
-            show_error(kConversionError);
+            fail(kConversionError, "%s", why);
         } else {
             image = static_cast<RgbImage *>(malloc(sizeof(RgbImage)));
             if (image == nullptr) {
-                show_error(kOutOfMemory);
+                fail(kOutOfMemory, "no memory for the image record");
             } else {
                 image->width = source->biWidth;
                 // Stored top-down or not, the rows now run bottom first.
@@ -215,51 +323,112 @@ RgbImage *allocate_and_convert(const uint8_t *view, size_t size, const BmpHeader
 
 }  // namespace
 
+const char *BmpFailureReason(void)
+{
+    return failure_reason;
+}
+
 RgbImage *DecodeBmpImage(const void *data, size_t size)
 {
+    failure_reason[0] = '\0';
     const uint8_t *view = static_cast<const uint8_t *>(data);
     BmpHeaderInfo info;
     ReadBmpHeader(view, size, &info);
     if (!info.color_count_readable) {
         // Too short for the header's own size, or for the header it names.
-        show_error(info.known_form ? kConversionError : kUnknownFormat);
+        if (info.known_form)
+            fail(kConversionError, "the %u-byte DIB header is cut off after %zu bytes",
+                 info.header_size, info.dib_room);
+        else if (info.dib == nullptr)
+            fail(kUnknownFormat, "%zu bytes are too few for a DIB header", size);
+        else
+            fail(kUnknownFormat, "a %u-byte DIB header is not one of the 12- and 40-byte forms",
+                 info.header_size);
         return nullptr;
     }
+    if (info.known_form && !header_is_decodable(info, size))
+        return nullptr;
     unsigned char *source_block = static_cast<unsigned char *>(
         LocalAlloc(LMEM_FIXED, kHeaderBlockBytes + 4u * info.color_count));
     if (source_block == nullptr) {
-        show_error(kOutOfMemory);
+        fail(kOutOfMemory, "no memory for the source header block");
         return nullptr;
     }
     RgbImage *image = nullptr;
-    if (normalise_source_block(info, source_block))
+    if (!info.known_form) {
+        fail(kUnknownFormat, "a %u-byte DIB header is not one of the 12- and 40-byte forms",
+             info.header_size);
+    } else {
+        fill_source_block(info, source_block);
         image = allocate_and_convert(view, size, info, source_block);
+    }
     LocalFree(source_block);
     return image;
 }
 
+// Maps a view of the whole of an open file: null, with the reason, when the
+// file is not on disk or no view can be made; `mapping` and `size` receive
+// the mapping (to be closed, when made) and the file's length.
+static const void *map_whole_file(HANDLE file, HANDLE *mapping, uint64_t *size)
+{
+    // A pipe or a device could block the reader or never end; pictures are
+    // files on disk.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        set_reason("not a file on disk");
+        return nullptr;
+    }
+    DWORD size_high = 0;
+    DWORD size_low = GetFileSize(file, &size_high);
+    *size = static_cast<uint64_t>(size_high) << 32 | size_low;
+    // A failed size counts as a failed open: there is no view to bound.
+    if (size_low == INVALID_FILE_SIZE && size_high == 0) {
+        set_reason("the file's size cannot be read");
+        return nullptr;
+    }
+    *mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (*mapping == nullptr) {
+        set_reason(*size == 0 ? "the file is empty" : "the file cannot be mapped");
+        return nullptr;
+    }
+    const void *view = MapViewOfFile(*mapping, FILE_MAP_READ, 0, 0, 0);
+    if (view == nullptr)
+        set_reason("no view of the file can be mapped");
+    return view;
+}
+
 RgbImage *LoadBmpImage(const char *path)
 {
+    failure_reason[0] = '\0';
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     HANDLE mapping = nullptr;
     const void *view = nullptr;
     RgbImage *image = nullptr;
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD size_high = 0;
-        DWORD size_low = GetFileSize(file, &size_high);
-        // A failed size counts as a failed open: there is no view to bound.
-        if (size_low != INVALID_FILE_SIZE || size_high != 0)
-            mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (mapping != nullptr)
-            view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-        if (view != nullptr) {
-            uint64_t size = static_cast<uint64_t>(size_high) << 32 | size_low;
-            image = DecodeBmpImage(view, size > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(size));
+    uint64_t size = 0;
+    if (file == INVALID_HANDLE_VALUE)
+        set_reason("the file cannot be opened for reading");
+    else
+        view = map_whole_file(file, &mapping, &size);
+    if (view != nullptr) {
+        view_being_read = view;
+        view_bytes = size > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(size);
+        // A view shorter than the size measured before it was made means the
+        // file shrank in between: nothing past the view's end may be read.
+        if (view_went_bad())
+            report_changed_file();
+        else
+            image = DecodeBmpImage(view, view_bytes);
+        // A load that went through may still have read zeros where the file
+        // lost pages under it.
+        if (image != nullptr && view_went_bad()) {
+            free(image->pixels);
+            free(image);
+            image = nullptr;
+            report_changed_file();
         }
-    }
-    if (view != nullptr)
+        view_being_read = nullptr;
         UnmapViewOfFile(view);
+    }
     if (mapping != nullptr)
         CloseHandle(mapping);
     if (file != INVALID_HANDLE_VALUE)

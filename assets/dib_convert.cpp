@@ -5,6 +5,8 @@
 // messages.
 #include "assets/dib_convert.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
@@ -13,8 +15,8 @@
 
 namespace {
 
-// The widest image any caller allocates is 4 GiB of RGB; rows and sizes are
-// computed in 64 bits and compared against what is really there.
+// Rows and sizes are computed in 64 bits, whatever size the caller chose to
+// allocate, and compared against what is really there.
 typedef uint64_t Size64;
 
 // A colour table resolved to RGB triples; 256 entries so any 8-bit index is
@@ -40,6 +42,20 @@ struct Geometry {
     bool top_down;
     size_t out_stride;   // 3 * width
 };
+
+// Writes why the bits were refused, when the caller asked, and gives the
+// 0 rows of a refusal.
+int refuse(char *why, const char *format, ...) __attribute__((format(printf, 2, 3)));
+int refuse(char *why, const char *format, ...)
+{
+    if (why != nullptr) {
+        va_list arguments;
+        va_start(arguments, format);
+        vsnprintf(why, DIB_REASON_BYTES, format, arguments);
+        va_end(arguments);
+    }
+    return 0;
+}
 
 void build_palette(const DibColor *colors, uint32_t color_count, Palette *palette)
 {
@@ -200,7 +216,7 @@ void convert_masked_row(const uint8_t *in, uint8_t *out, uint32_t width, int bit
 // last row's padding may be missing; its pixels may not.
 int convert_uncompressed(const DibInfoHeader *header, const Geometry &g,
                          const DibColor *colors, uint32_t color_count,
-                         const uint32_t *masks, DibBits bits, uint8_t *rgb)
+                         const uint32_t *masks, DibBits bits, uint8_t *rgb, char *why)
 {
     int depth = header->biBitCount;
     Palette palette;
@@ -211,13 +227,11 @@ int convert_uncompressed(const DibInfoHeader *header, const Geometry &g,
     case 1:
     case 4:
     case 8:
-        if (header->biCompression != BI_RGB)
-            return 0;
-        build_palette(colors, color_count, &palette);
-        break;
     case 24:
         if (header->biCompression != BI_RGB)
-            return 0;
+            return refuse(why, "bit fields need 16 or 32 bits, not %d", depth);
+        if (depth <= 8)
+            build_palette(colors, color_count, &palette);
         break;
     case 16:
     case 32: {
@@ -226,10 +240,10 @@ int convert_uncompressed(const DibInfoHeader *header, const Geometry &g,
         const uint32_t *use;
         if (header->biCompression == BI_RGB)
             use = depth == 16 ? kDefault16 : kDefault32;
-        else if (header->biCompression == BI_BITFIELDS && masks != nullptr)
+        else if (masks != nullptr)
             use = masks;
         else
-            return 0;
+            return refuse(why, "the bit-field masks are missing");
         if (depth == 32 && use[0] == kDefault32[0] && use[1] == kDefault32[1] &&
             use[2] == kDefault32[2]) {
             plain_bgrx = true;
@@ -237,12 +251,13 @@ int convert_uncompressed(const DibInfoHeader *header, const Geometry &g,
         }
         for (int c = 0; c < 3; ++c)
             if (!prepare_channel(use[c], depth, &channels[c]))
-                return 0;
+                return refuse(why, "colour mask %08X is empty, broken or wider than %d bits",
+                              use[c], depth);
         masked = true;
         break;
     }
     default:
-        return 0;
+        return refuse(why, "bit count %d is not one of 1, 4, 8, 16, 24 and 32", depth);
     }
 
     Size64 row_bits = static_cast<Size64>(g.width) * static_cast<Size64>(depth);
@@ -250,7 +265,9 @@ int convert_uncompressed(const DibInfoHeader *header, const Geometry &g,
     Size64 stride = (row_bits + 31) / 32 * 4;
     Size64 needed = stride * (g.rows - 1) + row_bytes;
     if (bits.data == nullptr || needed > bits.size)
-        return 0;
+        return refuse(why, "the pixel bits need %llu bytes, the file holds %zu",
+                      static_cast<unsigned long long>(needed),
+                      bits.data != nullptr ? bits.size : 0);
 
     for (uint32_t stored = 0; stored < g.rows; ++stored) {
         const uint8_t *in = bits.data + static_cast<size_t>(stride) * stored;
@@ -292,10 +309,13 @@ void put_run(uint8_t *row, uint32_t width, uint32_t x, uint32_t count,
 // past the right edge are cut; a stream that ends, or is cut off, before
 // the end of bitmap or its last line is rejected.
 int convert_rle(const Geometry &g, int depth, const DibColor *colors,
-                uint32_t color_count, DibBits bits, uint8_t *rgb)
+                uint32_t color_count, DibBits bits, uint8_t *rgb, char *why)
 {
-    if (g.top_down || bits.data == nullptr)
-        return 0;  // the format defines run-length images bottom-up only
+    static const char kCutShort[] = "the run-length bits end before the picture does";
+    if (g.top_down)
+        return refuse(why, "run-length pictures are stored bottom-up only");
+    if (bits.data == nullptr)
+        return refuse(why, "%s", kCutShort);
     Palette palette;
     build_palette(colors, color_count, &palette);
     // Skipped pixels are black, as in a freshly made 24-bit image.
@@ -308,7 +328,7 @@ int convert_rle(const Geometry &g, int depth, const DibColor *colors,
     uint32_t y = 0;
     while (y < g.rows) {
         if (size - at < 2)
-            return 0;
+            return refuse(why, "%s", kCutShort);
         uint32_t count = data[at];
         uint32_t value = data[at + 1];
         at += 2;
@@ -334,7 +354,7 @@ int convert_rle(const Geometry &g, int depth, const DibColor *colors,
             return static_cast<int>(g.rows);
         case 2: {  // delta: move right dx and up dy
             if (size - at < 2)
-                return 0;
+                return refuse(why, "%s", kCutShort);
             uint32_t dx = data[at];
             uint32_t dy = data[at + 1];
             at += 2;
@@ -347,7 +367,7 @@ int convert_rle(const Geometry &g, int depth, const DibColor *colors,
             size_t used = depth == 8 ? n : (n + 1) / 2;
             size_t padded = used + (used & 1u);
             if (size - at < padded)
-                return 0;
+                return refuse(why, "%s", kCutShort);
             const uint8_t *run = data + at;
             if (depth == 8) {
                 put_run(row, g.width, x, n, palette, [run](uint32_t i) { return run[i]; });
@@ -369,11 +389,11 @@ int convert_rle(const Geometry &g, int depth, const DibColor *colors,
 
 int ConvertDibToRgb(const DibInfoHeader *header, const DibColor *colors,
                     uint32_t color_count, const uint32_t *masks, DibBits bits,
-                    uint8_t *rgb)
+                    uint8_t *rgb, char *why)
 {
     if (header == nullptr || rgb == nullptr || header->biWidth <= 0 ||
         header->biHeight == 0 || header->biHeight == INT32_MIN)
-        return 0;
+        return refuse(why, "no header, no output, or no width or height");
     if (colors == nullptr)
         color_count = 0;
     Geometry g;
@@ -382,22 +402,22 @@ int ConvertDibToRgb(const DibInfoHeader *header, const DibColor *colors,
     g.rows = static_cast<uint32_t>(g.top_down ? -header->biHeight : header->biHeight);
     Size64 out_stride = static_cast<Size64>(g.width) * 3;
     if (out_stride * g.rows > SIZE_MAX || g.rows > INT32_MAX)
-        return 0;
+        return refuse(why, "the picture is too large for this machine");
     g.out_stride = static_cast<size_t>(out_stride);
 
     switch (header->biCompression) {
     case BI_RGB:
     case BI_BITFIELDS:
-        return convert_uncompressed(header, g, colors, color_count, masks, bits, rgb);
+        return convert_uncompressed(header, g, colors, color_count, masks, bits, rgb, why);
     case BI_RLE8:
         if (header->biBitCount != 8)
-            return 0;
-        return convert_rle(g, 8, colors, color_count, bits, rgb);
+            return refuse(why, "BI_RLE8 needs 8 bits, not %u", header->biBitCount);
+        return convert_rle(g, 8, colors, color_count, bits, rgb, why);
     case BI_RLE4:
         if (header->biBitCount != 4)
-            return 0;
-        return convert_rle(g, 4, colors, color_count, bits, rgb);
+            return refuse(why, "BI_RLE4 needs 4 bits, not %u", header->biBitCount);
+        return convert_rle(g, 4, colors, color_count, bits, rgb, why);
     default:
-        return 0;
+        return refuse(why, "compression %u is not one the loader decodes", header->biCompression);
     }
 }

@@ -52,7 +52,9 @@ struct DibBits {
 // exactly that many bytes. Pixels an RLE stream skips stay black. Never
 // reads outside `bits`.
 // Returns the number of rows written, or 0 when the bits cannot be decoded
-// (unknown encoding, bad masks, too few bytes, width or height not usable).
+// (unknown encoding, bad masks, too few bytes, width or height not usable),
+// with the reason in `why` (DIB_REASON_BYTES long) when it is given.
+#define DIB_REASON_BYTES 128
 int ConvertDibToRgb(const DibInfoHeader *header, const DibColor *colors,
                     uint32_t color_count, const uint32_t *masks, DibBits bits,
-                    uint8_t *rgb);
+                    uint8_t *rgb, char *why);

@@ -9,6 +9,7 @@
 // the memcpy.
 #include <SDL.h>
 #include <stb_image.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -191,11 +192,57 @@ void target(const std::string &name, double measured, double limit)
            measured < limit ? "met" : "missed");
 }
 
+// The peak resident memory of the process so far, in MiB.
+double peak_resident_mib()
+{
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+// Loads a hostile file and prints what it cost: CPU time and how much it
+// raised the peak resident memory. They run first, while the peak is low.
+void hostile_file(const char *name, const std::string &path, bool expect_image)
+{
+    double peak = peak_resident_mib();
+    double start = now_ms();
+    RgbImage *image = LoadBmpImage(path.c_str());
+    double took = now_ms() - start;
+    double grew = peak_resident_mib() - peak;
+    printf("%-34s %8.2f ms, peak resident memory +%.1f MiB, %s\n", name, took, grew,
+           image != nullptr ? "loaded" : "refused");
+    printf("target %s within 16 MiB: %.1f MiB vs limit 16.0 MiB: %s\n", name, grew,
+           grew < 16 && (image != nullptr) == expect_image ? "met" : "missed");
+    if (image != nullptr) {
+        free(image->pixels);
+        free(image);
+    }
+}
+
+void hostile_files(const std::string &dir)
+{
+    popup_errors = false;  // the refusal's box would go to stderr
+    std::string bomb_path = dir + "/bmp_bench_bomb.bmp";
+    std::string sparse_path = dir + "/bmp_bench_sparse.bmp";
+    if (WriteBytes(bomb_path, RunLengthClaim(30000, 30000)))
+        hostile_file("46 bytes claiming 30000 x 30000", bomb_path, false);
+    if (WriteBmp24(sparse_path, SolidPicture(4, 4, 0x336699)) &&
+        truncate(sparse_path.c_str(), 5ll << 30) == 0)
+        hostile_file("5 GB sparse file, 4 x 4 picture", sparse_path, true);
+    else
+        printf("5 GB sparse file: no room in %s, skipped\n", dir.c_str());
+    unlink(bomb_path.c_str());
+    unlink(sparse_path.c_str());
+    popup_errors = true;
+    printf("\n");
+}
+
 }  // namespace
 
 int main(int, char **)
 {
     const std::string dir = "/tmp";
+    hostile_files(dir);
     std::vector<std::string> paths;
     if (!write_files(dir, &paths)) {
         fprintf(stderr, "bmp_decode_bench: cannot write the files in %s\n", dir.c_str());

@@ -1,4 +1,5 @@
-// Kernel services: read-only file mapping and local memory blocks.
+// Kernel services: read-only file mapping, what a file or a view is, and
+// local memory blocks.
 #pragma once
 
 #ifdef _WIN32
@@ -17,6 +18,26 @@ extern "C" {
 #define FILE_MAP_READ 0x0004
 #define INVALID_FILE_SIZE 0xFFFFFFFFu
 
+#define FILE_TYPE_UNKNOWN 0x0000u
+#define FILE_TYPE_DISK 0x0001u
+#define FILE_TYPE_CHAR 0x0002u
+#define FILE_TYPE_PIPE 0x0003u
+
+#define MEM_COMMIT 0x00001000u
+#define MEM_PRIVATE 0x00020000u
+#define MEM_MAPPED 0x00040000u
+
+// One run of pages with the same state, as VirtualQuery describes it.
+struct MEMORY_BASIC_INFORMATION {
+    void *BaseAddress;
+    void *AllocationBase;
+    DWORD AllocationProtect;
+    size_t RegionSize;
+    DWORD State;
+    DWORD Protect;
+    DWORD Type;
+};
+
 #define LMEM_FIXED 0x0000u
 #define LMEM_ZEROINIT 0x0040u
 
@@ -25,11 +46,17 @@ HANDLE CreateFileA(const char *path, DWORD access, DWORD share_mode,
 // The low 32 bits of the file's size; the high part goes to *size_high when
 // it is given. INVALID_FILE_SIZE on failure.
 DWORD GetFileSize(HANDLE file, DWORD *size_high);
+// FILE_TYPE_DISK for a file on disk; FILE_TYPE_PIPE, FILE_TYPE_CHAR or
+// FILE_TYPE_UNKNOWN for anything else that can be opened.
+DWORD GetFileType(HANDLE file);
 HANDLE CreateFileMappingA(HANDLE file, void *security, DWORD protect,
                           DWORD size_high, DWORD size_low, const char *name);
 void *MapViewOfFile(HANDLE mapping, DWORD access, DWORD offset_high,
                     DWORD offset_low, size_t length);
 BOOL UnmapViewOfFile(const void *view);
+// Describes the run of pages that starts at `address`'s page: a view of a
+// file is MEM_MAPPED. Returns the bytes written to *info, 0 on failure.
+size_t VirtualQuery(const void *address, MEMORY_BASIC_INFORMATION *info, size_t length);
 BOOL CloseHandle(HANDLE object);
 
 void *LocalAlloc(UINT flags, size_t bytes);

@@ -168,6 +168,20 @@ Bytes BuildBmp(const BmpFields &f)
     return out;
 }
 
+Bytes RunLengthClaim(int32_t width, int32_t height, uint32_t colour)
+{
+    BmpFields f;
+    f.file_header = false;
+    f.width = width;
+    f.height = height;
+    f.bit_count = 8;
+    f.compression = 1;
+    f.clr_used = 1;
+    f.palette = {colour};
+    f.bits = {0, 1};
+    return BuildBmp(f);
+}
+
 Bytes PackRows(int width, int height, int bit_count, const std::vector<uint32_t> &values)
 {
     Bytes out;

@@ -48,6 +48,10 @@ struct BmpFields {
     int64_t bits_offset = -1;      // bfOffBits; -1: right after the tables
 };
 Bytes BuildBmp(const BmpFields &fields);
+// A 46-byte packed run-length file that claims width x height pixels of one
+// colour (0xRRGGBB in its one-entry table) but holds only an end of bitmap:
+// any size a header can state, for the loader's limits.
+Bytes RunLengthClaim(int32_t width, int32_t height, uint32_t colour = 0);
 
 // Pixel bits. `values` holds width x height values, bottom row first:
 // palette indices for 1, 4 and 8 bits, the stored word for 16 bits, and

@@ -1,23 +1,144 @@
 // bmpcheck [--png OUT] FILE...: runs each file through the program's own
 // loader, so a picture that passes here loads in the show. Prints per file
 // what its headers say (header form, size, bit depth, compression, colour
-// count) and whether it loaded; the loader's own message boxes appear on
-// standard error as "Error: ...". With --png, also writes what was decoded
-// as a PNG: OUT is the PNG for a single FILE, or a folder that receives
-// NAME.png for each FILE. Exit status 0 when every file loaded, 1 when one
-// did not, 2 for a usage error.
+// count) and whether it loaded, or why not; the loader's own message boxes
+// appear on standard error as "Error: ...". With --png, also writes what was
+// decoded as a PNG.
+//
+// Files are read through the same kernel services as the loader's, so only
+// files on disk are described, and no more of them than the longest headers
+// take: a pipe, a device or a huge file costs nothing. PNGs never replace an
+// input, nor any existing file that is not a PNG, nor a PNG this run wrote
+// for another file: each is refused and reported. Paths are printed as the
+// bytes given.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
+#include "platform/kernel32.h"
 #include "tools/png_writer.h"
 
 namespace {
+
+// Exit status: bits that say what happened, so a script can tell a
+// picture that does not load from a PNG that was not written.
+const int kAllWell = 0;
+const int kNotLoaded = 1;
+const int kUsageError = 2;  // alone: nothing was read
+const int kPngNotWritten = 4;
+// Not an exit status: the command line leaves the run to go on.
+const int kCarryOn = -1;
+
+const char kUsage[] =
+    "usage: bmpcheck [--png OUT] [--] FILE...\n"
+    "  Runs each FILE through the presentation's picture loader and says\n"
+    "  what it holds and whether it loads.\n"
+    "  --png OUT  also write each decoded picture as a PNG: OUT is a .png\n"
+    "             file for one FILE, or an existing folder that receives\n"
+    "             NAME.png for each FILE. No input, no existing file that is\n"
+    "             not a PNG, and no PNG written for another FILE is replaced.\n"
+    "exit status: 0 every file loaded (and its PNG was written),\n"
+    "  1 a file did not load, 4 a PNG was refused or could not be written,\n"
+    "  5 both, 2 usage error (nothing read).\n";
+
+// The most any header reading needs: file header, 40-byte header, three
+// masks and the largest colour table.
+const size_t kLongestHeaders =
+    BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + 3 * 4 + 4 * 65535;
+
+struct Options {
+    std::string png_out;  // empty: no PNGs
+    bool png_to_folder = false;
+    std::vector<const char *> files;
+};
+
+// A file by identity, so that two spellings of one path are seen as one.
+struct FileId {
+    dev_t device;
+    ino_t inode;
+};
+
+bool same_file(const FileId &a, const FileId &b)
+{
+    return a.device == b.device && a.inode == b.inode;
+}
+
+// False when nothing is there; `regular` tells a file from anything else.
+bool id_of(const std::string &path, FileId *id, bool *regular = nullptr)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return false;
+    *id = {info.st_dev, info.st_ino};
+    if (regular != nullptr)
+        *regular = S_ISREG(info.st_mode);
+    return true;
+}
+
+int usage(const char *problem)
+{
+    if (problem != nullptr)
+        fprintf(stderr, "bmpcheck: %s\n", problem);
+    fputs(kUsage, stderr);
+    return kUsageError;
+}
+
+bool ends_with_png(const std::string &path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char &c : tail)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return tail == ".png";
+}
+
+// Fills `options` from the command line. Returns kCarryOn, or the exit
+// status when the command line alone settles the run (a usage error).
+int parse_arguments(int argc, char **argv, Options *options)
+{
+    bool only_files = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
+            options->files.push_back(argv[i]);
+        } else if (arg == "--") {
+            only_files = true;
+        } else if (arg == "--png") {
+            if (i + 1 >= argc)
+                return usage("--png needs OUT");
+            options->png_out = argv[++i];
+            if (options->png_out.empty())
+                return usage("--png needs OUT");
+        } else if (arg == "--help" || arg == "-h") {
+            return usage(nullptr);
+        } else {
+            return usage(("unknown option " + arg).c_str());
+        }
+    }
+    if (options->files.empty())
+        return usage("no FILE given");
+    if (options->png_out.empty())
+        return kCarryOn;
+    struct stat out_info;
+    options->png_to_folder =
+        stat(options->png_out.c_str(), &out_info) == 0 && S_ISDIR(out_info.st_mode);
+    if (options->png_to_folder)
+        return kCarryOn;
+    if (options->files.size() > 1)
+        return usage("with several files, --png takes an existing folder");
+    // A forgotten OUT would otherwise take the first FILE's place.
+    if (!ends_with_png(options->png_out))
+        return usage(("--png takes a .png file or a folder, not " + options->png_out).c_str());
+    return kCarryOn;
+}
 
 const char *compression_name(uint32_t compression)
 {
@@ -35,32 +156,75 @@ const char *compression_name(uint32_t compression)
     }
 }
 
-bool read_whole_file(const char *path, std::vector<uint8_t> *bytes)
+// What kind of thing an open handle is when it is not a file on disk.
+const char *kind_of(DWORD file_type)
 {
-    FILE *file = fopen(path, "rb");
-    if (file == nullptr)
+    switch (file_type) {
+    case FILE_TYPE_PIPE:
+        return "a pipe or a socket";
+    case FILE_TYPE_CHAR:
+        return "a device";
+    default:
+        return "neither a file nor a folder";
+    }
+}
+
+// The headers of one file, as the loader would see them: opened and mapped
+// through the kernel services, only if it is a file on disk, and only its
+// first pages read. False, with what went wrong in `problem`.
+bool map_headers(const char *path, BmpHeaderInfo *info, uint64_t *file_size,
+                 std::string *problem)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        struct stat status;
+        if (stat(path, &status) != 0)
+            *problem = std::string("cannot be read (") + strerror(errno) + ")";
+        else
+            *problem = S_ISDIR(status.st_mode) ? "a folder" : "cannot be read";
         return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + n);
-    bool ok = ferror(file) == 0;
-    fclose(file);
-    return ok;
+    }
+    HANDLE mapping = nullptr;
+    const void *view = nullptr;
+    DWORD type = GetFileType(file);
+    DWORD size_high = 0, size_low = 0;
+    if (type != FILE_TYPE_DISK) {
+        *problem = kind_of(type);
+    } else {
+        size_low = GetFileSize(file, &size_high);
+        *file_size = static_cast<uint64_t>(size_high) << 32 | size_low;
+        mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (mapping != nullptr)
+            view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+        if (view == nullptr)
+            *problem = *file_size == 0 ? "an empty file" : "cannot be mapped";
+    }
+    if (view != nullptr) {
+        size_t readable = *file_size < kLongestHeaders ? static_cast<size_t>(*file_size)
+                                                       : kLongestHeaders;
+        ReadBmpHeader(static_cast<const uint8_t *>(view), readable, info);
+        UnmapViewOfFile(view);
+    }
+    if (mapping != nullptr)
+        CloseHandle(mapping);
+    CloseHandle(file);
+    return view != nullptr;
 }
 
 // One line about the headers, as far as they can be read.
 std::string describe(const char *path)
 {
-    std::vector<uint8_t> bytes;
-    if (!read_whole_file(path, &bytes))
-        return "cannot be read";
     BmpHeaderInfo info;
-    ReadBmpHeader(bytes.data(), bytes.size(), &info);
+    uint64_t file_size = 0;
+    std::string problem;
+    if (!map_headers(path, &info, &file_size, &problem))
+        return problem;
     char text[512];
     const char *framing = info.has_file_header ? "file header" : "no file header";
     if (info.dib == nullptr) {
-        snprintf(text, sizeof text, "%zu bytes, too short for a DIB header", bytes.size());
+        snprintf(text, sizeof text, "%llu bytes, too short for a DIB header",
+                 static_cast<unsigned long long>(file_size));
         return text;
     }
     if (!info.known_form) {
@@ -97,72 +261,110 @@ const char kPathSeparators[] = "/\\";
 const char kPathSeparators[] = "/";
 #endif
 
-std::string png_path_for(const std::string &out, bool out_is_folder, const char *bmp_path)
+bool starts_as_png(const std::string &path)
 {
-    if (!out_is_folder)
-        return out;
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    unsigned char start[8];
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    bool png = fread(start, 1, sizeof start, file) == sizeof start &&
+               memcmp(start, kSignature, sizeof start) == 0;
+    fclose(file);
+    return png;
+}
+
+std::string png_path_for(const Options &options, const char *bmp_path)
+{
+    if (!options.png_to_folder)
+        return options.png_out;
     std::string name = bmp_path;
     size_t slash = name.find_last_of(kPathSeparators);
     if (slash != std::string::npos)
         name = name.substr(slash + 1);
     size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos)
+    if (dot != std::string::npos && dot > 0)
         name = name.substr(0, dot);
-    return out + "/" + name + ".png";
+    return options.png_out + "/" + name + ".png";
 }
 
-int usage()
+// The PNGs of one run: what each input was, and what was written for whom.
+struct PngLedger {
+    std::vector<FileId> inputs;
+    std::vector<FileId> written;
+    std::vector<std::string> written_for;  // the input each was written for
+};
+
+// Why `target` may not be written, or empty when it may.
+std::string refusal(const std::string &target, const PngLedger &ledger)
 {
-    fprintf(stderr, "usage: bmpcheck [--png OUT] FILE...\n"
-                    "  OUT is the PNG for one FILE, or a folder for several.\n");
-    return 2;
+    FileId id;
+    bool regular = false;
+    if (!id_of(target, &id, &regular))
+        return "";  // nothing there yet
+    for (size_t i = 0; i < ledger.written.size(); ++i)
+        if (same_file(id, ledger.written[i]))
+            return "already written for " + ledger.written_for[i];
+    for (const FileId &input : ledger.inputs)
+        if (same_file(id, input))
+            return "it is one of the inputs";
+    if (!regular || !starts_as_png(target))
+        return "it exists and is not a PNG";
+    return "";
+}
+
+// Writes the PNG of one loaded file; false after saying why it did not.
+bool write_png_for(const char *path, const RgbImage *image, const Options &options,
+                   PngLedger *ledger)
+{
+    std::string target = png_path_for(options, path);
+    std::string why = refusal(target, *ledger);
+    if (!why.empty()) {
+        fprintf(stderr, "bmpcheck: %s: not written: %s\n", target.c_str(), why.c_str());
+        return false;
+    }
+    FileId id;
+    if (!WritePng(target, image) || !id_of(target, &id)) {
+        fprintf(stderr, "bmpcheck: %s: cannot be written (%s)\n", target.c_str(),
+                strerror(errno));
+        return false;
+    }
+    ledger->written.push_back(id);
+    ledger->written_for.push_back(path);
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    std::string png_out;
-    std::vector<const char *> files;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--png") {
-            if (i + 1 >= argc)
-                return usage();
-            png_out = argv[++i];
-        } else if (arg == "--help" || arg == "-h") {
-            return usage();
-        } else {
-            files.push_back(argv[i]);
-        }
-    }
-    if (files.empty())
-        return usage();
-    struct stat out_info;
-    bool out_is_folder = !png_out.empty() && stat(png_out.c_str(), &out_info) == 0 &&
-                         S_ISDIR(out_info.st_mode);
-    if (!png_out.empty() && files.size() > 1 && !out_is_folder) {
-        fprintf(stderr, "bmpcheck: with several files, --png takes an existing folder\n");
-        return 2;
+    Options options;
+    int settled = parse_arguments(argc, argv, &options);
+    if (settled != kCarryOn)
+        return settled;
+
+    PngLedger ledger;
+    for (const char *path : options.files) {
+        FileId id;
+        if (id_of(path, &id))
+            ledger.inputs.push_back(id);
     }
 
-    int status = 0;
-    for (const char *path : files) {
+    int status = kAllWell;
+    for (const char *path : options.files) {
         // The box, if any, comes first on standard error; the verdict follows.
         fflush(stdout);
         RgbImage *image = LoadBmpImage(path);
         if (image == nullptr) {
-            printf("%s: %s: not loaded\n", path, describe(path).c_str());
-            status = 1;
+            printf("%s: %s: not loaded: %s\n", path, describe(path).c_str(), BmpFailureReason());
+            status |= kNotLoaded;
             continue;
         }
         printf("%s: %s: loaded\n", path, describe(path).c_str());
-        if (!png_out.empty()) {
-            std::string target = png_path_for(png_out, out_is_folder, path);
-            if (!WritePng(target, image)) {
-                fprintf(stderr, "bmpcheck: cannot write %s\n", target.c_str());
-                status = 1;
-            }
+        if (!options.png_out.empty()) {
+            fflush(stdout);
+            if (!write_png_for(path, image, options, &ledger))
+                status |= kPngNotWritten;
         }
         free(image->pixels);
         free(image);

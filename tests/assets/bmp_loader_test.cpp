@@ -584,8 +584,9 @@ TEST_F(BmpLoader, ReleasesComeInTheirFixedOrder)
         if (call != "GetFocus" && call != "MessageBoxA")
             kernel.push_back(call);
     std::vector<std::string> expected = {
-        "CreateFileA", "GetFileSize", "CreateFileMappingA", "MapViewOfFile",
-        "LocalAlloc",  "LocalAlloc",  "LocalFree",          "LocalFree",
+        "CreateFileA", "GetFileType", "GetFileSize", "CreateFileMappingA", "MapViewOfFile",
+        // whether the view still holds the whole file, before and after it is read
+        "VirtualQuery", "LocalAlloc", "LocalAlloc", "LocalFree", "LocalFree", "VirtualQuery",
         "UnmapViewOfFile", "CloseHandle", "CloseHandle"};
     EXPECT_EQ(kernel, expected);
     FreeImage(image);

@@ -1,6 +1,8 @@
-// The pictures: a missing or broken one shows one "Error" box and the show
-// runs on with that object in its plain colours; an installed program finds
+// The pictures: a missing, broken or hostile one shows one "Error" box and
+// the show runs on with that object in its plain colours; an installed program finds
 // its own pictures through its desktop entry.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -89,6 +91,33 @@ TEST_F(PicturesJourney, BrokenBackdropsShowOneErrorAndAPlainBackdrop)
             << ToString(c);
         EndWithEscape(scene);
     }
+}
+
+// A 46-byte KOREA.bmp claiming 26755 x 26755 pixels (it once crashed the
+// texture code and held gigabytes) and a named pipe as TOGO.bmp (it once
+// hung the start): one box each, then the show runs and ends as usual.
+TEST_F(PicturesJourney, HugeClaimAndNamedPipeShowTheirBoxesAndTheShowRuns)
+{
+    StartDisplay();
+    PrepareRunFolder();
+    {
+        // A packed 40-byte header, RLE8, one colour, and only an end of bitmap.
+        static const unsigned char claim[] = {40, 0, 0,    0, 0x83, 0x68, 0, 0, 0x83, 0x68, 0, 0,
+                                              1,  0, 8,    0, 1,    0,    0, 0, 0,    0,    0, 0,
+                                              0,  0, 0,    0, 0,    0,    0, 0, 1,    0,    0, 0,
+                                              0,  0, 0,    0, 0,    0,    0xFF, 0, 0, 1};
+        std::ofstream korea(run_dir_ + "/KOREA.bmp", std::ios::binary | std::ios::trunc);
+        korea.write(reinterpret_cast<const char *>(claim), sizeof claim);
+    }
+    fs::remove(run_dir_ + "/TOGO.bmp");
+    ASSERT_EQ(mkfifo((run_dir_ + "/TOGO.bmp").c_str(), 0600), 0);
+    StartProgram();
+    for (const char *picture : {"korea", "togo"})
+        AnswerBox(WaitForBox("Error", std::string("error-") + picture), XK_Return, "Error");
+    Window scene = WaitForScene();
+    EXPECT_EQ(FindWindow(x_, "Error"), static_cast<Window>(None))
+        << "more than one box for each of the two pictures";
+    EndWithEscape(scene);
 }
 
 // A program of our own to completion: a command-line step of a journey.

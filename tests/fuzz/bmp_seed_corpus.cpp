@@ -97,6 +97,12 @@ int main(int argc, char **argv)
         f.bits = PackRows(2, 2, 24, {});
         seeds.push_back({"v5-header.bmp", BuildBmp(f)});
     }
+    // Both sides of the size limits, as 46-byte run-length files.
+    seeds.push_back({"claim-16384x1.bmp", RunLengthClaim(16384, 1)});
+    seeds.push_back({"claim-16385x1.bmp", RunLengthClaim(16385, 1)});
+    seeds.push_back({"claim-16384x5461.bmp", RunLengthClaim(16384, 5461)});  // skipped: 256 MiB
+    seeds.push_back({"claim-16384x5462.bmp", RunLengthClaim(16384, 5462)});
+    seeds.push_back({"claim-30000x30000.bmp", RunLengthClaim(30000, 30000)});
     std::string dir = argv[1];
     for (const auto &seed : seeds) {
         if (!WriteBytes(dir + "/" + seed.first, seed.second)) {

@@ -1,0 +1,98 @@
+// The texture lists on a GL that takes only power-of-two sizes, as a GL 1.1
+// does: every other picture goes through the scaling path, up to the
+// largest the loader accepts. Mesa drops its non-power-of-two textures when
+// told so before its first context is made, which is why these tests have
+// a process of their own.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "assets/team_textures.h"
+#include "platform/fake/fake_platform.h"
+#include "support/offscreen_gl.h"
+#include "support/program_state.h"
+#include "tools/bmp_bytes.h"
+
+namespace {
+
+const int kPowerOfTwoOnly =
+    setenv("MESA_EXTENSION_OVERRIDE", "-GL_ARB_texture_non_power_of_two", 1);
+
+class PowerOfTwoTextures : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(kPowerOfTwoOnly, 0);
+        ResetProgramState();
+        char folder[] = "/tmp/texture_scaling_XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(folder));
+        folder_ = folder;
+        char here[4096];
+        ASSERT_NE(nullptr, getcwd(here, sizeof here));
+        saved_dir_ = here;
+        ASSERT_EQ(0, chdir(folder));
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(0, chdir(saved_dir_.c_str()));
+        std::system(("rm -rf '" + folder_ + "'").c_str());
+    }
+
+    // Calls `list` and gives the size of the image it installed.
+    static std::pair<GLint, GLint> Installed(int list)
+    {
+        glCallList(list);
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        return {width, height};
+    }
+
+    OffscreenGL gl_;
+    std::string folder_, saved_dir_;
+};
+
+TEST_F(PowerOfTwoTextures, OddSizesAreScaledToTheNearestPowersOfTwo)
+{
+    // Left half red, right half blue; 12 x 3 lies halfway between 8 x 2 and
+    // 16 x 4, and the larger wins.
+    RgbPicture picture = SolidPicture(12, 3, 0xFF0000);
+    for (int y = 0; y < 3; y++)
+        for (int x = 6; x < 12; x++)
+            SetPixel(&picture, x, y, 0x0000FF);
+    ASSERT_TRUE(WriteBmp24("KOREA.bmp", picture));
+    LoadTeamTextures();
+    EXPECT_EQ(Installed(1), std::make_pair(16, 4));
+    std::vector<unsigned char> texels(16 * 4 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    const unsigned char *left = &texels[0], *right = &texels[texels.size() - 3];
+    EXPECT_TRUE(left[0] > 200 && left[2] < 56) << "left end stays red: " << int(left[0]) << ", "
+                                               << int(left[1]) << ", " << int(left[2]);
+    EXPECT_TRUE(right[2] > 200 && right[0] < 56) << "right end stays blue: " << int(right[0])
+                                                 << ", " << int(right[1]) << ", " << int(right[2]);
+}
+
+TEST_F(PowerOfTwoTextures, LargestPicturesTheLoaderTakesAreScaledWithoutHarm)
+{
+    // Run-length files that are only an end of bitmap: a few bytes on disk
+    // for the widest and the tallest 256 MiB the loader accepts.
+    for (int turn = 0; turn < 2; turn++) {
+        int width = turn == 0 ? 16384 : 5461, height = turn == 0 ? 5461 : 16384;
+        ASSERT_TRUE(WriteBytes("BACK.bmp", RunLengthClaim(width, height)));
+        FakeReset();
+        LoadTeamTextures();
+        ASSERT_NE(texture_images[2], nullptr) << FakeMessageBoxes().size() << " boxes";
+        std::pair<GLint, GLint> expected =
+            turn == 0 ? std::make_pair(16384, 4096) : std::make_pair(4096, 16384);
+        EXPECT_EQ(Installed(3), expected) << width << " x " << height;
+    }
+}
+
+}  // namespace
