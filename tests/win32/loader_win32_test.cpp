@@ -230,15 +230,17 @@ TEST_F(WindowsLoader, ReadsStopAtTheEndOfAMappingOnAPageBoundary)
 
 TEST_F(WindowsLoader, SizesPastTheLimitsAreRefusedBeforeAnyAllocation)
 {
-    // Headers promising pictures of many gigabytes in a file of a few bytes:
-    // the loader must refuse them from the header, on a system where long
-    // is 32 bits, without asking for the memory.
+    // Headers promising pictures past the side or buffer limits, up to many
+    // gigabytes, in a file of a few bytes: the loader must refuse them from
+    // the header, on a system where long is 32 bits, without asking for the
+    // memory.
     struct Case {
         int32_t width;
         int32_t height;
         uint16_t bits;
-    } cases[] = {{100000, 100000, 24}, {INT32_MAX, 1, 24}, {1, INT32_MIN, 24},
-                 {65536, -65536, 32}, {0x40000000, 4, 1}};
+    } cases[] = {{BMP_MAX_SIDE + 1, 1, 24}, {1, -(int32_t)BMP_MAX_SIDE - 1, 24},
+                 {9460, 9460, 24}, {100000, 100000, 24}, {INT32_MAX, 1, 24},
+                 {1, INT32_MIN, 24}, {65536, -65536, 32}, {0x40000000, 4, 1}};
     for (const Case &c : cases) {
         BmpFields f;
         f.width = c.width;
@@ -251,6 +253,19 @@ TEST_F(WindowsLoader, SizesPastTheLimitsAreRefusedBeforeAnyAllocation)
         EXPECT_TRUE(OneErrorBox(kConversionError)) << c.width << " x " << c.height;
         FreeImage(image);
     }
+
+    // The widest picture allowed loads, and a picture cut short says by how
+    // much in its reason: the runtime formats sizes as the Linux build does.
+    BmpFields widest;
+    widest.width = BMP_MAX_SIDE;
+    widest.bits = Bytes(BMP_MAX_SIDE * 3, 0x40);
+    RgbImage *image = Load(BuildBmp(widest));
+    EXPECT_TRUE(SamePixels(image, SolidPicture(BMP_MAX_SIDE, 1, 0x404040)));
+    FreeImage(image);
+    widest.bits.resize(1000);
+    EXPECT_EQ(Load(BuildBmp(widest)), nullptr);
+    EXPECT_EQ(std::string(BmpFailureReason()),
+              "the pixel bits need 49152 bytes, the file holds 1000");
 }
 
 TEST_F(WindowsLoader, LongPathsAreCutToFitTheBox)
