@@ -1,6 +1,11 @@
 # wine_frame: the frame bench's scene as group_g.exe under Wine beside the
-# Linux build on the same display (information). Built where the MinGW-w64
-# compilers and Wine are installed; it brings the Windows build with it.
+# Linux build on the same display (information). Only when asked for
+# (bench/run_bench.sh asks), since it brings the whole Windows build with
+# it, and only where the MinGW-w64 compilers and Wine are installed.
+option(GROUP_G_WINE_BENCH "Time group_g.exe under Wine (cross-builds the Windows programs)" OFF)
+if(NOT GROUP_G_WINE_BENCH)
+  return()
+endif()
 include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
 find_package(X11)
 if(GROUP_G_WINDOWS_MISSING OR NOT X11_Xdamage_FOUND)
