@@ -2,8 +2,9 @@
 // picture the image of the context's default 2D texture when the list is
 // called. No texture objects are used; the texture's parameters are set once
 // per build, outside the lists, and hold for every image a list installs.
-// Relies on LoadBmpImage for the pictures (it reports its own failures) and
-// on a current rendering context. Draws nothing.
+// Relies on PicturePath for where each picture is, LoadBmpImage to read it
+// (it reports its own failures) and a current rendering context. Draws
+// nothing.
 #include "assets/team_textures.h"
 
 #include <GL/gl.h>
@@ -11,6 +12,7 @@
 
 #include <cstdlib>
 
+#include "assets/picture_path.h"
 #include "assets/shared_state.h"
 
 RgbImage *texture_images[kTextureListCount];
@@ -126,8 +128,9 @@ void LoadTeamTextures(void)
     // One list at a time: each file is read while its list is open, and a
     // picture that fails leaves the others to load.
     for (unsigned slot = 0; slot < kTextureListCount; slot++) {
+        char path[kPicturePathBytes];
         glNewList(kFirstTextureList + slot, GL_COMPILE);
-        texture_images[slot] = LoadBmpImage(kPictureFiles[slot]);
+        texture_images[slot] = LoadBmpImage(PicturePath(kPictureFiles[slot], path, sizeof path));
         compile_upload(texture_images[slot]);
         glEndList();
     }

@@ -1,5 +1,5 @@
-// Kernel services: read-only file mapping, what a file or a view is, and
-// local memory blocks.
+// Kernel services: the program's own file name, file attributes, read-only
+// file mapping, what a file or a view is, and local memory blocks.
 #pragma once
 
 #ifdef _WIN32
@@ -17,6 +17,10 @@ extern "C" {
 #define PAGE_READONLY 0x02
 #define FILE_MAP_READ 0x0004
 #define INVALID_FILE_SIZE 0xFFFFFFFFu
+
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
 
 #define FILE_TYPE_UNKNOWN 0x0000u
 #define FILE_TYPE_DISK 0x0001u
@@ -40,6 +44,14 @@ struct MEMORY_BASIC_INFORMATION {
 
 #define LMEM_FIXED 0x0000u
 #define LMEM_ZEROINIT 0x0040u
+
+// The full path of the running program's file (module must be null). The
+// count of characters copied, without the terminator; `size` when the path
+// was cut to fit; 0 on failure.
+DWORD GetModuleFileNameA(HMODULE module, char *buffer, DWORD size);
+// What kind of thing `path` names, or INVALID_FILE_ATTRIBUTES when nothing
+// can be found there.
+DWORD GetFileAttributesA(const char *path);
 
 HANDLE CreateFileA(const char *path, DWORD access, DWORD share_mode,
                    void *security, DWORD creation, DWORD flags, HANDLE templ);

@@ -10,7 +10,8 @@
 // take: a pipe, a device or a huge file costs nothing. PNGs never replace an
 // input, nor any existing file that is not a PNG, nor a PNG this run wrote
 // for another file: each is refused and reported. Paths are printed as the
-// bytes given.
+// bytes given. FILE is taken as given: unlike the program, bmpcheck looks in
+// no other folder. --help and --version answer on standard output.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -36,8 +37,13 @@ const int kPngNotWritten = 4;
 // Not an exit status: the command line leaves the run to go on.
 const int kCarryOn = -1;
 
+#ifndef GROUP_G_VERSION
+#define GROUP_G_VERSION "unknown"
+#endif
+
 const char kUsage[] =
     "usage: bmpcheck [--png OUT] [--] FILE...\n"
+    "       bmpcheck --help | --version\n"
     "  Runs each FILE through the presentation's picture loader and says\n"
     "  what it holds and whether it loads.\n"
     "  --png OUT  also write each decoded picture as a PNG: OUT is a .png\n"
@@ -82,6 +88,14 @@ bool id_of(const std::string &path, FileId *id, bool *regular = nullptr)
     return true;
 }
 
+// An answer on standard output: 0 once it got there, 1 when it could not
+// be written (a full disk, a closed pipe).
+int answer(const std::string &text)
+{
+    fputs(text.c_str(), stdout);
+    return fflush(stdout) == 0 && !ferror(stdout) ? kAllWell : 1;
+}
+
 int usage(const char *problem)
 {
     if (problem != nullptr)
@@ -118,7 +132,9 @@ int parse_arguments(int argc, char **argv, Options *options)
             if (options->png_out.empty())
                 return usage("--png needs OUT");
         } else if (arg == "--help" || arg == "-h") {
-            return usage(nullptr);
+            return answer(kUsage);
+        } else if (arg == "--version") {
+            return answer("bmpcheck " GROUP_G_VERSION "\n");
         } else {
             return usage(("unknown option " + arg).c_str());
         }

@@ -1,11 +1,14 @@
-// bmpcheck's PNG output through libpng, compressed.
+// PNG output through libpng, compressed: bmpcheck's pictures and the icon.
 #include <png.h>
 
 #include <cstdio>
 
 #include "tools/png_writer.h"
 
-bool WritePng(const std::string &path, const RgbImage *image)
+// Writes an 8-bit PNG of `color_type` whose row `n` (top first) is row(n).
+template <typename RowAt>
+static bool write_rows(const std::string &path, int width, int height, int color_type,
+                       RowAt row)
 {
     FILE *file = fopen(path.c_str(), "wb");
     if (file == nullptr)
@@ -18,14 +21,28 @@ bool WritePng(const std::string &path, const RgbImage *image)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image->width),
-                 static_cast<png_uint_32>(image->height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 color_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    size_t stride = static_cast<size_t>(image->width) * 3;
-    for (int32_t row = image->height - 1; row >= 0; --row)
-        png_write_row(png, image->pixels + stride * static_cast<size_t>(row));
+    for (int n = 0; n < height; ++n)
+        png_write_row(png, row(n));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return fclose(file) == 0;
+}
+
+bool WritePng(const std::string &path, const RgbImage *image)
+{
+    size_t stride = static_cast<size_t>(image->width) * 3;
+    return write_rows(path, image->width, image->height, PNG_COLOR_TYPE_RGB, [&](int n) {
+        return image->pixels + stride * static_cast<size_t>(image->height - 1 - n);
+    });
+}
+
+bool WriteRgbaPng(const std::string &path, int width, int height, const unsigned char *rgba)
+{
+    size_t stride = static_cast<size_t>(width) * 4;
+    return write_rows(path, width, height, PNG_COLOR_TYPE_RGB_ALPHA,
+                      [&](int n) { return rgba + stride * static_cast<size_t>(n); });
 }

@@ -1,4 +1,5 @@
-// Kernel services over POSIX: files opened read-only, read-only mappings of a
+// Kernel services over POSIX: the program's own path from /proc, file
+// attributes from stat, files opened read-only, read-only mappings of a
 // whole file with mmap, and local memory blocks over malloc. Shared by every
 // backend. A file handle and a mapping handle are small heap records; a view
 // is the mmap address itself, remembered with its length so it can be
@@ -26,6 +27,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -181,6 +183,37 @@ ViewRecord *list_view(uintptr_t address, size_t length)
 }
 
 }  // namespace
+
+DWORD GetModuleFileNameA(HMODULE module, char *buffer, DWORD size)
+{
+    if (PlatformCallFails("GetModuleFileNameA"))
+        return 0;
+    if (module != nullptr || buffer == nullptr || size == 0)
+        return 0;
+    // readlink neither terminates nor says whether it cut the path, so it
+    // is given one byte more than may be kept: filling that byte means cut.
+    char path[4097];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0)
+        return 0;
+    size_t kept = static_cast<size_t>(length);
+    bool cut = kept >= sizeof path || kept >= size;
+    if (kept >= size)
+        kept = size - 1;
+    memcpy(buffer, path, kept);
+    buffer[kept] = '\0';
+    return cut ? size : static_cast<DWORD>(kept);
+}
+
+DWORD GetFileAttributesA(const char *path)
+{
+    if (PlatformCallFails("GetFileAttributesA"))
+        return INVALID_FILE_ATTRIBUTES;
+    struct stat info;
+    if (path == nullptr || stat(path, &info) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
 
 HANDLE CreateFileA(const char *path, DWORD access, DWORD, void *, DWORD creation,
                    DWORD, HANDLE)

@@ -15,6 +15,7 @@
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
 #include "platform/fake/fake_platform.h"
+#include "support/run_command.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -164,12 +165,10 @@ protected:
     // Runs bmpcheck with `args`; returns its exit status, fills out and err.
     int Run(const std::string &args, std::string *out, std::string *err)
     {
-        std::string command = std::string(GROUP_G_TOOLS_DIR) + "/bmpcheck " + args + " >" +
-                              dir_ + "/out.txt 2>" + dir_ + "/err.txt";
-        int status = std::system(command.c_str());
-        *out = Slurp(dir_ + "/out.txt");
-        *err = Slurp(dir_ + "/err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        CommandResult run = RunCommand(std::string(GROUP_G_TOOLS_DIR) + "/bmpcheck " + args);
+        *out = run.out;
+        *err = run.err;
+        return run.status;
     }
 
     static std::string Slurp(const std::string &path)

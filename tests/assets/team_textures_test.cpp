@@ -1,10 +1,12 @@
 // The five texture lists against real Mesa GL, built from pictures the tests
 // write into a folder of their own: what a list installs when called, what
-// the build leaves behind, and how missing and narrow pictures and repeated
-// builds are handled. Scaling has tests of its own (texture_scaling_test).
+// the build leaves behind, how missing and narrow pictures and repeated
+// builds are handled, and which of two folders a picture comes from.
+// Scaling has tests of its own (texture_scaling_test).
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +22,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #include <malloc.h>
 #endif
 
+#include "assets/picture_path.h"
 #include "assets/team_textures.h"
 #include "platform/fake/fake_platform.h"
 #include "tools/bmp_bytes.h"
@@ -210,6 +213,72 @@ TEST_F(TeamTextures, RepeatedBuildsDoNotGrowTheHeap)
     size_t after = HeapInUse();
     EXPECT_LT(after, before + 100 * 1024)
         << "heap grew by " << (after - before) << " bytes over 30 builds";
+    ExpectListInstalls(5, pictures_[4]);
+}
+
+// The working folder and, as the installed pictures' folder, a second
+// folder of its own whose pictures differ from the working folder's.
+class InstalledPictures : public TeamTextures {
+protected:
+    void SetUp() override
+    {
+        TeamTextures::SetUp();
+        char folder[] = "/tmp/installed_pictures_XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(folder));
+        installed_ = folder;
+        // The folder is found from the program's own folder: climbing past
+        // the root stays at the root, so enough ".." reach /tmp from it.
+        relative_ = "";
+        for (int level = 0; level < 64; level++)
+            relative_ += "../";
+        relative_ += installed_.substr(1);
+        saved_folder_ = installed_picture_folder;
+        installed_picture_folder = relative_.c_str();
+        for (int list = 1; list <= 5; list++) {
+            installed_pictures_[list - 1] = PictureFor(list, 4, 2, 1);
+            ASSERT_TRUE(WriteBmp24(installed_ + "/" + kFiles[list - 1], installed_pictures_[list - 1]));
+        }
+    }
+
+    void TearDown() override
+    {
+        installed_picture_folder = saved_folder_;
+        for (const char *file : kFiles)
+            unlink((installed_ + "/" + file).c_str());
+        rmdir(installed_.c_str());
+        TeamTextures::TearDown();
+    }
+
+    std::string installed_, relative_;
+    const char *saved_folder_ = nullptr;
+    RgbPicture installed_pictures_[5];
+};
+
+TEST_F(InstalledPictures, OwnPicturesWinAndTheRestComeFromTheInstalledFolder)
+{
+    // Korea stays in the working folder; Togo's name there is a folder,
+    // which is no picture; the others are gone.
+    unlink("TOGO.bmp");
+    ASSERT_EQ(0, mkdir("TOGO.bmp", 0700));
+    for (const char *file : {"BACK.bmp", "FRANCE.bmp", "SWIS.bmp"})
+        unlink(file);
+    LoadTeamTextures();
+    rmdir("TOGO.bmp");
+
+    EXPECT_TRUE(FakeMessageBoxes().empty()) << FakeMessageBoxes()[0].text;
+    ExpectListInstalls(1, pictures_[0]);
+    for (int list = 2; list <= 5; list++)
+        ExpectListInstalls(list, installed_pictures_[list - 1]);
+}
+
+TEST_F(InstalledPictures, PictureInNeitherFolderIsReportedByItsBareName)
+{
+    unlink("FRANCE.bmp");
+    unlink((installed_ + "/FRANCE.bmp").c_str());
+    LoadTeamTextures();
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ("Failed to open DIB file FRANCE.bmp.\n", FakeMessageBoxes()[0].text);
+    ExpectListInstalls(4, SolidPicture(1, 1, 0xFFFFFF));
     ExpectListInstalls(5, pictures_[4]);
 }
 

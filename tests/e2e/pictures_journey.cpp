@@ -1,6 +1,6 @@
 // The pictures: a missing, broken or hostile one shows one "Error" box and
-// the show runs on with that object in its plain colours; an installed program finds
-// its own pictures through its desktop entry.
+// the show runs on with that object in its plain colours; an installed
+// program finds its own pictures from any folder.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -142,33 +142,37 @@ std::string entry_line(const std::string &path, const std::string &key)
     return "";
 }
 
-// An install puts the program, the picture checker, the five pictures and a
-// desktop entry in place; started the way the entry says, the program finds
-// its pictures (no "Error" box) and shows its window.
-TEST_F(PicturesJourney, InstalledProgramFindsItsPictures)
+// `cmake --install --prefix` puts the program, the picture checker, the five
+// pictures and a desktop entry in place; started the way the entry says,
+// from an empty folder, the program finds its pictures in the installed
+// folder (no "Error" box) and shows its window.
+TEST_F(PicturesJourney, InstalledProgramFindsItsPicturesFromAnyFolder)
 {
     std::string prefix = artifacts_ + "/prefix";
     ASSERT_EQ(run({"/usr/bin/env", "cmake", "--install", GROUP_G_BUILD_DIR, "--prefix", prefix},
                   artifacts_ + "/install.log"),
               0)
         << "cmake --install failed: " << Tail(artifacts_ + "/install.log");
-    for (const char *f : {"bin/group_g", "bin/bmpcheck", "share/applications/group_g.desktop",
-                          "share/group_g/KOREA.bmp", "share/group_g/TOGO.bmp",
-                          "share/group_g/BACK.bmp", "share/group_g/FRANCE.bmp",
-                          "share/group_g/SWIS.bmp"})
-        EXPECT_TRUE(fs::exists(prefix + "/" + f)) << "not installed: " << f;
-    std::string entry = prefix + "/share/applications/group_g.desktop";
-    std::string exec = entry_line(entry, "Exec"), path = entry_line(entry, "Path");
-    EXPECT_EQ(exec, prefix + "/bin/group_g") << "the desktop entry's Exec";
-    ASSERT_EQ(path, prefix + "/share/group_g") << "the desktop entry's Path";
-    std::vector<std::string> check = {prefix + "/bin/bmpcheck"};
+    std::string pictures = prefix + "/share/games/group-g";
+    std::vector<std::string> check = {prefix + "/games/bmpcheck"};
     for (const char *picture : {"KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp", "SWIS.bmp"})
-        check.push_back(path + "/" + picture);
+        check.push_back(pictures + "/" + picture);
+    for (const std::string &f : check)
+        EXPECT_TRUE(fs::exists(f)) << "not installed: " << f;
+    std::vector<fs::path> entries;
+    for (const auto &e : fs::directory_iterator(prefix + "/share/applications"))
+        entries.push_back(e.path());
+    ASSERT_EQ(entries.size(), 1u) << "expected one desktop entry";
+    std::string exec = entry_line(entries[0], "Exec");
+    EXPECT_EQ(exec, prefix + "/games/group_g") << "the desktop entry's Exec";
+    EXPECT_EQ(entry_line(entries[0], "Path"), "") << "the desktop entry needs no working folder";
     EXPECT_EQ(run(check, artifacts_ + "/bmpcheck.log"), 0)
         << "installed pictures do not pass bmpcheck: " << Tail(artifacts_ + "/bmpcheck.log");
 
+    std::string empty = artifacts_ + "/empty";
+    fs::create_directories(empty);
     StartDisplay(kDesktop, false);
-    StartProgram(exec, path);
+    StartProgram(exec, empty);
     Window scene = WaitForScene();
     EXPECT_EQ(FindWindow(x_, "Error"), static_cast<Window>(None))
         << "the installed program did not find its pictures";

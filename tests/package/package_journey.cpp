@@ -1,0 +1,82 @@
+// The installed package's program as a user meets it: started from an empty
+// folder, it finds every picture in the installed folder (no "Error" box),
+// shows them as the build tree's program shows the build's pictures, writes
+// nothing where it was started, and ends with 0 on Esc. Run by
+// package_e2e.sh once the package is installed, with
+// GROUP_G_INSTALLED_PROGRAM naming the installed group_g; skipped without.
+#include <cstdlib>
+#include <filesystem>
+
+#include "driver/journey.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+namespace {
+
+using PackageJourney = Journey;
+
+// The backdrop below the lowest point the orbiting spheres reach (y 425):
+// what shows there is the backdrop's picture alone.
+const int kBandTop = 432;
+
+// Pixels of the band below kBandTop that differ between two client areas.
+long DifferingBandPixels(const Image &a, const Image &b)
+{
+    long differing = 0;
+    for (int y = kBandTop; y < kClientHeight; y++)
+        for (int x = 0; x < kClientWidth; x++)
+            differing += !(a.At(x, y) == b.At(x, y));
+    return differing;
+}
+
+TEST_F(PackageJourney, InstalledProgramShowsItsPicturesFromAnEmptyFolder)
+{
+    const char *installed = getenv("GROUP_G_INSTALLED_PROGRAM");
+    if (installed == nullptr)
+        GTEST_SKIP() << "GROUP_G_INSTALLED_PROGRAM names no installed program";
+    std::string empty = artifacts_ + "/empty";
+    fs::create_directories(empty);
+    StartDisplay();
+    StartProgram(installed, empty);
+    // A box holds the show until answered: either frames come, and none is
+    // waiting, or an "Error" box says a picture was not found.
+    Window scene = WaitForWindow(x_, kSceneTitle, kAppear, &program_);
+    ASSERT_NE(scene, static_cast<Window>(None)) << "no window (" << ProgramState() << ")";
+    FrameWatch frames(x_, scene);
+    ASSERT_TRUE(WaitUntil(kAppear, [&] {
+        return FindWindow(x_, "Error") != None || frames.Frames() >= 3;
+    })) << "the show drew no frames and showed no box (" << ProgramState() << ")";
+    ASSERT_EQ(FindWindow(x_, "Error"), static_cast<Window>(None))
+        << "the installed program did not find its pictures";
+    Image shown = Look(scene, "installed");
+    Thaw();
+    EndWithEscape(scene);
+    EXPECT_TRUE(fs::is_empty(empty)) << "the program wrote into the folder it was started in";
+
+    // Flags on the spheres: Togo's colours rather than its plain yellow,
+    // Switzerland's red.
+    OrbitFit orbit = FindOrbit(shown);
+    ASSERT_TRUE(orbit.found) << "the spheres are not where the orbit puts them: " << orbit.why;
+    Spot togo = OrbitSpot(orbit.phase), swiss = OrbitSpot(orbit.phase + OrbitOffset(2));
+    DiscCounts t = CountDisc(shown, togo.x, togo.y, 0.85 * togo.radius);
+    DiscCounts s = CountDisc(shown, swiss.x, swiss.y, 0.85 * swiss.radius);
+    EXPECT_GE(t.Share(t.togo - t.plain + t.stripe), 0.1) << "Togo should wear its flag";
+    EXPECT_GE(s.Share(s.red), 0.3) << "Switzerland should wear its flag";
+
+    // The backdrop as the build tree's program draws it from the build's
+    // own pictures: the same pixels, but for a few at a sphere's edge.
+    PrepareRunFolder();
+    StartProgram();
+    Window reference = WaitForScene();
+    Image built = Look(reference, "build-tree");
+    Thaw();
+    EndWithEscape(reference);
+    long differing = DifferingBandPixels(shown, built);
+    EXPECT_LE(differing, 300) << "the installed program's backdrop differs from the build tree's in "
+                              << differing << " of " << kClientWidth * (kClientHeight - kBandTop)
+                              << " pixels";
+}
+
+}  // namespace
+}  // namespace e2e
