@@ -90,7 +90,9 @@ protected:
         Window box = WaitForBox(kBox, name);
         int height = ClientRect(x_, box).height;
         AnswerBox(box, XK_Return, kBox);
-        WaitFrames(scene, 2);
+        // Where the box was, the screen shows it until the scene draws
+        // again; uncovering may count as one drawing of its own.
+        WaitFrames(scene, 3);
         return height;
     }
 };

@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <deque>
@@ -70,12 +71,26 @@ void Journey::TearDown()
         WritePng(GrabScreen(x_), artifacts_ + "/screen-at-end.png");
         std::cout << "pictures kept in " << artifacts_ << std::endl;
     }
+    // A program that failed a test while still running may be stuck:
+    // where each of its threads stands says where.
+    if (HasFailure() && program_.Running() && access("/usr/bin/gdb", X_OK) == 0) {
+        Process gdb;
+        ProcessOptions o;
+        o.argv = {"/usr/bin/gdb", "-p", std::to_string(program_.pid()), "-batch", "-ex",
+                  "thread apply all bt"};
+        o.out_path = artifacts_ + "/program-stacks.txt";
+        std::string error;
+        if (gdb.Start(o, &error))
+            gdb.WaitExit(kAppear);
+    }
     program_.Kill();
     x_.Stop();
 }
 
 std::string Journey::ProgramState()
 {
+    if (!program_.started())
+        return "the program was not started";
     return program_.Running() ? "the program runs"
                               : "the program ended, " + DescribeStatus(program_.status());
 }
@@ -135,10 +150,13 @@ Window Journey::WaitForBox(const std::string &title, const std::string &name)
 
 void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
+    // Gone means its frame too: a frame a window manager has not taken
+    // down yet still shows the box's last picture.
+    Window frame = TopLevel(x_, box);
     ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
-    ASSERT_TRUE(WaitForWindowGone(x_, title, kReact))
-        << "the box \"" << title << "\" is still shown " << kReact.count()
-        << "s after the key";
+    ASSERT_TRUE(WaitUntil(kReact, [&] {
+        return FindWindow(x_, title) == None && !IsShown(x_, frame);
+    })) << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
 }
 
 void Journey::Press(Window w, KeySym key)
