@@ -1,9 +1,10 @@
 // frame_reference: the scene's frame as a bare SDL2 program issues it, the
 // baseline that frame_bench holds the program's own frame against. One
 // window and GL context straight from SDL, the same fixed state, the same
-// lists, and each frame the same GL calls written out in a row, then
-// SDL_GL_SwapWindow. No window procedure, no message loop, none of the
-// program's scene code.
+// lists (the glyphs, the pictures, and the spheres and backdrop compiled
+// once, as the program draws them), and each frame the same GL calls written
+// out in a row, then SDL_GL_SwapWindow. No window procedure, no message
+// loop, none of the program's scene code.
 //
 // Setup borrows two things so that the lists hold exactly the program's GL
 // work: the glyph outlines come from the platform's outline builder with the
@@ -39,6 +40,8 @@ const int kHeight = 480;
 
 GLUquadric *quadric;
 GLuint glyph_base;
+// Filled, textured spheres of 24 and 12 subdivisions, then the backdrop.
+GLuint geometry_base;
 float title_spin, center_spin, togo_orbit, togo_spin;
 float france_orbit = 120.0f, france_spin, swiss_orbit = 240.0f, swiss_spin;
 
@@ -144,8 +147,29 @@ bool set_up_scene(const Picture pictures[5])
         glEndList();
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+
+    geometry_base = glGenLists(3);
+    gluQuadricTexture(quadric, GL_TRUE);
+    for (int i = 0; i < 2; ++i) {
+        glNewList(geometry_base + i, GL_COMPILE);
+        gluSphere(quadric, 1.5, i == 0 ? 24 : 12, i == 0 ? 24 : 12);
+        glEndList();
+    }
+    gluQuadricTexture(quadric, GL_FALSE);
+    glNewList(geometry_base + 2, GL_COMPILE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-18.0f, -14.0f, -10.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(18.0f, -14.0f, -10.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(18.0f, 14.0f, -10.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-18.0f, 14.0f, -10.0f);
+    glEnd();
+    glEndList();
     glEnable(GL_TEXTURE_2D);
-    return glGetError() == GL_NO_ERROR;
+    return geometry_base != 0 && glGetError() == GL_NO_ERROR;
 }
 
 float step(float angle, float by, float limit)
@@ -154,15 +178,18 @@ float step(float angle, float by, float limit)
     return sum > limit ? 0.0f : sum;
 }
 
+// The program keeps the quadric's settings beside it to choose a list; the
+// reference, always filled and textured, knows its list.
 void sphere_pair(float r1, float g1, float b1, GLuint list, int n, float r2, float g2, float b2)
 {
     gluQuadricDrawStyle(quadric, GLU_FILL);
     glColor3f(r1, g1, b1);
     glCallList(list);
     gluQuadricTexture(quadric, GL_TRUE);
-    gluSphere(quadric, 1.5, n, n);
+    GLuint sphere = geometry_base + (n == 24 ? 0 : 1);
+    glCallList(sphere);
     glColor3f(r2, g2, b2);
-    gluSphere(quadric, 1.5, n, n);
+    glCallList(sphere);
 }
 
 void orbiting(GLuint name, float orbit, float spin, float r1, float g1, float b1, GLuint list,
@@ -229,16 +256,7 @@ void draw_frame()
     glRotatef(-45.0f, 1.0f, 1.0f, 0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
     glCallList(3);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-18.0f, -14.0f, -10.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(18.0f, -14.0f, -10.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(18.0f, 14.0f, -10.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-18.0f, 14.0f, -10.0f);
-    glEnd();
+    glCallList(geometry_base + 2);
     glPopMatrix();
     glPopName();
 }

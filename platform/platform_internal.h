@@ -15,4 +15,8 @@ struct PlatformDC {
 
 // The 8-bit texts the program shows are code page 949; desktops here want
 // UTF-8. Bytes that do not convert are shown as U+FFFD rather than dropped.
+// Where iconv cannot open code page 949, Cp949HangulToUtf8 takes over.
 std::string Cp949ToUtf8(const char *text);
+// The conversion without iconv: ASCII and the Hangul syllables; anything
+// else becomes U+FFFD, never the raw bytes.
+std::string Cp949HangulToUtf8(const char *text);

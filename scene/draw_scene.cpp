@@ -2,9 +2,9 @@
 // spheres orbiting it and the backdrop, each under its own selection name,
 // then one step of the animation. The same pass serves the screen and the
 // selection-mode pick, so it never touches the projection or the render mode.
-// Relies on InitScene (sphere_quadric, texture lists 1..5, the glyph lists)
-// and on the display flags of the loop. Keeps no clock: every pass advances
-// every angle by a fixed step.
+// Relies on InitScene (sphere_quadric, texture lists 1..5, the glyph lists,
+// the geometry lists of scene_lists.cpp) and on the display flags of the
+// loop. Keeps no clock: every pass advances every angle by a fixed step.
 #include "scene/draw_scene.h"
 
 #include <GL/gl.h>
@@ -12,7 +12,7 @@
 
 #include "assets/outline_font.h"
 #include "assets/shared_state.h"
-#include "scene/render_setup.h"
+#include "scene/scene_lists.h"
 
 float title_spin = 0.0f;
 float center_spin = 0.0f;
@@ -66,20 +66,21 @@ static void advance_animation(void)
 // less-or-equal depth test. The quadric's draw style is set only here and
 // carries over from sphere to sphere and pass to pass, so with line spheres
 // the very first sphere of a pass keeps the previous pass's last style.
-// Texture coordinates are switched on and left on.
+// Texture coordinates are switched on and left on. DrawSphere draws what
+// the quadric's settings of the moment give, from a list.
 static void draw_sphere_pair(const GLfloat *first_colour, GLuint texture_list,
                              GLint subdivisions, const GLfloat *second_colour)
 {
     if (solid_spheres)
-        gluQuadricDrawStyle(sphere_quadric, GLU_FILL);
+        SetSphereDrawStyle(GLU_FILL);
     glColor3fv(first_colour);
     glCallList(texture_list);
-    gluQuadricTexture(sphere_quadric, GL_TRUE);
-    gluSphere(sphere_quadric, kSphereRadius, subdivisions, subdivisions);
+    SetSphereTexture(GL_TRUE);
+    DrawSphere(subdivisions);
     if (!solid_spheres)
-        gluQuadricDrawStyle(sphere_quadric, GLU_LINE);
+        SetSphereDrawStyle(GLU_LINE);
     glColor3fv(second_colour);
-    gluSphere(sphere_quadric, kSphereRadius, subdivisions, subdivisions);
+    DrawSphere(subdivisions);
 }
 
 // An orbiting sphere: round the tilted frame's vertical axis at
@@ -94,7 +95,7 @@ static void draw_orbiting_sphere(GLuint name, float orbit, float spin,
     glRotatef(orbit, 0.0f, 1.0f, 0.0f);
     glTranslatef(orbit_radius, 0.0f, 0.0f);
     glRotatef(spin, 0.0f, 1.0f, 0.0f);
-    draw_sphere_pair(first_colour, texture_list, 12, second_colour);
+    draw_sphere_pair(first_colour, texture_list, kOrbitSubdivisions, second_colour);
     glPopMatrix();
     glPopName();
 }
@@ -120,16 +121,7 @@ static void draw_backdrop(void)
     glRotatef(-kTiltAngle, 1.0f, 1.0f, 0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
     glCallList(kBackdropTexture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-18.0f, -14.0f, -10.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(18.0f, -14.0f, -10.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(18.0f, 14.0f, -10.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-18.0f, 14.0f, -10.0f);
-    glEnd();
+    DrawBackdropQuad();
     glPopMatrix();
     glPopName();
 }
@@ -170,7 +162,7 @@ int DrawScene(void)
     glPushName(kKoreaName);
     glPushMatrix();
     glRotatef(center_spin, 1.0f, 1.0f, 0.0f);
-    draw_sphere_pair(kKoreaRed, kKoreaTexture, 24, kLightGrey);
+    draw_sphere_pair(kKoreaRed, kKoreaTexture, kCentreSubdivisions, kLightGrey);
     glPopMatrix();
     glPopName();
 

@@ -4,7 +4,8 @@
 // keeps, and on DrawScene naming every primitive. It does not sort hits by
 // depth: the first record, in drawing order, decides.
 // The team texts are code page 949 bytes, as the ANSI message box takes
-// them; the platform layer converts them for the desktop.
+// them; the platform layer converts them for the desktop. Their UTF-8 form
+// stands beside them, for the tests and for a caller that wants it.
 #include "scene/picking.h"
 
 #include <GL/glu.h>
@@ -17,29 +18,24 @@
 // Six objects with one name each: at most 24 words are ever written.
 static const GLsizei kSelectionWords = 64;
 
-// "대한민국\nFIFA 랭킹 : 29위\n1승(3점)"
 static const char kKoreaText[] =
     "\xb4\xeb\xc7\xd1\xb9\xce\xb1\xb9\n"
     "FIFA \xb7\xa9\xc5\xb7 : 29\xc0\xa7\n"
     "1\xbd\xc2(3\xc1\xa1)";
-// "토고\nFIFA 랭킹 : 61위\n1패(0점)"
 static const char kTogoText[] =
     "\xc5\xe4\xb0\xed\n"
     "FIFA \xb7\xa9\xc5\xb7 : 61\xc0\xa7\n"
     "1\xc6\xd0(0\xc1\xa1)";
-// "순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고"
 static const char kStandingsText[] =
     "\xbc\xf8\xc0\xa7\n"
     "1.\xb4\xeb\xc7\xd1\xb9\xce\xb1\xb9\n"
     "2.\xc7\xc1\xb6\xfb\xbd\xba\n"
     "2.\xbd\xba\xc0\xa7\xbd\xba\n"
     "4.\xc5\xe4\xb0\xed";
-// "프랑스\nFIFA 랭킹 : 8위\n1무(1점)"
 static const char kFranceText[] =
     "\xc7\xc1\xb6\xfb\xbd\xba\n"
     "FIFA \xb7\xa9\xc5\xb7 : 8\xc0\xa7\n"
     "1\xb9\xab(1\xc1\xa1)";
-// "스위스\nFIFA 랭킹 : 35위\n1무(1점)"
 static const char kSwissText[] =
     "\xbd\xba\xc0\xa7\xbd\xba\n"
     "FIFA \xb7\xa9\xc5\xb7 : 35\xc0\xa7\n"
@@ -51,25 +47,37 @@ static_assert(sizeof kStandingsText - 1 == 40, "standings are 40 bytes in CP949"
 static_assert(sizeof kFranceText - 1 == 31, "France text is 31 bytes in CP949");
 static_assert(sizeof kSwissText - 1 == 32, "Swiss text is 32 bytes in CP949");
 
-const char *PickText(GLuint name)
+// Each text twice: as the ANSI message box takes it, in code page 949, and
+// as it reads, in UTF-8. The tests hold every pair against the platform's
+// conversion, with iconv and without it.
+struct PickTextEntry {
+    GLuint name;
+    const char *cp949;
+    const char *utf8;
+};
+
+static const PickTextEntry kPickTexts[] = {
+    {kTitleName, "Team Tarsel", "Team Tarsel"},
+    {kKoreaName, kKoreaText, "대한민국\nFIFA 랭킹 : 29위\n1승(3점)"},
+    {kTogoName, kTogoText, "토고\nFIFA 랭킹 : 61위\n1패(0점)"},
+    {kBackdropName, kStandingsText, "순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고"},
+    {kFranceName, kFranceText, "프랑스\nFIFA 랭킹 : 8위\n1무(1점)"},
+    {kSwissName, kSwissText, "스위스\nFIFA 랭킹 : 35위\n1무(1점)"},
+};
+static const PickTextEntry kUnknownText = {0, "What?", "What?"};
+
+static const PickTextEntry &pick_text(GLuint name)
 {
-    switch (name) {
-    case kTitleName:
-        return "Team Tarsel";
-    case kKoreaName:
-        return kKoreaText;
-    case kTogoName:
-        return kTogoText;
-    case kBackdropName:
-        return kStandingsText;
-    case kFranceName:
-        return kFranceText;
-    case kSwissName:
-        return kSwissText;
-    default:
-        return "What?";
+    for (const PickTextEntry &entry : kPickTexts) {
+        if (entry.name == name)
+            return entry;
     }
+    return kUnknownText;
 }
+
+const char *PickText(GLuint name) { return pick_text(name).cp949; }
+
+const char *PickTextUtf8(GLuint name) { return pick_text(name).utf8; }
 
 // Every record DrawScene produces holds exactly one name, so the first
 // record's name is word 3: count, nearest depth, farthest depth, name.

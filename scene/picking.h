@@ -6,5 +6,7 @@
 
 void PickAt(int x, int y);
 void ReportPick(const GLuint *buffer);
-// The text shown for a selection name (code page 949 bytes).
+// The text shown for a selection name (code page 949 bytes), and the same
+// text in UTF-8.
 const char *PickText(GLuint name);
+const char *PickTextUtf8(GLuint name);

@@ -9,6 +9,7 @@
 
 #include "assets/outline_font.h"
 #include "assets/team_textures.h"
+#include "scene/scene_lists.h"
 
 GLUquadric *sphere_quadric = nullptr;
 float aspect_ratio = 0.0f;
@@ -50,6 +51,9 @@ int InitScene(void)
     BuildOutlineFont();
     glEnable(GL_LIGHTING);
     LoadTeamTextures();
+    // After the texture lists, whose fixed names glGenLists must not hand
+    // out. Without lists the scene still draws, only picks cost memory.
+    BuildSceneLists();
     glEnable(GL_TEXTURE_2D);
     return 1;
 }

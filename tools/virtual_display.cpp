@@ -1,8 +1,6 @@
 // Starting and stopping Xvfb and openbox; see virtual_display.h.
 #include "virtual_display.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -136,58 +134,19 @@ bool read_display_number(int fd, pid_t server, std::string *number)
     return false;
 }
 
-int ignore_x_errors(Display *, XErrorEvent *) { return 0; }
-
-// Whether a window manager has announced itself the way desktop tools look
-// for one: the root's _NET_SUPPORTING_WM_CHECK names a window that names
-// itself the same way.
-bool manager_announced(Display *x, Atom check)
+// Openbox runs its --startup command once it manages windows. A window
+// mapped after it has only announced itself (_NET_SUPPORTING_WM_CHECK) but
+// before then can be left unmapped for good, its MapRequest lost, and a
+// program that waits for its window to map then waits forever.
+bool wait_for_file(const std::string &path, pid_t manager)
 {
-    auto checked_window = [&](Window w, Window *named) {
-        Atom type;
-        int format;
-        unsigned long count, after;
-        unsigned char *data = nullptr;
-        bool ok = XGetWindowProperty(x, w, check, 0, 1, False, XA_WINDOW, &type, &format,
-                                     &count, &after, &data) == Success &&
-                  data != nullptr && count == 1 && format == 32;
-        if (ok)
-            *named = static_cast<Window>(*reinterpret_cast<unsigned long *>(data));
-        if (data != nullptr)
-            XFree(data);
-        return ok;
-    };
-    Window named = None, self = None;
-    return checked_window(DefaultRootWindow(x), &named) && checked_window(named, &self) &&
-           self == named;
-}
-
-bool wait_for_window_manager(const std::string &display, pid_t manager)
-{
-    Display *x = XOpenDisplay(display.c_str());
-    if (x == nullptr)
-        return false;
-    XErrorHandler earlier = XSetErrorHandler(ignore_x_errors);
-    Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
-    XSelectInput(x, DefaultRootWindow(x), PropertyChangeMask);
-    XSync(x, False);
     Clock::time_point limit = Clock::now() + kStartLimit;
-    bool announced = false;
-    while (!(announced = manager_announced(x, check)) && Clock::now() < limit &&
-           still_running(manager)) {
-        // Woken by the root's property changes; the timeout only catches a
-        // manager that died without announcing itself.
-        pollfd p{ConnectionNumber(x), POLLIN, 0};
-        poll(&p, 1, 200);
-        while (XPending(x)) {
-            XEvent event;
-            XNextEvent(x, &event);
-        }
+    while (access(path.c_str(), F_OK) != 0) {
+        if (Clock::now() > limit || !still_running(manager))
+            return false;
+        nap_ms(20);
     }
-    XSync(x, False);
-    XSetErrorHandler(earlier);
-    XCloseDisplay(x);
-    return announced;
+    return true;
 }
 
 std::string log_path(const std::string &dir, const char *file)
@@ -223,11 +182,21 @@ bool StartVirtualDisplay(VirtualDisplay *display, const std::string &screen,
     display->name = ":" + number;
     if (!window_manager)
         return true;
-    display->window_manager = spawn({"openbox", "--sm-disable"}, display->name,
-                                    log_path(log_dir, "openbox.log"), -1);
-    if (display->window_manager <= 0 ||
-        !wait_for_window_manager(display->name, display->window_manager)) {
-        *error = "openbox did not announce itself on " + display->name + " within " +
+    char scratch[] = "/tmp/virtual_display.XXXXXX";
+    if (mkdtemp(scratch) == nullptr) {
+        *error = "no scratch folder for the window manager";
+        StopVirtualDisplay(display);
+        return false;
+    }
+    std::string ready_file = std::string(scratch) + "/ready";
+    display->window_manager =
+        spawn({"openbox", "--sm-disable", "--startup", "touch " + ready_file}, display->name,
+              log_path(log_dir, "openbox.log"), -1);
+    bool managing = display->window_manager > 0 && wait_for_file(ready_file, display->window_manager);
+    unlink(ready_file.c_str());
+    rmdir(scratch);
+    if (!managing) {
+        *error = "openbox did not start managing windows on " + display->name + " within " +
                  std::to_string(kStartLimit.count()) + "s";
         StopVirtualDisplay(display);
         return false;

@@ -6,9 +6,11 @@
 // runs never collide, and it never resets (-noreset): without that it resets
 // whenever its last client leaves, and a client connecting during the reset
 // (the next program, the window manager) is turned away. Both processes die
-// with the one that started them.
+// with the one that started them. The window manager counts as started once
+// it manages windows, not merely once it has announced itself: a window
+// mapped in between may never be shown.
 //
-// Relies on Xvfb and openbox being on PATH and on Xlib. Does not set DISPLAY
+// Relies on Xvfb and openbox being on PATH. Does not set DISPLAY
 // for the calling process; callers pass `name` on to whoever needs it.
 #pragma once
 
@@ -24,7 +26,7 @@ struct VirtualDisplay {
 
 // Starts a display with one screen of `screen` ("WIDTHxHEIGHTxDEPTH") and,
 // if `window_manager`, openbox, returning once the server takes connections
-// and the window manager has announced itself. Their output goes to
+// and the window manager manages windows. Their output goes to
 // xvfb.log and openbox.log in `log_dir`, or nowhere when it is empty. On
 // failure nothing is left running and `error` says why.
 bool StartVirtualDisplay(VirtualDisplay *display, const std::string &screen,

@@ -1,11 +1,13 @@
 // Converts the program's 8-bit texts (code page 949, the ANSI code page the
-// texts were written for) to UTF-8 for the desktop, with iconv.
+// texts were written for) to UTF-8 for the desktop, with iconv, or with the
+// Hangul decoder of cp949_hangul.cpp where iconv has no code page 949.
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
+#include "platform/platform_hooks.h"
 #include "platform/platform_internal.h"
 
 std::string Cp949ToUtf8(const char *text)
@@ -21,9 +23,10 @@ std::string Cp949ToUtf8(const char *text)
         ++ascii;
     if (ascii == in_left)
         return std::string(text, in_left);
-    iconv_t cd = iconv_open("UTF-8", "CP949");
+    // The recording backend can stand for a system without the converter.
+    iconv_t cd = PlatformCallFails("iconv_open") ? (iconv_t)-1 : iconv_open("UTF-8", "CP949");
     if (cd == (iconv_t)-1)
-        return std::string(text, in_left);
+        return Cp949HangulToUtf8(text);
 
     char *in = const_cast<char *>(text);
     char chunk[256];

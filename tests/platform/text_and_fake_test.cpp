@@ -4,6 +4,7 @@
 // program's backend has tests of its own.
 #include <GL/osmesa.h>
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include "platform/fake/fake_platform.h"
 #include "platform/gdi32.h"
@@ -29,6 +30,66 @@ TEST(Cp949Text, BrokenSequencesShowAReplacementAndKeepTheRest)
     out = Cp949ToUtf8("a\xFF" "b");
     EXPECT_EQ('a', out.front());
     EXPECT_EQ('b', out.back());
+}
+
+// Where iconv has no code page 949, the platform's own decoder must agree
+// with iconv on every Hangul syllable and show anything else as U+FFFD:
+// every two-byte code is tried, so a wrong bit or row in its table shows.
+TEST(Cp949Text, WithoutIconvEverySyllableReadsAsIconvReadsIt)
+{
+    iconv_t cd = iconv_open("UTF-8", "CP949");
+    if (cd == (iconv_t)-1)
+        GTEST_SKIP() << "iconv has no code page 949 here to compare with";
+    const std::string replacement = "\xEF\xBF\xBD";
+    int syllables = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x41; trail <= 0xFE; ++trail) {
+            char code[3] = {(char)lead, (char)trail, 0};
+            char utf8[16];
+            char *in = code, *out = utf8;
+            size_t in_left = 2, out_left = sizeof utf8;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            size_t r = iconv(cd, &in, &in_left, &out, &out_left);
+            std::string by_iconv(utf8, sizeof utf8 - out_left);
+            std::string ours = Cp949HangulToUtf8(code);
+            bool syllable = r != (size_t)-1 && by_iconv.size() == 3 &&
+                            by_iconv >= "\xEA\xB0\x80" && by_iconv <= "\xED\x9E\xA3";
+            if (syllable) {
+                ++syllables;
+                ASSERT_EQ(ours, by_iconv) << std::hex << "code " << lead << " " << trail;
+            } else {
+                // A trail below 0x81 is no part of a code; it is read again
+                // on its own (a letter, or one more replacement for 0x80).
+                const char alone[2] = {(char)trail, 0};
+                std::string expected =
+                    trail < 0x81 ? replacement + Cp949HangulToUtf8(alone) : replacement;
+                ASSERT_EQ(ours, expected) << std::hex << "code " << lead << " " << trail
+                                          << " is no syllable";
+            }
+        }
+    }
+    iconv_close(cd);
+    EXPECT_EQ(syllables, 11172);
+}
+
+TEST(Cp949Text, WithoutIconvOtherBytesBecomeReplacementsNeverRawBytes)
+{
+    const char *r = "\xEF\xBF\xBD";
+    EXPECT_EQ(Cp949HangulToUtf8("Team Tarsel\n"), "Team Tarsel\n");
+    EXPECT_EQ(Cp949HangulToUtf8(""), "");
+    EXPECT_EQ(Cp949HangulToUtf8(nullptr), "");
+    EXPECT_EQ(Cp949HangulToUtf8("\xB4"), r) << "a lead byte at the end";
+    EXPECT_EQ(Cp949HangulToUtf8("a\xFF" "b"), std::string("a") + r + "b");
+    EXPECT_EQ(Cp949HangulToUtf8("\xCA\xA1!"), std::string(r) + "!") << "a Hanja is one character";
+}
+
+TEST(Cp949Text, MissingConverterStillGivesTheKoreanText)
+{
+    FakeReset();
+    FakeFailCall("iconv_open");
+    EXPECT_EQ(Cp949ToUtf8("\xB4\xEB\xC7\xD1\xB9\xCE\xB1\xB9"),
+              "\xEB\x8C\x80\xED\x95\x9C\xEB\xAF\xBC\xEA\xB5\xAD");
+    FakeReset();
 }
 
 LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

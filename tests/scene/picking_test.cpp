@@ -154,22 +154,20 @@ TEST(ReportPick, FirstRecordDecidesWhateverItsDepth)
     }
 }
 
-// Stored as code page 949 bytes; what a UTF-8 desktop must end up showing.
-TEST(PickText, KoreanTextsAreCp949OfTheTeamInformation)
+// Stored as code page 949 bytes, with the UTF-8 they must read as on a
+// desktop, whether iconv converts them or the platform's own decoder does.
+TEST(PickText, Cp949BytesAndTheirUtf8FormAgree)
 {
-    struct { GLuint name; size_t bytes; const char *utf8; } texts[] = {
-        {101, 34, "대한민국\nFIFA 랭킹 : 29위\n1승(3점)"},
-        {102, 30, "토고\nFIFA 랭킹 : 61위\n1패(0점)"},
-        {103, 40, "순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고"},
-        {104, 31, "프랑스\nFIFA 랭킹 : 8위\n1무(1점)"},
-        {105, 32, "스위스\nFIFA 랭킹 : 35위\n1무(1점)"},
-    };
-    for (auto &t : texts) {
-        const char *stored = PickText(t.name);
-        EXPECT_EQ(std::strlen(stored), t.bytes) << "name " << t.name;
-        EXPECT_EQ(Cp949ToUtf8(stored), t.utf8) << "name " << t.name;
+    const size_t cp949_bytes[] = {11, 34, 30, 40, 31, 32};
+    for (GLuint name = 100; name <= 105; ++name) {
+        const char *stored = PickText(name);
+        EXPECT_EQ(std::strlen(stored), cp949_bytes[name - 100]) << "name " << name;
+        EXPECT_EQ(Cp949ToUtf8(stored), PickTextUtf8(name)) << "name " << name << ", with iconv";
+        EXPECT_EQ(Cp949HangulToUtf8(stored), PickTextUtf8(name))
+            << "name " << name << ", without iconv";
     }
     EXPECT_STREQ(PickText(100), "Team Tarsel");
+    EXPECT_STREQ(PickTextUtf8(106), "What?");
 }
 
 }  // namespace

@@ -23,7 +23,10 @@ void CopyPictures(const std::string &dir);
 
 // How a test starts `binary` (this build's group_g if empty) in `cwd` on
 // `display`, with its output in program.out and program.err in
-// `artifacts` and `asan_options` added to the sanitizer's.
+// `artifacts` and `asan_options` added to the sanitizer's. With `binary`
+// empty and GROUP_G_E2E_PROGRAM and GROUP_G_E2E_LAUNCHER in the
+// environment, the program is that one, started through the launcher's
+// words (the Windows build under Wine: tests/win32/wine.cmake).
 ProcessOptions GroupGOptions(const std::string &binary, const std::string &cwd,
                              const std::string &display, const std::string &artifacts,
                              const std::string &asan_options = "");

@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <deque>
@@ -53,7 +54,10 @@ std::string Tail(const std::string &path, int lines)
 void Journey::SetUp()
 {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    artifacts_ = std::string(GROUP_G_ARTIFACTS) + "/" + test->test_suite_name() + "." + test->name();
+    // Another build's run keeps its pictures apart from this build's.
+    const char *root = getenv("GROUP_G_E2E_ARTIFACTS");
+    artifacts_ = std::string(root != nullptr ? root : GROUP_G_ARTIFACTS) + "/" +
+                 test->test_suite_name() + "." + test->name();
     fs::remove_all(artifacts_);
     fs::create_directories(artifacts_);
     std::cout << "artifacts: " << artifacts_ << std::endl;
@@ -67,12 +71,26 @@ void Journey::TearDown()
         WritePng(GrabScreen(x_), artifacts_ + "/screen-at-end.png");
         std::cout << "pictures kept in " << artifacts_ << std::endl;
     }
+    // A program that failed a test while still running may be stuck:
+    // where each of its threads stands says where.
+    if (HasFailure() && program_.Running() && access("/usr/bin/gdb", X_OK) == 0) {
+        Process gdb;
+        ProcessOptions o;
+        o.argv = {"/usr/bin/gdb", "-p", std::to_string(program_.pid()), "-batch", "-ex",
+                  "thread apply all bt"};
+        o.out_path = artifacts_ + "/program-stacks.txt";
+        std::string error;
+        if (gdb.Start(o, &error))
+            gdb.WaitExit(kAppear);
+    }
     program_.Kill();
     x_.Stop();
 }
 
 std::string Journey::ProgramState()
 {
+    if (!program_.started())
+        return "the program was not started";
     return program_.Running() ? "the program runs"
                               : "the program ended, " + DescribeStatus(program_.status());
 }
@@ -132,10 +150,13 @@ Window Journey::WaitForBox(const std::string &title, const std::string &name)
 
 void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
+    // Gone means its frame too: a frame a window manager has not taken
+    // down yet still shows the box's last picture.
+    Window frame = TopLevel(x_, box);
     ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
-    ASSERT_TRUE(WaitForWindowGone(x_, title, kReact))
-        << "the box \"" << title << "\" is still shown " << kReact.count()
-        << "s after the key";
+    ASSERT_TRUE(WaitUntil(kReact, [&] {
+        return FindWindow(x_, title) == None && !IsShown(x_, frame);
+    })) << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
 }
 
 void Journey::Press(Window w, KeySym key)
@@ -200,6 +221,23 @@ Image Journey::Look(Window w, const std::string &name)
     return Keep(name, now);
 }
 
+bool Journey::FreezeOnTitle(Window scene, int *x, int *y)
+{
+    std::vector<Image> earlier;
+    for (int i = 0; i < 6; ++i) {
+        earlier.push_back(Look(scene, "title-" + std::to_string(i)));
+        Thaw();
+        WaitFrames(scene, 7);
+    }
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (StableTitlePoint(earlier, Look(scene, "title-click"), x, y))
+            return true;
+        Thaw();
+        WaitFrames(scene, 1);
+    }
+    return false;
+}
+
 const Image &Journey::Keep(const std::string &name, const Image &image)
 {
     return kept_[name] = image;
@@ -215,6 +253,9 @@ void Journey::ExpectExit(int code, Seconds limit)
     EXPECT_TRUE(as_promised)
         << "expected exit code " << code << ", got " << DescribeStatus(program_.status())
         << "; stderr: " << Tail(err);
+    // What the platform started for the program on demand (Wine's desktop
+    // process, say) may take a moment to follow it; only what stays counts.
+    WaitUntil(kReact, [&] { return program_.LeftBehind().empty(); });
     std::vector<std::string> left = program_.LeftBehind();
     EXPECT_TRUE(left.empty()) << "expected no process left behind, found "
                               << ::testing::PrintToString(left);

@@ -126,6 +126,21 @@ bool WaitForWindowGone(const XSession &s, const std::string &title, Seconds limi
     return WaitUntil(limit, [&] { return FindWindow(s, title) == None; });
 }
 
+Window TopLevel(const XSession &s, Window w)
+{
+    for (;;) {
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(s.x(), w, &root, &parent, &children, &count))
+            return w;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == None)
+            return w;
+        w = parent;
+    }
+}
+
 Rect ClientRect(const XSession &s, Window w)
 {
     XWindowAttributes a;

@@ -34,6 +34,9 @@ Window WaitForWindow(const XSession &s, const std::string &title, Seconds limit,
 // Waits up to `limit` until no window called `title` is shown.
 bool WaitForWindowGone(const XSession &s, const std::string &title, Seconds limit);
 
+// The window's top-level ancestor: the window manager's frame around it,
+// or the window itself when it has none.
+Window TopLevel(const XSession &s, Window w);
 // The client area on the screen (without any frame); empty if gone.
 Rect ClientRect(const XSession &s, Window w);
 // The window `w` says it belongs to (WM_TRANSIENT_FOR), or None.
