@@ -151,12 +151,12 @@ Window Journey::WaitForBox(const std::string &title, const std::string &name)
 void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
     // Gone means its frame too: a frame a window manager has not taken
-    // down yet still shows the box's last picture.
+    // down yet still shows the box's last picture. This box, not any box of
+    // that title: the next one (a second picture's error) may already be up.
     Window frame = TopLevel(x_, box);
     ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
-    ASSERT_TRUE(WaitUntil(kReact, [&] {
-        return FindWindow(x_, title) == None && !IsShown(x_, frame);
-    })) << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return !IsShown(x_, box) && !IsShown(x_, frame); }))
+        << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
 }
 
 void Journey::Press(Window w, KeySym key)
