@@ -5,7 +5,8 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${GROUP_G_BENCH_DIR:-$here/build-bench}"
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGROUP_G_TESTS=OFF >/dev/null
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGROUP_G_TESTS=OFF \
+  -DGROUP_G_WINE_BENCH=ON >/dev/null
 cmake --build "$build" -j2 >/dev/null
 # Without a display, the whole run happens on a virtual one of its own.
 if [ -z "${DISPLAY:-}" ]; then

@@ -4,6 +4,30 @@
 # tools/build_package.sh for a hardened build). Texts live in tools/package/.
 # Relies on the icon and bmpcheck targets of tools/, which need libpng;
 # without them nothing here is installed and no package is offered.
+#
+# Windows: group_g-VERSION-windows-x86_64.zip, the run folder as it is (the
+# program, bmpcheck, the five pictures and a short read-me, in one folder),
+# to be unpacked anywhere and started from there. tools/build_windows.sh
+# builds it; nothing else here is for Windows.
+if(WIN32)
+  install(TARGETS group_g bmpcheck RUNTIME DESTINATION .)
+  install(FILES ${GROUP_G_PICTURE_FILES} DESTINATION .)
+  # Windows' own line ends, so that Notepad shows the lines.
+  file(READ ${PROJECT_SOURCE_DIR}/platform/win32/README.txt readme)
+  string(REPLACE "\n" "\r\n" readme "${readme}")
+  file(WRITE ${CMAKE_BINARY_DIR}/README.txt "${readme}")
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME group_g)
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_PACKAGE_FILE_NAME group_g-${PROJECT_VERSION}-windows-x86_64)
+  set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_STRIP_FILES ON)
+  include(CPack)
+  return()
+endif()
 
 set(GROUP_G_APP_ID org.example.GroupG CACHE STRING
     "Desktop and AppStream identity (reverse domain name of the project)")
@@ -90,13 +114,13 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_SECTION games)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${GROUP_G_PROJECT_URL})
-  # Libraries come from the binaries themselves. Fonts are looked up at run
-  # time, so they are named here: the title's face is needed; the X fonts of
-  # the message boxes (Hangul included) are recommended, as Debian has X font
-  # packages only recommended, since they may live with a remote X server.
+  # Libraries come from the binaries themselves, except GTK 3, which the
+  # program loads when its first message box appears, so it is named here.
+  # Fonts are looked up at run time: the title's face is needed; a Hangul
+  # outline font for the Korean texts of the boxes is recommended.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xfonts-base, xfonts-baekmuk")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, libgtk-3-0")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-nanum | fonts-noto-cjk")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D presentation of group G of a football tournament")
   # The extended description, which CPack indents and puts below the summary.

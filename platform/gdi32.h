@@ -1,6 +1,10 @@
 // Graphics device operations: pixel formats, buffer swap, and font objects.
 #pragma once
 
+#ifdef _WIN32
+// The system's own declarations, through windows.h.
+#include "win_types.h"
+#else
 #include "win_types.h"
 
 // The operations have C linkage, as the platform's own do.
@@ -61,3 +65,4 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation,
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 
 }  // extern "C"
+#endif  // _WIN32

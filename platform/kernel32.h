@@ -2,6 +2,10 @@
 // file mapping, what a file or a view is, and local memory blocks.
 #pragma once
 
+#ifdef _WIN32
+// The system's own declarations, through windows.h.
+#include "win_types.h"
+#else
 #include "win_types.h"
 
 // The operations have C linkage, as the platform's own do.
@@ -71,3 +75,4 @@ void *LocalAlloc(UINT flags, size_t bytes);
 void *LocalFree(void *block);
 
 }  // extern "C"
+#endif  // _WIN32

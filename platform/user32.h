@@ -1,8 +1,20 @@
 // Window system operations: window class and window, the message queue with
 // its default handling, display modes, the cursor, focus and message boxes.
-// Implemented over SDL2 for the program, and by a recording backend for tests.
+// Implemented over SDL2 for the program, and by a recording backend for tests;
+// on Windows they are the system's own, message boxes aside (see below).
 #pragma once
 
+#ifdef _WIN32
+#include "win_types.h"
+
+// The program's texts are code page 949 bytes whatever the system's ANSI
+// code page is, and MessageBoxA would read them in the latter: anywhere but
+// a Korean Windows the team texts would come out garbled. Its calls go to a
+// counterpart that converts the bytes from code page 949 and shows the box
+// with MessageBoxW (platform/win32/).
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type);
+#define MessageBoxA MessageBoxCp949
+#else
 #include "win_types.h"
 
 // The operations have C linkage, as the platform's own do.
@@ -121,3 +133,4 @@ int ShowCursor(BOOL show);
 int wsprintfA(char *buffer, const char *format, ...);
 
 }  // extern "C"
+#endif  // _WIN32

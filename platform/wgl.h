@@ -1,6 +1,18 @@
 // OpenGL rendering contexts and outline glyph lists for a device context.
 #pragma once
 
+#ifdef _WIN32
+// The system's own declarations: wgl* come with windows.h, beside GL's.
+#include "win_types.h"
+#include <GL/gl.h>
+
+// The title's glyph lists are built from the font's own outlines by
+// platform/win32/ rather than by opengl32's helper, which on some systems
+// draws them flat and in a form the GL's selection mode crashes on.
+BOOL SolidFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD list_base, FLOAT deviation,
+                        FLOAT extrusion, int format, GLYPHMETRICSFLOAT *metrics);
+#define wglUseFontOutlinesA SolidFontOutlinesA
+#else
 #include "win_types.h"
 
 // The operations have C linkage, as the platform's own do.
@@ -34,3 +46,4 @@ BOOL wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD list_base,
                          GLYPHMETRICSFLOAT *metrics);
 
 }  // extern "C"
+#endif  // _WIN32

@@ -3,9 +3,22 @@
 // the operations over SDL2, FreeType, iconv and POSIX (platform/sdl/,
 // platform/posix/), or records them for tests (platform/fake/); this header
 // only names things, so it compiles anywhere and carries no platform library
-// with it.
+// with it. Built for Windows, the five platform headers take the system's own
+// declarations instead, and the program calls the real operations.
 #pragma once
 
+#ifdef _WIN32
+// On Windows the system's own headers name all of this, and the program is
+// built against them unchanged. Only what the program uses is asked for: no
+// min/max macros to trip over, no rarely used parts of the API.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <cstddef>
 #include <cstdint>
 
@@ -168,3 +181,4 @@ typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 #define IDCANCEL 2
 #define IDYES 6
 #define IDNO 7
+#endif  // _WIN32

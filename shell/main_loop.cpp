@@ -32,9 +32,11 @@ int RunPresentation(void)
     MSG msg = {};
     bool done = false;
 
+    // A window that could not be opened (its box has said why) ends the run
+    // as a failure, so scripts and desktops can tell it from a normal end.
     fullscreen = false;
     if (!OpenSceneWindow(kTitle, 640, 480, 16, fullscreen))
-        return 0;
+        return 1;
 
     while (!done) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -59,7 +61,7 @@ int RunPresentation(void)
             CloseSceneWindow();
             fullscreen = !fullscreen;
             if (!OpenSceneWindow(kTitle, 640, 480, 16, fullscreen))
-                return 0;
+                return 1;
         }
         for (int i = 0; i < 4; ++i) {
             if (key_down[VK_F2 + i]) {

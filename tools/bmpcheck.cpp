@@ -270,6 +270,13 @@ std::string describe(const char *path)
     return text;
 }
 
+// A file's name follows the last separator; Windows takes both kinds.
+#ifdef _WIN32
+const char kPathSeparators[] = "/\\";
+#else
+const char kPathSeparators[] = "/";
+#endif
+
 bool starts_as_png(const std::string &path)
 {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -288,7 +295,7 @@ std::string png_path_for(const Options &options, const char *bmp_path)
     if (!options.png_to_folder)
         return options.png_out;
     std::string name = bmp_path;
-    size_t slash = name.find_last_of('/');
+    size_t slash = name.find_last_of(kPathSeparators);
     if (slash != std::string::npos)
         name = name.substr(slash + 1);
     size_t dot = name.find_last_of('.');

@@ -9,11 +9,12 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-comic-neue
+  libgtk-3-dev fonts-nanum
   libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev libxdamage-dev
   xvfb xauth xdotool x11-utils openbox imagemagick
-  xfonts-base xfonts-baekmuk
   clang libclang-rt-14-dev
   dpkg-dev file lintian desktop-file-utils appstream
+  g++-mingw-w64-x86-64 wine wine64 fonts-nanum locales unzip
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the whole suite in a normal build and again in
+# Builds and runs every test: the whole suite in a normal build (with the
+# Windows build cross-compiled beside it and tested under Wine) and again in
 # an AddressSanitizer + UBSan build (with the soak), then a bounded fuzzing
 # run of the image loader. Ends with one summary line; exits non-zero if
 # anything failed. Pass or fail is ctest's own exit status; the counts in
@@ -50,7 +51,7 @@ run_suite() {
 }
 
 mkdir -p "$root"
-run_suite normal "$root/build-tests" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite normal "$root/build-tests" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGROUP_G_WINE_TESTS=ON
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"

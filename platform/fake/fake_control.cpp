@@ -1,7 +1,5 @@
-// The recording backend's bookkeeping: the call log, injected failures,
-// message boxes and the knobs tests turn.
-#include <cstring>
-
+// The recording backend's bookkeeping: the call log, injected failures, the
+// reset to a fresh process, and what tests read back about the window.
 #include "platform/fake/fake_state.h"
 #include "platform/platform_hooks.h"
 
@@ -29,7 +27,7 @@ void FakeReset()
     FakeState &s = Fake();
     if (s.current_context != nullptr)
         OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
-    delete s.window;
+    CoreReset();
     // Contexts a test left alive (a deletion it made fail, say) go with the
     // process it stands for.
     for (PlatformGLContext *context : s.contexts) {
@@ -64,54 +62,25 @@ int FakeCallIndex(const char *operation, int from)
     return -1;
 }
 
-const std::vector<RecordedMessageBox> &FakeMessageBoxes() { return Fake().boxes; }
-
-void FakeQueueMessageBoxAnswers(const std::vector<int> &answers)
-{
-    Fake().box_answers.assign(answers.begin(), answers.end());
-}
-
-void FakeOnMessageBox(std::function<void(const RecordedMessageBox &)> hook)
-{
-    Fake().on_box = std::move(hook);
-}
-
-int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
-{
-    FakeState &s = Fake();
-    PlatformCallFails("MessageBoxA");
-    int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    if (!s.box_answers.empty()) {
-        answer = s.box_answers.front();
-        s.box_answers.pop_front();
-    }
-    s.boxes.push_back(RecordedMessageBox{owner, text ? text : "", caption ? caption : "",
-                                         type, answer});
-    if (s.on_box)
-        s.on_box(s.boxes.back());
-    return answer;
-}
-
-void FakeSetDisplayModes(const std::vector<FakeDisplayMode> &modes) { Fake().modes = modes; }
-FakeDisplayMode FakeCurrentDisplayMode() { return Fake().current; }
-int FakeCursorCount() { return Fake().cursor_count; }
 void FakeOnSwap(std::function<void(int)> hook) { Fake().on_swap = std::move(hook); }
 int FakeSwapCount() { return Fake().swaps; }
-bool FakeClassRegistered() { return Fake().class_registered; }
+bool FakeClassRegistered() { return Core().class_registered; }
 int FakeLiveContexts() { return (int)Fake().contexts.size(); }
-BYTE FakeRequestedColorBits() { return Fake().requested_color_bits; }
-BYTE FakeRequestedDepthBits() { return Fake().requested_depth_bits; }
+BYTE FakeRequestedColorBits() { return Core().chosen_format.cColorBits; }
+BYTE FakeRequestedDepthBits() { return Core().chosen_format.cDepthBits; }
 bool FakeScreenSaverHeldOff() { return Fake().saver_held_off; }
 
 FakeWindowState FakeWindowInfo()
 {
     FakeState &s = Fake();
     FakeWindowState info{};
-    if (s.window == nullptr)
+    PlatformWindow *w = Core().window;
+    if (w == nullptr)
         return info;
-    PlatformWindow *w = s.window;
     info.exists = true;
     info.visible = w->visible;
+    info.minimized = w->minimized;
+    info.active = w->active;
     info.style = w->style;
     info.ex_style = w->ex_style;
     info.title = w->title;
@@ -122,6 +91,6 @@ FakeWindowState FakeWindowInfo()
     info.client_width = w->client_width;
     info.client_height = w->client_height;
     info.has_context_current = s.current_context != nullptr && s.current_context->window == w;
-    info.shown_while_context_current = w->shown_while_context_current;
+    info.shown_while_context_current = w->native->shown_while_context_current;
     return info;
 }

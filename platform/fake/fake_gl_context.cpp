@@ -1,33 +1,39 @@
-// The recording backend's GL: every context is a real offscreen Mesa context
-// drawing into a buffer the size of its window's client area, so tests can
-// read back what the program drew.
+// The recording backend's GL (the program's twin is sdl_gl_context.cpp):
+// every context is a real offscreen Mesa context drawing into a buffer the
+// size of its window's client area, so tests can read back what the program
+// drew.
 #include <GL/gl.h>
 
 #include <algorithm>
 
+#include "platform/core/core_backend.h"
 #include "platform/fake/fake_state.h"
-#include "platform/gdi32.h"
 #include "platform/platform_hooks.h"
 #include "platform/wgl.h"
 
-int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *request)
+// The fake desktop draws every format asked for; nothing to make here.
+bool BackendSetPixelFormat(PlatformWindow *, const PIXELFORMATDESCRIPTOR &) { return true; }
+
+static bool Bind(PlatformGLContext *context)
 {
-    FakeState &s = Fake();
-    if (PlatformCallFails("ChoosePixelFormat") || dc == nullptr || request == nullptr)
-        return 0;
-    s.requested_color_bits = request->cColorBits;
-    s.requested_depth_bits = request->cDepthBits;
-    return 1;
+    int w = context->window->client_width > 0 ? context->window->client_width : 1;
+    int h = context->window->client_height > 0 ? context->window->client_height : 1;
+    if (!OSMesaMakeCurrent(context->mesa, context->buffer.data(), GL_UNSIGNED_BYTE, w, h))
+        return false;
+    OSMesaPixelStore(OSMESA_Y_UP, 0);
+    return true;
 }
 
-BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *)
+void FakeSizeContext(PlatformGLContext *context, int width, int height)
 {
-    // A window's pixel format can be set once only.
-    if (PlatformCallFails("SetPixelFormat") || dc == nullptr || format < 1 ||
-        dc->window->pixel_format != 0)
-        return FALSE;
-    dc->window->pixel_format = format;
-    return TRUE;
+    width = width > 0 ? width : 1;
+    height = height > 0 ? height : 1;
+    bool current = Fake().current_context == context;
+    if (current)
+        glFinish();
+    context->buffer.assign((size_t)width * height * 4, 0);
+    if (current)
+        OSMesaMakeCurrent(context->mesa, context->buffer.data(), GL_UNSIGNED_BYTE, width, height);
 }
 
 HGLRC wglCreateContext(HDC dc)
@@ -35,7 +41,8 @@ HGLRC wglCreateContext(HDC dc)
     FakeState &s = Fake();
     if (PlatformCallFails("wglCreateContext") || dc == nullptr || dc->window->pixel_format == 0)
         return nullptr;
-    OSMesaContext mesa = OSMesaCreateContextExt(OSMESA_RGBA, s.requested_depth_bits, 0, 0, nullptr);
+    OSMesaContext mesa =
+        OSMesaCreateContextExt(OSMESA_RGBA, Core().chosen_format.cDepthBits, 0, 0, nullptr);
     if (mesa == nullptr)
         return nullptr;
     PlatformGLContext *context = new PlatformGLContext();
@@ -61,13 +68,8 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
         s.current_context = nullptr;
         return TRUE;
     }
-    if (dc == nullptr || dc->window != context->window)
+    if (dc == nullptr || dc->window != context->window || !Bind(context))
         return FALSE;
-    int w = context->window->client_width > 0 ? context->window->client_width : 1;
-    int h = context->window->client_height > 0 ? context->window->client_height : 1;
-    if (!OSMesaMakeCurrent(context->mesa, context->buffer.data(), GL_UNSIGNED_BYTE, w, h))
-        return FALSE;
-    OSMesaPixelStore(OSMESA_Y_UP, 0);
     s.current_context = context;
     return TRUE;
 }

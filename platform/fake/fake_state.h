@@ -10,21 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/core_state.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/platform_internal.h"
-#include "platform/user32.h"
 
-struct PlatformWindow {
-    WNDPROC procedure;
-    DWORD style;
-    DWORD ex_style;
-    std::string title;
-    int x, y, outer_width, outer_height;
-    int client_width, client_height;
-    bool visible;
+// The native side of the scene window on the fake desktop.
+struct BackendWindow {
     bool shown_while_context_current;
-    PlatformDC dc;
-    int pixel_format;  // 0 until SetPixelFormat
 };
 
 struct PlatformGLContext {
@@ -33,20 +24,28 @@ struct PlatformGLContext {
     std::vector<unsigned char> buffer;
 };
 
+// Something the user or the desktop did, waiting for the core's next pump,
+// as a window system's events wait in its connection.
+struct FakeEvent {
+    enum Kind { kKey, kButton, kSize, kFocus, kMinimize, kClose } kind;
+    int a, b, c;  // key: code, down, repeat; button: which, x, y; size: w, h
+    unsigned modifiers;
+    bool on;      // button down, focus gained, minimized
+};
+
 struct FakeState {
     std::vector<std::string> log;
     std::map<std::string, int> pending_failures;  // calls left before the failing one
+    std::deque<FakeEvent> events;
+
     std::vector<RecordedMessageBox> boxes;
     std::deque<int> box_answers;
     std::function<void(const RecordedMessageBox &)> on_box;
+    bool box_hook_ran = false;
+    int box_return_answer = 0;
+
     std::function<void(int)> on_swap;
     int swaps = 0;
-
-    bool class_registered = false;
-    WNDPROC class_procedure = nullptr;
-    PlatformWindow *window = nullptr;
-    PlatformWindow *focus = nullptr;
-    std::deque<MSG> queue;
 
     std::vector<FakeDisplayMode> modes;
     FakeDisplayMode desktop{1280, 1024, 24};
@@ -55,15 +54,10 @@ struct FakeState {
 
     PlatformGLContext *current_context = nullptr;
     std::vector<PlatformGLContext *> contexts;  // created and not yet deleted
-    BYTE requested_color_bits = 0;
-    BYTE requested_depth_bits = 0;
     bool saver_held_off = false;
-    bool saver_let_through = false;
 };
 
 FakeState &Fake();
-// Window frame sizes of the fake desktop: a titled window has a border of 8
-// and a caption of 23 pixels; a popup has none.
-void FakeFrameInsets(DWORD style, int *left, int *top, int *right, int *bottom);
-// Delivers a message to the scene window's procedure straight away.
-LRESULT FakeDeliver(PlatformWindow *window, UINT message, WPARAM wparam, LPARAM lparam);
+// Gives a context's offscreen buffer a new size (its window's client size)
+// and, when it is current, makes it current again on the new buffer.
+void FakeSizeContext(PlatformGLContext *context, int width, int height);

@@ -1,283 +1,113 @@
-// The recording backend's window system: one class, one window with a real
-// client size, a posted-message queue, focus, a display with a list of modes,
-// and the cursor counter. Messages the real platform sends (creation,
-// activation, size, close) go to the window procedure at the same moments.
-#include <cstring>
-
+// The recording backend's window system (the program's twin is
+// sdl_window.cpp): a desktop whose titled windows have a frame of 8 pixels
+// and a caption of 23, a screen-saver inhibitor, and the user's actions,
+// which wait like a window system's events until the core's next pump
+// reports them through the same CoreInput* calls as SDL's events.
+#include "platform/core/core_backend.h"
 #include "platform/fake/fake_state.h"
-#include "platform/platform_hooks.h"
 
-static PlatformModule *const kModule = reinterpret_cast<PlatformModule *>(0x400000);
+// ---- the native window ------------------------------------------------------
 
-void FakeFrameInsets(DWORD style, int *left, int *top, int *right, int *bottom)
+bool BackendCreateWindow(PlatformWindow *window)
 {
-    if (style & WS_CAPTION) {
-        *left = *right = *bottom = 8;
-        *top = 31;
-    } else {
-        *left = *top = *right = *bottom = 0;
+    window->native = new BackendWindow{false};
+    return true;
+}
+
+void BackendDestroyWindow(PlatformWindow *window)
+{
+    delete window->native;
+    window->native = nullptr;
+}
+
+void BackendShowWindow(PlatformWindow *window, bool show)
+{
+    PlatformGLContext *current = Fake().current_context;
+    if (show)
+        window->native->shown_while_context_current =
+            current != nullptr && current->window == window;
+}
+
+void BackendRaiseWindow(PlatformWindow *) {}
+void BackendFocusWindow(PlatformWindow *) {}
+
+void BackendFrameInsets(DWORD style, RECT *insets)
+{
+    if (style & WS_CAPTION)
+        *insets = RECT{8, 31, 8, 8};
+    else
+        *insets = RECT{0, 0, 0, 0};
+}
+
+void BackendHoldScreenSaver(bool hold) { Fake().saver_held_off = hold; }
+
+// Messages are stamped with the number of calls so far: a clock that only
+// goes forward, and the same in every run.
+DWORD BackendTime(void) { return (DWORD)Fake().log.size(); }
+
+// ---- the user's actions -----------------------------------------------------
+
+static void Queue(FakeEvent event) { Fake().events.push_back(event); }
+
+void FakeKey(int virtual_key, FakeKeyAction action, bool alt, bool ctrl)
+{
+    unsigned modifiers = (alt ? kCoreAlt : 0u) | (ctrl ? kCoreCtrl : 0u);
+    Queue(FakeEvent{FakeEvent::kKey, virtual_key, action != kFakeKeyUp,
+                    action == kFakeKeyRepeat, modifiers, false});
+}
+
+void FakeClick(int x, int y, FakeMouseButton button)
+{
+    Queue(FakeEvent{FakeEvent::kButton, button, x, y, 0, true});
+    Queue(FakeEvent{FakeEvent::kButton, button, x, y, 0, false});
+}
+
+void FakeResize(int client_width, int client_height)
+{
+    Queue(FakeEvent{FakeEvent::kSize, client_width, client_height, 0, 0, false});
+}
+
+void FakeMinimize() { Queue(FakeEvent{FakeEvent::kMinimize, 0, 0, 0, 0, true}); }
+
+void FakeRestore()
+{
+    Queue(FakeEvent{FakeEvent::kMinimize, 0, 0, 0, 0, false});
+    Queue(FakeEvent{FakeEvent::kFocus, 0, 0, 0, 0, true});
+}
+
+void FakeFocus(bool focused) { Queue(FakeEvent{FakeEvent::kFocus, 0, 0, 0, 0, focused}); }
+void FakeCloseButton() { Queue(FakeEvent{FakeEvent::kClose, 0, 0, 0, 0, false}); }
+void FakeTerminationSignal() { CoreRequestTermination(); }
+
+static void Report(PlatformWindow *w, const FakeEvent &e)
+{
+    switch (e.kind) {
+    case FakeEvent::kKey:
+        CoreInputKey(w, e.a, 0, e.b != 0, e.c != 0, e.modifiers);
+        break;
+    case FakeEvent::kButton:
+        CoreInputButton(w, static_cast<CoreButton>(e.a), e.on, e.b, e.c);
+        break;
+    case FakeEvent::kSize:
+        // The drawable has the new size by the time the procedure hears of it.
+        for (PlatformGLContext *context : Fake().contexts)
+            if (context->window == w)
+                FakeSizeContext(context, e.a, e.b);
+        CoreInputClientSize(w, e.a, e.b);
+        break;
+    case FakeEvent::kFocus: CoreInputFocus(w, e.on); break;
+    case FakeEvent::kMinimize: CoreInputMinimized(w, e.on); break;
+    case FakeEvent::kClose: CoreInputCloseRequest(w); break;
     }
 }
 
-LRESULT FakeDeliver(PlatformWindow *window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (window == nullptr || window->procedure == nullptr)
-        return 0;
-    return window->procedure(window, message, wparam, lparam);
-}
-
-void FakePostMessage(UINT message, WPARAM wparam, LPARAM lparam)
-{
-    MSG msg = {};
-    msg.hwnd = Fake().window;
-    msg.message = message;
-    msg.wParam = wparam;
-    msg.lParam = lparam;
-    Fake().queue.push_back(msg);
-}
-
-LRESULT FakeSendMessage(UINT message, WPARAM wparam, LPARAM lparam)
-{
-    return FakeDeliver(Fake().window, message, wparam, lparam);
-}
-
-HMODULE GetModuleHandleA(const char *)
-{
-    if (PlatformCallFails("GetModuleHandleA"))
-        return nullptr;
-    return kModule;
-}
-
-HICON LoadIconA(HINSTANCE, const char *name)
-{
-    if (PlatformCallFails("LoadIconA"))
-        return nullptr;
-    return reinterpret_cast<HICON>(const_cast<char *>(name));
-}
-
-HCURSOR LoadCursorA(HINSTANCE, const char *name)
-{
-    if (PlatformCallFails("LoadCursorA"))
-        return nullptr;
-    return reinterpret_cast<HCURSOR>(const_cast<char *>(name));
-}
-
-WORD RegisterClassA(const WNDCLASSA *window_class)
+void BackendPollEvents(void)
 {
     FakeState &s = Fake();
-    if (PlatformCallFails("RegisterClassA") || s.class_registered)
-        return 0;
-    s.class_registered = true;
-    s.class_procedure = window_class->lpfnWndProc;
-    return 0xC001;
-}
-
-BOOL UnregisterClassA(const char *, HINSTANCE)
-{
-    FakeState &s = Fake();
-    // A class with a live window cannot go, as on the real platform.
-    if (PlatformCallFails("UnregisterClassA") || !s.class_registered || s.window != nullptr)
-        return FALSE;
-    s.class_registered = false;
-    return TRUE;
-}
-
-BOOL AdjustWindowRectEx(RECT *rect, DWORD style, BOOL, DWORD)
-{
-    if (PlatformCallFails("AdjustWindowRectEx"))
-        return FALSE;
-    int l, t, r, b;
-    FakeFrameInsets(style, &l, &t, &r, &b);
-    rect->left -= l;
-    rect->top -= t;
-    rect->right += r;
-    rect->bottom += b;
-    return TRUE;
-}
-
-HWND CreateWindowExA(DWORD ex_style, const char *, const char *title, DWORD style,
-                     int x, int y, int width, int height, HWND, HMENU, HINSTANCE, void *)
-{
-    FakeState &s = Fake();
-    if (PlatformCallFails("CreateWindowExA") || !s.class_registered || s.window != nullptr)
-        return nullptr;
-    PlatformWindow *w = new PlatformWindow();
-    w->procedure = s.class_procedure;
-    w->style = style;
-    w->ex_style = ex_style;
-    w->title = title ? title : "";
-    w->x = x;
-    w->y = y;
-    w->outer_width = width;
-    w->outer_height = height;
-    int l, t, r, b;
-    FakeFrameInsets(style, &l, &t, &r, &b);
-    w->client_width = width - l - r;
-    w->client_height = height - t - b;
-    w->dc = PlatformDC{w, nullptr};
-    s.window = w;
-    FakeDeliver(w, WM_CREATE, 0, 0);
-    return w;
-}
-
-BOOL DestroyWindow(HWND window)
-{
-    FakeState &s = Fake();
-    if (PlatformCallFails("DestroyWindow") || window == nullptr || window != s.window)
-        return FALSE;
-    FakeDeliver(window, WM_DESTROY, 0, 0);
-    if (s.focus == window)
-        s.focus = nullptr;
-    // Messages for the window go with it; the quit message stays.
-    for (auto it = s.queue.begin(); it != s.queue.end();)
-        it = it->hwnd == window ? s.queue.erase(it) : it + 1;
-    s.window = nullptr;
-    s.saver_held_off = false;
-    delete window;
-    return TRUE;
-}
-
-// The scene window asks its procedure whether the screen saver and display
-// power saving may start; swallowing both keeps them off while it is active.
-static void AskAboutScreenSaver(PlatformWindow *window)
-{
-    FakeState &s = Fake();
-    s.saver_let_through = false;
-    FakeDeliver(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    FakeDeliver(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
-    s.saver_held_off = !s.saver_let_through;
-}
-
-BOOL ShowWindow(HWND window, int command)
-{
-    FakeState &s = Fake();
-    if (PlatformCallFails("ShowWindow") || window != s.window || window == nullptr)
-        return FALSE;
-    bool was_visible = window->visible;
-    window->visible = command != SW_HIDE;
-    if (window->visible && !was_visible) {
-        window->shown_while_context_current =
-            s.current_context != nullptr && s.current_context->window == window;
-        FakeDeliver(window, WM_SHOWWINDOW, TRUE, 0);
-        FakeDeliver(window, WM_ACTIVATE, WA_ACTIVE, 0);
-        FakeDeliver(window, WM_SIZE, SIZE_RESTORED,
-                    MAKELPARAM(window->client_width, window->client_height));
-        AskAboutScreenSaver(window);
+    while (!s.events.empty()) {
+        FakeEvent event = s.events.front();
+        s.events.pop_front();
+        if (PlatformWindow *w = Core().window)
+            Report(w, event);
     }
-    return was_visible;
-}
-
-BOOL SetForegroundWindow(HWND window)
-{
-    if (PlatformCallFails("SetForegroundWindow"))
-        return FALSE;
-    return window != nullptr && window == Fake().window;
-}
-
-HWND SetFocus(HWND window)
-{
-    FakeState &s = Fake();
-    if (PlatformCallFails("SetFocus"))
-        return nullptr;
-    HWND previous = s.focus;
-    if (window == s.window)
-        s.focus = window;
-    return previous;
-}
-
-HWND GetFocus(void)
-{
-    if (PlatformCallFails("GetFocus"))
-        return nullptr;
-    return Fake().focus;
-}
-
-HDC GetDC(HWND window)
-{
-    if (PlatformCallFails("GetDC") || window == nullptr || window != Fake().window)
-        return nullptr;
-    return &window->dc;
-}
-
-int ReleaseDC(HWND window, HDC dc)
-{
-    if (PlatformCallFails("ReleaseDC") || window == nullptr || dc != &window->dc)
-        return 0;
-    return 1;
-}
-
-BOOL PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove)
-{
-    FakeState &s = Fake();
-    if (PlatformCallFails("PeekMessageA") || s.queue.empty())
-        return FALSE;
-    *msg = s.queue.front();
-    if (remove & PM_REMOVE)
-        s.queue.pop_front();
-    return TRUE;
-}
-
-BOOL TranslateMessage(const MSG *)
-{
-    PlatformCallFails("TranslateMessage");
-    return FALSE;
-}
-
-LRESULT DispatchMessageA(const MSG *msg)
-{
-    if (PlatformCallFails("DispatchMessageA"))
-        return 0;
-    return FakeDeliver(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM)
-{
-    PlatformCallFails("DefWindowProcA");
-    switch (message) {
-    case WM_SYSCOMMAND:
-        if (wparam == SC_CLOSE)
-            FakeDeliver(window, WM_CLOSE, 0, 0);
-        else if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER)
-            Fake().saver_let_through = true;
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    }
-    return 0;
-}
-
-void PostQuitMessage(int exit_code)
-{
-    PlatformCallFails("PostQuitMessage");
-    MSG msg = {};
-    msg.message = WM_QUIT;
-    msg.wParam = (WPARAM)exit_code;
-    Fake().queue.push_back(msg);
-}
-
-LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD)
-{
-    FakeState &s = Fake();
-    if (PlatformCallFails("ChangeDisplaySettingsA"))
-        return DISP_CHANGE_FAILED;
-    if (mode == nullptr) {
-        s.current = s.desktop;
-        return DISP_CHANGE_SUCCESSFUL;
-    }
-    for (const FakeDisplayMode &offered : s.modes) {
-        if ((DWORD)offered.width == mode->dmPelsWidth &&
-            (DWORD)offered.height == mode->dmPelsHeight) {
-            s.current = FakeDisplayMode{offered.width, offered.height,
-                                        (int)mode->dmBitsPerPel};
-            return DISP_CHANGE_SUCCESSFUL;
-        }
-    }
-    return DISP_CHANGE_BADMODE;
-}
-
-int ShowCursor(BOOL show)
-{
-    PlatformCallFails("ShowCursor");
-    return show ? ++Fake().cursor_count : --Fake().cursor_count;
 }

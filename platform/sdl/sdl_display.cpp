@@ -1,7 +1,9 @@
-// Display modes and the cursor over SDL2. A fullscreen request is granted
-// only when the display really offers that width and height; the switch
-// itself happens when the fullscreen window appears, and SDL puts the
-// desktop mode back when that window goes.
+// Display modes and the cursor over SDL2 (the recording backend's twin is
+// fake_display.cpp). A fullscreen request is granted only when the display
+// really offers that width and height; the switch itself happens when the
+// fullscreen window appears, and SDL puts the desktop mode back when that
+// window goes.
+#include "platform/platform_hooks.h"
 #include "platform/sdl/sdl_state.h"
 
 // The offered mode of the request's size, preferring the asked-for depth.
@@ -26,6 +28,8 @@ static bool FindOfferedMode(DWORD width, DWORD height, DWORD bits, SDL_DisplayMo
 LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD)
 {
     SdlState &s = Sdl();
+    if (PlatformCallFails("ChangeDisplaySettingsA"))
+        return DISP_CHANGE_FAILED;
     if (mode == nullptr) {
         s.mode_changed = false;
         return DISP_CHANGE_SUCCESSFUL;
@@ -43,6 +47,7 @@ LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD)
 int ShowCursor(BOOL show)
 {
     SdlState &s = Sdl();
+    PlatformCallFails("ShowCursor");
     s.cursor_count += show ? 1 : -1;
     if (s.video_ready)
         SDL_ShowCursor(s.cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);

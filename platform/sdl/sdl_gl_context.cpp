@@ -1,21 +1,9 @@
 // Pixel formats and GL contexts over SDL2. On X11 the GL visual is chosen
-// when the native window is created, so SetPixelFormat is where the native
-// window is made, hidden until ShowWindow, from the recorded request.
-#include "platform/gdi32.h"
+// when the native window is created, so setting the pixel format is where
+// the native window is made, hidden until it is shown, from the request.
+#include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_state.h"
 #include "platform/wgl.h"
-
-static PIXELFORMATDESCRIPTOR g_requested_format;
-
-int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *request)
-{
-    if (dc == nullptr || request == nullptr)
-        return 0;
-    if (!(request->dwFlags & PFD_SUPPORT_OPENGL) || request->iPixelType != PFD_TYPE_RGBA)
-        return 0;
-    g_requested_format = *request;
-    return 1;
-}
 
 static void RequestAttributes(const PIXELFORMATDESCRIPTOR &format, bool exact_colour)
 {
@@ -33,11 +21,10 @@ static void RequestAttributes(const PIXELFORMATDESCRIPTOR &format, bool exact_co
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (format.dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0);
 }
 
-BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *)
+bool BackendSetPixelFormat(PlatformWindow *w, const PIXELFORMATDESCRIPTOR &format)
 {
-    if (dc == nullptr || format != 1 || dc->window == nullptr || dc->window->sdl != nullptr)
-        return FALSE;
-    PlatformWindow *w = dc->window;
+    if (w->native == nullptr || w->native->sdl != nullptr)
+        return false;
     SdlState &s = Sdl();
     bool popup = (w->style & WS_POPUP) != 0;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
@@ -51,31 +38,33 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *)
     // The colour depth asked for is a minimum the display may not offer (a
     // 16-bit request on a 24-bit screen is met by 24 bits); the nearest
     // format it has is taken.
-    for (int attempt = 0; attempt < 2 && w->sdl == nullptr; ++attempt) {
-        RequestAttributes(g_requested_format, attempt == 0);
-        w->sdl = SDL_CreateWindow(w->title.c_str(), w->x, w->y, w->client_width,
-                                  w->client_height, flags);
+    std::string title = Cp949ToUtf8(w->title.c_str());
+    SDL_Window *sdl = nullptr;
+    for (int attempt = 0; attempt < 2 && sdl == nullptr; ++attempt) {
+        RequestAttributes(format, attempt == 0);
+        sdl = SDL_CreateWindow(title.c_str(), w->x, w->y, w->client_width, w->client_height,
+                               flags);
     }
-    if (w->sdl == nullptr)
-        return FALSE;
-    if (popup && s.mode_changed && SDL_SetWindowDisplayMode(w->sdl, &s.mode) != 0) {
-        SDL_DestroyWindow(w->sdl);
-        w->sdl = nullptr;
-        return FALSE;
+    if (sdl == nullptr)
+        return false;
+    if (popup && s.mode_changed && SDL_SetWindowDisplayMode(sdl, &s.mode) != 0) {
+        SDL_DestroyWindow(sdl);
+        return false;
     }
-    SDL_SetWindowData(w->sdl, "platform_window", w);
-    return TRUE;
+    w->native->sdl = sdl;
+    return true;
 }
 
 HGLRC wglCreateContext(HDC dc)
 {
-    if (dc == nullptr || dc->window == nullptr || dc->window->sdl == nullptr)
+    SDL_Window *sdl = dc != nullptr ? SdlWindowOf(dc->window) : nullptr;
+    if (sdl == nullptr)
         return nullptr;
-    SDL_GLContext gl = SDL_GL_CreateContext(dc->window->sdl);
+    SDL_GLContext gl = SDL_GL_CreateContext(sdl);
     if (gl == nullptr)
         return nullptr;
     // SDL makes a new context current; the platform does not, so undo it.
-    SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+    SDL_GL_MakeCurrent(sdl, nullptr);
     // The driver is now held by the program's own connection.
     SdlFinishWarmUp();
     return new PlatformGLContext{gl, dc->window};
@@ -87,9 +76,10 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context)
         SDL_Window *current = SDL_GL_GetCurrentWindow();
         return current == nullptr || SDL_GL_MakeCurrent(current, nullptr) == 0;
     }
-    if (dc == nullptr || dc->window != context->window || dc->window->sdl == nullptr)
+    SDL_Window *sdl = dc != nullptr ? SdlWindowOf(dc->window) : nullptr;
+    if (sdl == nullptr || dc->window != context->window)
         return FALSE;
-    return SDL_GL_MakeCurrent(dc->window->sdl, context->gl) == 0;
+    return SDL_GL_MakeCurrent(sdl, context->gl) == 0;
 }
 
 BOOL wglDeleteContext(HGLRC context)
@@ -103,8 +93,9 @@ BOOL wglDeleteContext(HGLRC context)
 
 BOOL SwapBuffers(HDC dc)
 {
-    if (dc == nullptr || dc->window == nullptr || dc->window->sdl == nullptr)
+    SDL_Window *sdl = dc != nullptr ? SdlWindowOf(dc->window) : nullptr;
+    if (sdl == nullptr)
         return FALSE;
-    SDL_GL_SwapWindow(dc->window->sdl);
+    SDL_GL_SwapWindow(sdl);
     return TRUE;
 }

@@ -55,3 +55,14 @@ int SdlKeyToVirtualKey(SDL_Keycode key)
     }
     return 0;
 }
+
+void SdlReportKey(PlatformWindow *window, const SDL_KeyboardEvent &event)
+{
+    unsigned modifiers = 0;
+    if (event.keysym.mod & KMOD_ALT)
+        modifiers |= kCoreAlt;
+    if (event.keysym.mod & KMOD_CTRL)
+        modifiers |= kCoreCtrl;
+    CoreInputKey(window, SdlKeyToVirtualKey(event.keysym.sym), event.keysym.scancode,
+                 event.type == SDL_KEYDOWN, event.repeat != 0, modifiers);
+}

@@ -1,61 +1,179 @@
-// Modal message boxes over SDL2. Texts arrive in code page 949 and are shown
-// as UTF-8. Return picks the first button and Escape the last, as users
-// expect of a desktop dialog. Clicks that landed on the owner while the box
-// was up are dropped, since the owner takes no input during a modal box.
-#include <cstdio>
-
+// The program's message boxes: GTK 3 dialogs in the program's own process
+// (the recording backend's twin is fake_message_box.cpp). The text is drawn
+// by Pango with fontconfig's fonts, so Hangul shows in any locale. A box is
+// transient for its owner's X window, modal to it and centred over it; one
+// without an owner is centred on the screen. While it is open the wait
+// watches GTK's connection, SDL's connection and the core's wake pipe
+// together, so the core can deliver the scene window's events as they come
+// without the CPU spinning.
+#include "platform/core/core_backend.h"
+#include "platform/sdl/sdl_gtk.h"
 #include "platform/sdl/sdl_state.h"
 
-int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
+namespace {
+
+struct OpenBox {
+    const GtkApi *gtk = nullptr;
+    GtkWidget *dialog = nullptr;
+    GdkWindow *owner = nullptr;  // the owner's X window as GDK knows it
+    guint sources[3] = {0, 0, 0};
+    bool answered = false;
+    int answer = 0;
+    int escape_answer = 0;
+};
+
+OpenBox g_box;
+
+const char *IconName(BoxIcon icon)
 {
-    std::string utf8_text = Cp949ToUtf8(text);
-    std::string utf8_caption = Cp949ToUtf8(caption);
-
-    SDL_MessageBoxButtonData buttons[2];
-    int button_count;
-    if ((type & MB_TYPEMASK) == MB_YESNO) {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
-        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
-        button_count = 2;
-    } else if ((type & MB_TYPEMASK) == MB_OKCANCEL) {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
-        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"};
-        button_count = 2;
-    } else {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
-                          SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                      IDOK, "OK"};
-        button_count = 1;
+    switch (icon) {
+    case kBoxInformation: return "dialog-information";
+    case kBoxExclamation: return "dialog-warning";
+    case kBoxStop: return "dialog-error";
+    case kBoxNoIcon: break;
     }
+    return nullptr;
+}
 
-    Uint32 flags = 0;
-    switch (type & MB_ICONMASK) {
-    case MB_ICONSTOP: flags = SDL_MESSAGEBOX_ERROR; break;
-    case MB_ICONEXCLAMATION: flags = SDL_MESSAGEBOX_WARNING; break;
-    case MB_ICONINFORMATION: flags = SDL_MESSAGEBOX_INFORMATION; break;
+GtkMessageType MessageType(BoxIcon icon)
+{
+    switch (icon) {
+    case kBoxInformation: return GTK_MESSAGE_INFO;
+    case kBoxExclamation: return GTK_MESSAGE_WARNING;
+    case kBoxStop: return GTK_MESSAGE_ERROR;
+    case kBoxNoIcon: break;
     }
+    return GTK_MESSAGE_OTHER;
+}
 
-    SDL_MessageBoxData data = {};
-    data.flags = flags;
-    data.window = owner != nullptr ? owner->sdl : nullptr;
-    data.title = utf8_caption.c_str();
-    data.message = utf8_text.c_str();
-    data.numbuttons = button_count;
-    data.buttons = buttons;
+void OnResponse(GtkDialog *, gint response, gpointer)
+{
+    // Escape and the window manager's close button come as a delete.
+    g_box.answer = response == GTK_RESPONSE_DELETE_EVENT ? g_box.escape_answer : response;
+    g_box.answered = true;
+}
 
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        // No box can be shown (no display, no font): the text still reaches
-        // the user on the terminal, and the default button answers.
-        fprintf(stderr, "%s: %s\n", utf8_caption.c_str(), utf8_text.c_str());
-        pressed = buttons[0].buttonid;
-    } else if (pressed < 0) {
-        pressed = buttons[button_count - 1].buttonid;  // closed without a choice
+// The box stays until the core takes it down.
+gboolean KeepOnDelete(GtkWidget *, GdkEvent *, gpointer) { return TRUE; }
+
+gboolean OnWake(gint, GIOCondition, gpointer) { return G_SOURCE_CONTINUE; }
+gboolean OnTick(gpointer) { return G_SOURCE_CONTINUE; }
+
+// Centres the box over the owner's client area, before it is mapped.
+void PlaceOver(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
+{
+    SDL_Window *sdl = SdlWindowOf(owner);
+    if (sdl == nullptr) {
+        gtk.gtk_window_set_position(reinterpret_cast<GtkWindow *>(dialog), GTK_WIN_POS_CENTER);
+        return;
     }
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(sdl, &x, &y);
+    GtkRequisition size = {0, 0};
+    gtk.gtk_widget_get_preferred_size(dialog, nullptr, &size);
+    gtk.gtk_window_move(reinterpret_cast<GtkWindow *>(dialog),
+                        x + (owner->client_width - size.width) / 2,
+                        y + (owner->client_height - size.height) / 2);
+}
 
-    if (Sdl().video_ready) {
-        SDL_PumpEvents();
-        SDL_FlushEvents(SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP);
+// Names the owner's X window as the box's owner: the window manager keeps
+// the box above it and treats it as modal to it.
+void SetOwner(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
+{
+    unsigned long xid = SdlX11WindowOf(owner);
+    GdkDisplay *display = gtk.gdk_display_get_default();
+    if (xid == 0 || display == nullptr)
+        return;
+    g_box.owner = gtk.gdk_x11_window_foreign_new_for_display(display, xid);
+    if (g_box.owner != nullptr)
+        gtk.gdk_window_set_transient_for(gtk.gtk_widget_get_window(dialog), g_box.owner);
+}
+
+}  // namespace
+
+bool BackendOpenBox(const BoxRequest &request)
+{
+    const BoxLayout &layout = request.layout;
+    PlatformWindow *owner = request.owner;
+    const GtkApi *gtk = SdlGtk();
+    if (gtk == nullptr)
+        return false;
+    g_box = OpenBox();
+    g_box.gtk = gtk;
+    g_box.escape_answer = layout.escape_answer;
+
+    GtkWidget *dialog = gtk->gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL,
+                                                    MessageType(layout.icon), GTK_BUTTONS_NONE,
+                                                    "%s", layout.text.c_str());
+    GtkDialog *as_dialog = reinterpret_cast<GtkDialog *>(dialog);
+    GtkWindow *as_window = reinterpret_cast<GtkWindow *>(dialog);
+    g_box.dialog = dialog;
+    gtk->gtk_window_set_title(as_window, layout.caption.c_str());
+    if (const char *icon = IconName(layout.icon))
+        gtk->gtk_message_dialog_set_image(
+            reinterpret_cast<GtkMessageDialog *>(dialog),
+            gtk->gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_DIALOG));
+    for (int i = 0; i < layout.button_count; ++i)
+        gtk->gtk_dialog_add_button(as_dialog, layout.buttons[i].label, layout.buttons[i].answer);
+    gtk->gtk_dialog_set_default_response(as_dialog, layout.return_answer);
+    gtk->g_signal_connect_data(dialog, "response", G_CALLBACK(OnResponse), nullptr, nullptr,
+                               (GConnectFlags)0);
+    gtk->g_signal_connect_data(dialog, "delete-event", G_CALLBACK(KeepOnDelete), nullptr,
+                               nullptr, (GConnectFlags)0);
+
+    gtk->gtk_widget_realize(dialog);
+    // Until GTK has painted it, the box's window shows its own background
+    // colour rather than whatever was under it (the scene, say).
+    GdkRGBA background;
+    gtk->gtk_style_context_get_background_color(gtk->gtk_widget_get_style_context(dialog),
+                                                GTK_STATE_FLAG_NORMAL, &background);
+    gtk->gdk_window_set_background_rgba(gtk->gtk_widget_get_window(dialog), &background);
+    if (owner != nullptr) {
+        gtk->gtk_window_set_modal(as_window, TRUE);
+        SetOwner(*gtk, dialog, owner);
     }
-    return pressed;
+    PlaceOver(*gtk, dialog, owner);
+    gtk->gtk_widget_show_all(dialog);
+    if (GtkWidget *first = gtk->gtk_dialog_get_widget_for_response(as_dialog,
+                                                                   layout.return_answer))
+        gtk->gtk_widget_grab_focus(first);
+    gtk->gdk_display_flush(gtk->gdk_display_get_default());
+
+    // What else wakes the wait: SDL's connection, and the core's pipe that
+    // a termination signal writes to. Without a descriptor to watch (SDL on
+    // Wayland) SDL's events are taken on a short tick instead.
+    int n = 0;
+    int sdl_fd = SdlEventFd();
+    if (sdl_fd >= 0)
+        g_box.sources[n++] = gtk->g_unix_fd_add(sdl_fd, G_IO_IN, OnWake, nullptr);
+    else if (Sdl().video_ready)
+        g_box.sources[n++] = gtk->g_timeout_add(50, OnTick, nullptr);
+    if (CoreWakeFd() >= 0)
+        g_box.sources[n++] = gtk->g_unix_fd_add(CoreWakeFd(), G_IO_IN, OnWake, nullptr);
+    return true;
+}
+
+bool BackendWaitForBox(int *answer)
+{
+    const GtkApi &gtk = *g_box.gtk;
+    // Blocks unless SDL has events in memory that no descriptor shows.
+    gtk.g_main_context_iteration(nullptr, SdlEventsWaiting() ? FALSE : TRUE);
+    if (!g_box.answered)
+        return false;
+    *answer = g_box.answer;
+    return true;
+}
+
+void BackendCloseBox(int)
+{
+    const GtkApi &gtk = *g_box.gtk;
+    for (guint source : g_box.sources)
+        if (source != 0)
+            gtk.g_source_remove(source);
+    gtk.gtk_widget_destroy(g_box.dialog);
+    if (g_box.owner != nullptr)
+        gtk.g_object_unref(g_box.owner);
+    // Off the screen now, not whenever GTK next talks to the display.
+    gtk.gdk_display_flush(gtk.gdk_display_get_default());
+    g_box = OpenBox();
 }

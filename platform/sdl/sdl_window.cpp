@@ -1,16 +1,46 @@
-// The window system over SDL2: the class, the one scene window, the message
-// queue fed from SDL's events, focus and the default handling of messages.
-// Keyboard and mouse input is posted to the queue; size, activation and
-// close requests are sent to the window procedure straight away, inside
-// PeekMessageA, as the platform sends them. The native window itself is made
-// when its pixel format is set, since an X11 GL visual is fixed at creation.
-#include <cstdlib>
+// The program's backend: the window core (platform/core/) fed by SDL2. This
+// file starts SDL's video, gives the core its native window operations, and
+// turns SDL's events into the core's input reports. Its siblings make the GL
+// contexts (sdl_gl_context.cpp), change display modes (sdl_display.cpp),
+// map keys (sdl_keys.cpp) and show message boxes with GTK 3
+// (sdl_message_box.cpp, sdl_gtk.cpp).
+//
+// Implemented features:
+//  - One class and one window at a time, a double-buffered RGBA GL context
+//    with the depth buffer asked for, fullscreen at an offered display mode.
+//  - Keys, mouse buttons, size, activation, minimize and restore, the close
+//    button and Alt+F4, through the core exactly as the other backends.
+//  - The screen saver and display power saving held off while the window is
+//    active and its procedure swallows their requests.
+//  - Message boxes in the process (GTK 3), owned by and centred over the
+//    scene window, whose messages keep arriving while a box is open.
+//  - SIGTERM, SIGINT and SIGHUP close the window as its close button does;
+//    losing the X connection ends the process at once with status 1.
+// Missing features (departures from the platform the program was written
+// for):
+//  - No WM_CHAR: TranslateMessage makes no character messages.
+//  - AdjustWindowRectEx leaves the rectangle alone: the window manager draws
+//    the frame outside the client area, so the size asked for is the client.
+//  - Only the X11 and Wayland video drivers are used (a window the user can
+//    see); with neither, window creation fails. On Wayland a box cannot name
+//    its owner, and the scene window's events are taken every 50 ms while a
+//    box is open rather than as they come.
+//  - One message box at a time; a second one while the first is open goes
+//    to standard error.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "platform/platform_hooks.h"
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_state.h"
-
-static PlatformModule *const kModule = reinterpret_cast<PlatformModule *>(0x400000);
 
 SdlState &Sdl()
 {
@@ -18,340 +48,252 @@ SdlState &Sdl()
     return state;
 }
 
+// The connection is gone: nothing more can be shown or torn down, and
+// anything that still talks to the display (SDL's exit handler among them)
+// would wait on it for ever. Only async-signal-safe calls from here.
+static int OnDisplayLost(Display *)
+{
+    static const char kLine[] = "The connection to the display was lost.\n";
+    ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
+    (void)written;
+    _exit(1);
+}
+
+void SdlEndOnDisplayLoss(void)
+{
+    XSetIOErrorHandler(OnDisplayLost);
+}
+
+bool SdlSessionBusAround(void)
+{
+    static int around = -1;
+    if (around >= 0)
+        return around != 0;
+    const char *address = getenv("DBUS_SESSION_BUS_ADDRESS");
+    const char *runtime = getenv("XDG_RUNTIME_DIR");
+    struct stat bus;
+    around = (address != nullptr && *address != '\0') ||
+             (runtime != nullptr && *runtime != '\0' &&
+              stat((std::string(runtime) + "/bus").c_str(), &bus) == 0);
+    // What the bus would be used for (holding off the screen saver, input
+    // methods, accessibility) has X11 ways, or needs a desktop session.
+    if (!around)
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    return around != 0;
+}
+
+// The video drivers that give a window the user sees, in the order tried:
+// X11 first (Wayland desktops run it too, and boxes can then name their
+// owner), then a Wayland compositor, when the session names one.
+// SDL_VIDEODRIVER narrows the choice; naming only other drivers (offscreen,
+// dummy) leaves none.
+static std::vector<std::string> VisibleVideoDrivers(void)
+{
+    const char *asked = getenv("SDL_VIDEODRIVER");
+    const char *compositor = getenv("WAYLAND_DISPLAY");
+    std::vector<std::string> drivers;
+    for (const char *driver : {"x11", "wayland"}) {
+        if (strcmp(driver, "wayland") == 0 && (compositor == nullptr || *compositor == '\0'))
+            continue;
+        std::string list = std::string(",") + (asked != nullptr ? asked : "") + ",";
+        if (asked == nullptr || *asked == '\0' ||
+            list.find(std::string(",") + driver + ",") != std::string::npos)
+            drivers.push_back(driver);
+    }
+    return drivers;
+}
+
 bool SdlEnsureVideo(void)
 {
     SdlState &s = Sdl();
-    if (s.video_ready)
-        return true;
-    // The program decides about the screen saver itself (see below), keeps a
-    // fullscreen window up while a message box has the focus, takes the
-    // click that activates the window as a click, and ends only through its
-    // own close handling.
+    if (s.video_tried)
+        return s.video_ready;
+    s.video_tried = true;
+    // Before any other thread starts: the environment may change here.
+    SdlSessionBusAround();
+    // In place before any connection to the display is opened, the warm-up's
+    // included. A write to a connection whose server has gone then fails and
+    // reaches that handler, rather than killing the process with SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
+    SdlEndOnDisplayLoss();
     SdlStartWarmUp();
     atexit(SdlFinishWarmUp);
+    // Signals are the core's (SDL's own handlers would only queue a quit
+    // that nobody sees while a box is open). The program decides about the
+    // screen saver itself, keeps a fullscreen window up while a message box
+    // has the focus, takes the click that activates the window as a click,
+    // and ends only through its own close handling.
+    CoreCatchTerminationSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    for (const std::string &driver : VisibleVideoDrivers()) {
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver.c_str(), SDL_HINT_OVERRIDE);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            s.video_ready = true;
+            break;
+        }
+    }
+    if (!s.video_ready)
         return false;
     atexit(SDL_Quit);
-    s.video_ready = true;
+    s.x11 = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
+    // SDL may have put its own handler in place of ours.
+    SdlEndOnDisplayLoss();
     return true;
 }
 
-LRESULT SdlSend(PlatformWindow *window, UINT message, WPARAM wparam, LPARAM lparam)
+SDL_Window *SdlWindowOf(PlatformWindow *window)
 {
-    if (window == nullptr || window->procedure == nullptr)
-        return 0;
-    return window->procedure(window, message, wparam, lparam);
+    return window != nullptr && window->native != nullptr ? window->native->sdl : nullptr;
 }
 
-static void Post(PlatformWindow *window, UINT message, WPARAM wparam, LPARAM lparam)
+static bool WindowSystemInfo(PlatformWindow *window, SDL_SysWMinfo *info)
 {
-    MSG msg = {};
-    msg.hwnd = window;
-    msg.message = message;
-    msg.wParam = wparam;
-    msg.lParam = lparam;
-    msg.time = SDL_GetTicks();
-    Sdl().queue.push_back(msg);
+    SDL_Window *sdl = SdlWindowOf(window);
+    if (sdl == nullptr || !Sdl().x11)
+        return false;
+    SDL_VERSION(&info->version);
+    return SDL_GetWindowWMInfo(sdl, info) && info->subsystem == SDL_SYSWM_X11;
 }
 
-// While the scene window is active it is asked whether the screen saver and
-// the display's power saving may start; a procedure that swallows both
-// requests keeps them off.
-static void AskAboutScreenSaver(PlatformWindow *window)
+int SdlEventFd(void)
 {
-    SdlState &s = Sdl();
-    s.saver_let_through = false;
-    SdlSend(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
-    SdlSend(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
-    if (s.saver_let_through)
-        SDL_EnableScreenSaver();
+    SDL_SysWMinfo info;
+    if (!WindowSystemInfo(Core().window, &info))
+        return -1;
+    return ConnectionNumber(info.info.x11.display);
+}
+
+bool SdlEventsWaiting(void)
+{
+    if (!Sdl().video_ready)
+        return false;
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+        return true;
+    SDL_SysWMinfo info;
+    return WindowSystemInfo(Core().window, &info) &&
+           XEventsQueued(info.info.x11.display, QueuedAlready) > 0;
+}
+
+unsigned long SdlX11WindowOf(PlatformWindow *window)
+{
+    SDL_SysWMinfo info;
+    return WindowSystemInfo(window, &info) ? info.info.x11.window : 0;
+}
+
+// ---- the native window ------------------------------------------------------
+
+bool BackendCreateWindow(PlatformWindow *window)
+{
+    if (!SdlEnsureVideo())
+        return false;
+    window->native = new BackendWindow{nullptr};
+    return true;
+}
+
+void BackendDestroyWindow(PlatformWindow *window)
+{
+    if (window->native == nullptr)
+        return;
+    if (window->native->sdl != nullptr)
+        SDL_DestroyWindow(window->native->sdl);
+    delete window->native;
+    window->native = nullptr;
+}
+
+void BackendShowWindow(PlatformWindow *window, bool show)
+{
+    SDL_Window *sdl = SdlWindowOf(window);
+    if (sdl == nullptr)
+        return;
+    if (show)
+        SDL_ShowWindow(sdl);
     else
-        SDL_DisableScreenSaver();
+        SDL_HideWindow(sdl);
 }
 
-static void Activate(PlatformWindow *w, WORD state)
+void BackendRaiseWindow(PlatformWindow *window)
 {
-    SdlSend(w, WM_ACTIVATE, MAKEWPARAM(state, w->minimized ? 1 : 0), 0);
+    if (SDL_Window *sdl = SdlWindowOf(window))
+        SDL_RaiseWindow(sdl);
 }
 
-static void HandleWindowEvent(PlatformWindow *w, const SDL_WindowEvent &e)
+void BackendFocusWindow(PlatformWindow *window)
 {
-    switch (e.event) {
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-        w->client_width = e.data1;
-        w->client_height = e.data2;
-        if (!w->minimized)
-            SdlSend(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(e.data1, e.data2));
-        break;
-    case SDL_WINDOWEVENT_MINIMIZED:
-        w->minimized = true;
-        Activate(w, WA_INACTIVE);
-        SdlSend(w, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
-        SDL_EnableScreenSaver();
-        break;
-    case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_MAXIMIZED:
-        if (w->minimized) {
-            w->minimized = false;
-            SDL_GetWindowSize(w->sdl, &w->client_width, &w->client_height);
-            Activate(w, WA_ACTIVE);
-            SdlSend(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client_width, w->client_height));
-            AskAboutScreenSaver(w);
-        }
-        break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        Activate(w, WA_ACTIVE);
-        AskAboutScreenSaver(w);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-        Activate(w, WA_INACTIVE);
-        SDL_EnableScreenSaver();
-        break;
-    case SDL_WINDOWEVENT_CLOSE:
-        SdlSend(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-        break;
-    }
-}
-
-static void PostKey(PlatformWindow *w, const SDL_KeyboardEvent &e, bool down)
-{
-    int vk = SdlKeyToVirtualKey(e.keysym.sym);
-    if (vk == 0)
-        return;
-    // Alt chords and F10 are system keys: they take the default path.
-    bool system = (e.keysym.mod & KMOD_ALT) != 0 || vk == VK_F10 || vk == VK_MENU;
-    UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-    LPARAM lparam = 1 | ((LPARAM)(e.keysym.scancode & 0xff) << 16);
-    if (system)
-        lparam |= (LPARAM)1 << 29;
-    if (e.repeat || !down)
-        lparam |= (LPARAM)1 << 30;
-    if (!down)
-        lparam |= (LPARAM)1 << 31;
-    Post(w, message, (WPARAM)vk, lparam);
-}
-
-static void PostButton(PlatformWindow *w, const SDL_MouseButtonEvent &e, bool down)
-{
-    UINT message;
-    switch (e.button) {
-    case SDL_BUTTON_LEFT: message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
-    case SDL_BUTTON_RIGHT: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
-    case SDL_BUTTON_MIDDLE: message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
-    default: return;
-    }
-    int x = e.x < 0 ? 0 : e.x;
-    int y = e.y < 0 ? 0 : e.y;
-    Post(w, message, 0, MAKELPARAM(x, y));
-}
-
-// Turns everything SDL has waiting into messages for the scene window.
-static void PumpEvents(void)
-{
-    SdlState &s = Sdl();
-    if (!s.video_ready)
-        return;
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        PlatformWindow *w = s.window;
-        if (w == nullptr || w->sdl == nullptr)
-            continue;
-        switch (e.type) {
-        case SDL_QUIT:
-            // An interrupt or termination request closes the window the way
-            // its close button does.
-            SdlSend(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
-        case SDL_WINDOWEVENT:
-            if (e.window.windowID == SDL_GetWindowID(w->sdl))
-                HandleWindowEvent(w, e.window);
-            break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            PostKey(w, e.key, e.type == SDL_KEYDOWN);
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            PostButton(w, e.button, e.type == SDL_MOUSEBUTTONDOWN);
-            break;
-        }
-        if (s.window != w)
-            break;  // the window went away while handling; drop the rest
-    }
-}
-
-HMODULE GetModuleHandleA(const char *) { return kModule; }
-
-HICON LoadIconA(HINSTANCE, const char *name)
-{
-    return reinterpret_cast<HICON>(const_cast<char *>(name));
-}
-
-HCURSOR LoadCursorA(HINSTANCE, const char *name)
-{
-    return reinterpret_cast<HCURSOR>(const_cast<char *>(name));
-}
-
-WORD RegisterClassA(const WNDCLASSA *window_class)
-{
-    SdlState &s = Sdl();
-    if (s.class_registered || window_class == nullptr || window_class->lpfnWndProc == nullptr)
-        return 0;
-    s.class_registered = true;
-    s.class_procedure = window_class->lpfnWndProc;
-    return 0xC001;
-}
-
-BOOL UnregisterClassA(const char *, HINSTANCE)
-{
-    SdlState &s = Sdl();
-    if (!s.class_registered || s.window != nullptr)
-        return FALSE;
-    s.class_registered = false;
-    return TRUE;
+    if (SDL_Window *sdl = SdlWindowOf(window))
+        SDL_SetWindowInputFocus(sdl);
 }
 
 // The desktop's frame is drawn by the window manager, outside the client
 // area, so the client size asked for is the size of the native window.
-BOOL AdjustWindowRectEx(RECT *, DWORD, BOOL, DWORD) { return TRUE; }
+void BackendFrameInsets(DWORD, RECT *insets) { *insets = RECT{0, 0, 0, 0}; }
 
-HWND CreateWindowExA(DWORD ex_style, const char *, const char *title, DWORD style,
-                     int x, int y, int width, int height, HWND, HMENU, HINSTANCE, void *)
+void BackendHoldScreenSaver(bool hold)
 {
-    SdlState &s = Sdl();
-    if (!s.class_registered || s.window != nullptr || !SdlEnsureVideo())
-        return nullptr;
-    PlatformWindow *w = new PlatformWindow();
-    w->procedure = s.class_procedure;
-    w->style = style;
-    w->ex_style = ex_style;
-    w->title = title ? Cp949ToUtf8(title) : std::string();
-    w->x = x;
-    w->y = y;
-    w->client_width = width;
-    w->client_height = height;
-    w->minimized = false;
-    w->sdl = nullptr;
-    w->dc = PlatformDC{w, nullptr};
-    s.window = w;
-    SdlSend(w, WM_CREATE, 0, 0);
-    return w;
-}
-
-BOOL DestroyWindow(HWND window)
-{
-    SdlState &s = Sdl();
-    if (window == nullptr || window != s.window)
-        return FALSE;
-    SdlSend(window, WM_DESTROY, 0, 0);
-    if (window->sdl != nullptr)
-        SDL_DestroyWindow(window->sdl);
-    s.window = nullptr;
-    // Messages for the window go with it; the quit message stays.
-    for (auto it = s.queue.begin(); it != s.queue.end();)
-        it = it->hwnd == window ? s.queue.erase(it) : it + 1;
-    delete window;
-    SDL_EnableScreenSaver();
-    return TRUE;
-}
-
-BOOL ShowWindow(HWND window, int command)
-{
-    if (window == nullptr || window != Sdl().window || window->sdl == nullptr)
-        return FALSE;
-    bool was_visible = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_SHOWN) != 0;
-    if (command == SW_HIDE)
-        SDL_HideWindow(window->sdl);
+    if (!Sdl().video_ready)
+        return;
+    if (hold)
+        SDL_DisableScreenSaver();
     else
-        SDL_ShowWindow(window->sdl);
-    return was_visible;
+        SDL_EnableScreenSaver();
 }
 
-BOOL SetForegroundWindow(HWND window)
-{
-    if (window == nullptr || window != Sdl().window || window->sdl == nullptr)
-        return FALSE;
-    SDL_RaiseWindow(window->sdl);
-    return TRUE;
-}
+DWORD BackendTime(void) { return SDL_GetTicks(); }
 
-HWND SetFocus(HWND window)
-{
-    HWND previous = GetFocus();
-    if (window != nullptr && window == Sdl().window && window->sdl != nullptr)
-        SDL_SetWindowInputFocus(window->sdl);
-    return previous;
-}
+// ---- SDL's events as the core's input ----------------------------------------
 
-HWND GetFocus(void)
+static void ReportWindowEvent(PlatformWindow *w, const SDL_WindowEvent &e)
 {
-    PlatformWindow *w = Sdl().window;
-    if (w == nullptr || w->sdl == nullptr)
-        return nullptr;
-    return SDL_GetKeyboardFocus() == w->sdl ? w : nullptr;
-}
-
-HDC GetDC(HWND window)
-{
-    if (window == nullptr || window != Sdl().window)
-        return nullptr;
-    return &window->dc;
-}
-
-int ReleaseDC(HWND window, HDC dc)
-{
-    return window != nullptr && dc == &window->dc ? 1 : 0;
-}
-
-BOOL PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove)
-{
-    SdlState &s = Sdl();
-    if (s.queue.empty())
-        PumpEvents();
-    if (s.queue.empty())
-        return FALSE;
-    *msg = s.queue.front();
-    if (remove & PM_REMOVE)
-        s.queue.pop_front();
-    return TRUE;
-}
-
-// Nothing in the program reads character messages.
-BOOL TranslateMessage(const MSG *) { return FALSE; }
-
-LRESULT DispatchMessageA(const MSG *msg)
-{
-    if (msg->hwnd == nullptr || msg->hwnd != Sdl().window)
-        return 0;
-    return SdlSend(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    switch (message) {
-    case WM_SYSCOMMAND:
-        if (wparam == SC_CLOSE)
-            SdlSend(window, WM_CLOSE, 0, 0);
-        else if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER)
-            Sdl().saver_let_through = true;
-        return 0;
-    case WM_SYSKEYDOWN:
-        // Alt+F4 asks the window to close.
-        if (wparam == VK_F4 && (lparam & ((LPARAM)1 << 29)))
-            SdlSend(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
+    switch (e.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED: CoreInputClientSize(w, e.data1, e.data2); break;
+    case SDL_WINDOWEVENT_MINIMIZED: CoreInputMinimized(w, true); break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED: CoreInputMinimized(w, false); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: CoreInputFocus(w, true); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: CoreInputFocus(w, false); break;
+    case SDL_WINDOWEVENT_CLOSE: CoreInputCloseRequest(w); break;
     }
-    return 0;
 }
 
-void PostQuitMessage(int exit_code)
+static void ReportButton(PlatformWindow *w, const SDL_MouseButtonEvent &e, bool down)
 {
-    Post(nullptr, WM_QUIT, (WPARAM)exit_code, 0);
+    switch (e.button) {
+    case SDL_BUTTON_LEFT: CoreInputButton(w, kCoreLeftButton, down, e.x, e.y); break;
+    case SDL_BUTTON_RIGHT: CoreInputButton(w, kCoreRightButton, down, e.x, e.y); break;
+    case SDL_BUTTON_MIDDLE: CoreInputButton(w, kCoreMiddleButton, down, e.x, e.y); break;
+    }
+}
+
+void BackendPollEvents(void)
+{
+    if (!Sdl().video_ready)
+        return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        // Read afresh for every event: handling one may end the window.
+        PlatformWindow *w = Core().window;
+        SDL_Window *sdl = SdlWindowOf(w);
+        if (sdl == nullptr)
+            continue;
+        switch (e.type) {
+        case SDL_QUIT:
+            CoreInputCloseRequest(w);
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.windowID == SDL_GetWindowID(sdl))
+                ReportWindowEvent(w, e.window);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            SdlReportKey(w, e.key);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            ReportButton(w, e.button, e.type == SDL_MOUSEBUTTONDOWN);
+            break;
+        }
+    }
 }

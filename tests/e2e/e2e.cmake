@@ -31,13 +31,19 @@ group_g_warnings(e2e_driver)
 add_dependencies(e2e_driver group_g)
 
 # One program per journey; each case is its own ctest test, named
-# e2e.<Journey>.<Case> and labelled e2e.
+# e2e.<Journey>.<Case> and labelled e2e. The program's life runs twenty
+# sessions in one case, so it is given longer.
 set(E2E_JOURNEYS window_journey scene_journey pick_journey fullscreen_journey
-                 pictures_journey)
+                 pictures_journey box_journey life_journey)
 foreach(journey ${E2E_JOURNEYS})
   add_executable(${journey} ${E2E_DIR}/${journey}.cpp)
   target_link_libraries(${journey} PRIVATE e2e_driver)
   group_g_warnings(${journey})
+  if(journey STREQUAL "life_journey")
+    set(timeout 900)
+  else()
+    set(timeout 300)
+  endif()
   gtest_discover_tests(${journey} TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300 LABELS e2e)
+                       PROPERTIES TIMEOUT ${timeout} LABELS e2e)
 endforeach()

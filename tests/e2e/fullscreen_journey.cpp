@@ -47,7 +47,7 @@ TEST_F(FullscreenJourney, F1GoesFullscreenAndBack)
 
 // On a screen without a 640x480 mode F1 asks whether to stay windowed:
 // Yes keeps the show running in a window; No says the program will close,
-// and it ends with exit code 0.
+// and it ends as every open that fails does.
 TEST_F(FullscreenJourney, WithoutTheModeF1AsksToStayWindowed)
 {
     Window scene = StartShow(false);
@@ -63,7 +63,7 @@ TEST_F(FullscreenJourney, WithoutTheModeF1AsksToStayWindowed)
 
     AnswerBox(ask("question-no"), XK_Escape, kStayWindowed);
     AnswerBox(WaitForBox("ERROR"), XK_Return, "ERROR");
-    ExpectExit(0);
+    ExpectExit(kExitAfterFailedOpen);
 }
 
 }  // namespace

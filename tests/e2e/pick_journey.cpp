@@ -132,24 +132,12 @@ TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
         << "), got height " << standings;
 
     // The title is clicked on a frozen frame, at a point that is green there
-    // and was green in most of several frames before (see StableTitlePoint).
-    std::vector<Image> earlier;
-    for (int i = 0; i < 6; ++i) {
-        earlier.push_back(Look(scene, "title-" + std::to_string(i)));
-        Thaw();
-        WaitFrames(scene, 7);
-    }
+    // and was green in most of several frames before.
     int tx = 0, ty = 0;
-    bool clicked = false;
-    for (int attempt = 0; attempt < 6 && !clicked; ++attempt) {
-        clicked = StableTitlePoint(earlier, Look(scene, "title-click"), &tx, &ty);
-        if (clicked)
-            Click(x_, scene, tx, ty, 1);
-        Thaw();
-        if (!clicked)
-            WaitFrames(scene, 1);
-    }
-    ASSERT_TRUE(clicked) << "no frozen frame showed the title where it had mostly been";
+    ASSERT_TRUE(FreezeOnTitle(scene, &tx, &ty))
+        << "no frozen frame showed the title where it had mostly been";
+    Click(x_, scene, tx, ty, 1);
+    Thaw();
     int title = BoxHeight(scene, "title-box");
     EXPECT_LT(title, b.height) << "title click at (" << tx << ", " << ty
                                << "): expected the one-line box shorter than a team's ("

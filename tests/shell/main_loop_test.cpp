@@ -38,7 +38,8 @@ protected:
         return RunPresentation();
     }
 
-    static void Key(UINT message, WPARAM vk) { FakePostMessage(message, vk, 1); }
+    static void Down(int vk) { FakeKey(vk, kFakeKeyDown); }
+    static void Up(int vk) { FakeKey(vk, kFakeKeyUp); }
 };
 
 TEST_F(MainLoop, EscEndsWithExitCodeZeroAndEverythingReleased)
@@ -47,7 +48,7 @@ TEST_F(MainLoop, EscEndsWithExitCodeZeroAndEverythingReleased)
     int code = Run([&](int frame) {
         frames = frame;
         if (frame == 3)
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_ESCAPE);
     });
     EXPECT_EQ(0, code);
     // The pass that sees Esc ends the loop without presenting.
@@ -62,7 +63,7 @@ TEST_F(MainLoop, ClosingTheWindowPostsQuitZeroAndEndsTheProgram)
 {
     int code = Run([&](int frame) {
         if (frame == 2)
-            FakePostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+            FakeCloseButton();
     });
     EXPECT_EQ(0, code);
     int quit = FakeCallIndex("PostQuitMessage");
@@ -78,12 +79,12 @@ TEST_F(MainLoop, HeldFunctionKeyFlipsOncePerKeyDownIncludingRepeats)
     std::map<int, bool> lighting_after;
     Run([&](int frame) {
         lighting_after[frame] = lighting_on;
-        if (frame >= 1 && frame <= 3)
-            Key(WM_KEYDOWN, VK_F2);  // the first press, then two repeats
+        if (frame >= 1 && frame <= 3)  // the first press, then two repeats
+            FakeKey(VK_F2, frame == 1 ? kFakeKeyDown : kFakeKeyRepeat);
         if (frame == 4)
-            Key(WM_KEYUP, VK_F2);
+            Up(VK_F2);
         if (frame == 6)
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_ESCAPE);
     });
     // A key posted after frame n is acted on after frame n + 1 is presented.
     EXPECT_TRUE(lighting_after[2]);
@@ -97,12 +98,12 @@ TEST_F(MainLoop, KeyPressedAndReleasedWithinOneBurstHasNoEffect)
 {
     Run([&](int frame) {
         if (frame == 1) {
-            Key(WM_KEYDOWN, VK_F3);
-            Key(WM_KEYUP, VK_F3);
-            Key(WM_KEYDOWN, VK_F5);
+            Down(VK_F3);
+            Up(VK_F3);
+            Down(VK_F5);
         }
         if (frame == 3)
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_ESCAPE);
     });
     EXPECT_TRUE(texturing_on);
     EXPECT_FALSE(filled_polygons);
@@ -114,11 +115,11 @@ TEST_F(MainLoop, EachFunctionKeyTogglesItsOwnFlag)
 {
     Run([&](int frame) {
         if (frame == 1) {
-            Key(WM_KEYDOWN, VK_F2);
-            Key(WM_KEYDOWN, VK_F4);
+            Down(VK_F2);
+            Down(VK_F4);
         }
         if (frame == 2)
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_ESCAPE);
     });
     EXPECT_FALSE(lighting_on);
     EXPECT_TRUE(texturing_on);
@@ -135,16 +136,16 @@ TEST_F(MainLoop, F1SwitchesToFullscreenAndBackKeepingFlagsAndAngles)
     Run([&](int frame) {
         if (frame == 1) {
             lighting_on = false;
-            Key(WM_KEYDOWN, VK_F1);
+            Down(VK_F1);
         }
         if (frame == 3) {
             was_fullscreen = fullscreen && FakeCurrentDisplayMode().width == 640 &&
                              FakeCursorCount() == -1;
-            Key(WM_KEYDOWN, VK_F1);
+            Down(VK_F1);
         }
         if (frame == 5) {
             opens_seen = FakeCallCount("CreateWindowExA");
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_ESCAPE);
         }
     });
     EXPECT_TRUE(was_fullscreen);
@@ -160,8 +161,8 @@ TEST_F(MainLoop, EscAndF1InOnePassSwitchFirstThenEnd)
 {
     int code = Run([&](int frame) {
         if (frame == 1) {
-            Key(WM_KEYDOWN, VK_F1);
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_F1);
+            Down(VK_ESCAPE);
         }
     });
     EXPECT_EQ(0, code);
@@ -172,15 +173,24 @@ TEST_F(MainLoop, EscAndF1InOnePassSwitchFirstThenEnd)
     EXPECT_EQ(0, FakeCursorCount());
 }
 
-TEST_F(MainLoop, FailedReopenAfterF1EndsWithZeroAndNoFurtherClose)
+TEST_F(MainLoop, FailedStartEndsWithOneAfterItsBox)
+{
+    FakeFailCall("CreateWindowExA");
+    EXPECT_EQ(1, Run([](int) {}));
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ("Window Creation Error.", FakeMessageBoxes()[0].text);
+    EXPECT_EQ(0, FakeSwapCount());
+}
+
+TEST_F(MainLoop, FailedReopenAfterF1EndsWithOneAndNoFurtherClose)
 {
     int code = Run([&](int frame) {
         if (frame == 1) {
-            Key(WM_KEYDOWN, VK_F1);
+            Down(VK_F1);
             FakeFailCall("GetDC");
         }
     });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, code);
     ASSERT_EQ(1u, FakeMessageBoxes().size());
     EXPECT_EQ("Can't Create A GL Device Context.", FakeMessageBoxes()[0].text);
     EXPECT_EQ(2, FakeCallCount("UnregisterClassA")) << "F1 close and the failed open's teardown";
@@ -188,59 +198,109 @@ TEST_F(MainLoop, FailedReopenAfterF1EndsWithZeroAndNoFurtherClose)
     EXPECT_EQ(1280, FakeCurrentDisplayMode().width);
 }
 
-TEST_F(MainLoop, RefusedFullscreenAnsweredNoEndsTheProgramWithZero)
+TEST_F(MainLoop, RefusedFullscreenAnsweredNoEndsTheProgramWithOne)
 {
     FakeSetDisplayModes({{1280, 1024, 24}});
     FakeQueueMessageBoxAnswers({IDNO});
     int code = Run([&](int frame) {
         if (frame == 1)
-            Key(WM_KEYDOWN, VK_F1);
+            Down(VK_F1);
     });
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, code);
     ASSERT_EQ(2u, FakeMessageBoxes().size());
     EXPECT_EQ("Program Will Now Close.", FakeMessageBoxes()[1].text);
 }
 
-TEST_F(MainLoop, MinimizedWindowStillPresentsButDrawsNothing)
+// A user action taken after frame n reaches the procedure in the pass that
+// draws frame n + 1. Losing the focus to another window keeps the scene
+// moving; only minimizing stops it (frames are still presented), and the
+// restore resumes it where it stood.
+TEST_F(MainLoop, OnlyMinimizingStopsTheAnimation)
 {
-    float spin_when_minimized = -1, spin_before_restore = -2;
-    int swaps_while_minimized = 0;
+    std::map<int, float> spin;
     Run([&](int frame) {
+        spin[frame] = center_spin;
         if (frame == 2)
-            FakePostMessage(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
-        if (frame == 3)
-            spin_when_minimized = center_spin;
-        if (frame > 3 && frame < 10)
-            ++swaps_while_minimized;
-        if (frame == 10) {
-            spin_before_restore = center_spin;
-            FakePostMessage(WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
-        }
-        if (frame == 12)
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            FakeFocus(false);
+        if (frame == 4)
+            FakeMinimize();
+        if (frame == 11)
+            FakeRestore();
+        if (frame == 13)
+            Down(VK_ESCAPE);
     });
-    EXPECT_EQ(6, swaps_while_minimized) << "presenting goes on while minimized";
-    EXPECT_EQ(spin_when_minimized, spin_before_restore) << "animation must stand still";
-    EXPECT_NE(spin_before_restore, center_spin) << "animation resumes after restore";
+    EXPECT_NE(spin[2], spin[3]) << "an inactive window keeps animating";
+    EXPECT_NE(spin[3], spin[4]);
+    for (int frame = 5; frame <= 11; ++frame)
+        EXPECT_EQ(spin[4], spin[frame]) << "frame " << frame << ": minimized, yet the scene moved";
+    EXPECT_NE(spin[11], spin[12]) << "the restore resumes the animation";
+    EXPECT_EQ(13, FakeSwapCount()) << "presenting goes on while minimized";
 }
 
-TEST_F(MainLoop, SizeMessagesKeepTheViewportAndAspect)
+TEST_F(MainLoop, SizeChangesKeepTheViewportAndAspect)
 {
-    float aspect_after_minimize = -1, aspect_after_wide = -1;
+    float wide = -1, minimized = -1;
     Run([&](int frame) {
         if (frame == 1)
-            FakePostMessage(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(0, 0));
+            FakeResize(1000, 480);
         if (frame == 2) {
-            aspect_after_minimize = aspect_ratio;
-            FakePostMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(1000, 480));
+            wide = aspect_ratio;
+            FakeMinimize();
         }
         if (frame == 3) {
-            aspect_after_wide = aspect_ratio;
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            minimized = aspect_ratio;
+            FakeRestore();
         }
+        if (frame == 4)
+            Down(VK_ESCAPE);
     });
-    EXPECT_EQ(0.0f, aspect_after_minimize);
-    EXPECT_FLOAT_EQ(1000.0f / 480.0f, aspect_after_wide);
+    EXPECT_FLOAT_EQ(1000.0f / 480.0f, wide);
+    EXPECT_EQ(0.0f, minimized) << "a minimize reports a client area of 0 by 0";
+    EXPECT_FLOAT_EQ(1000.0f / 480.0f, aspect_ratio) << "the restore reports the size again";
+}
+
+// Closing the window, or SIGTERM, SIGINT or SIGHUP, while a Selection box is
+// open: the box closes and the program ends as for a close, with 0.
+class MainLoopEndingDuringABox : public MainLoop,
+                                 public ::testing::WithParamInterface<void (*)()> {};
+
+TEST_P(MainLoopEndingDuringABox, ClosesTheBoxThenEndsAsForAClose)
+{
+    void (*end)() = GetParam();
+    FakeOnMessageBox([end](const RecordedMessageBox &) { end(); });
+    int code = Run([&](int frame) {
+        if (frame == 2)
+            FakeClick(320, 240);  // the Korea sphere
+    });
+    EXPECT_EQ(0, code);
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ("Selection", FakeMessageBoxes()[0].caption);
+    EXPECT_EQ(2, FakeSwapCount()) << "no frame after the box";
+    int box = FakeCallIndex("MessageBoxA");
+    EXPECT_GT(FakeCallIndex("PostQuitMessage"), box) << "the close comes while the box is open";
+    EXPECT_GT(FakeCallIndex("DestroyWindow"), box);
+    EXPECT_FALSE(FakeWindowInfo().exists);
+    FakeOnMessageBox(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(CloseButtonOrSignal, MainLoopEndingDuringABox,
+                         ::testing::Values(&FakeCloseButton, &FakeTerminationSignal));
+
+TEST_F(MainLoop, SystemKeysToggleNothingAndAltF4Closes)
+{
+    int code = Run([&](int frame) {
+        if (frame == 1) {
+            FakeKey(VK_F2, kFakeKeyDown, true);
+            FakeKey(VK_F10, kFakeKeyDown);
+        }
+        if (frame == 2)
+            FakeKey(VK_F4, kFakeKeyDown, true);
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_TRUE(lighting_on) << "Alt+F2 is a system key";
+    EXPECT_FALSE(key_down[VK_F10]);
+    EXPECT_EQ(2, FakeSwapCount());
+    EXPECT_GE(FakeCallIndex("PostQuitMessage"), 0) << "Alt+F4 closes through WM_CLOSE";
 }
 
 TEST_F(MainLoop, RightClicksNudgeTheThreeOrbitsAndAddUp)
@@ -272,7 +332,7 @@ TEST_F(MainLoop, ScreenSaverIsHeldOffWhileTheWindowIsActive)
     Run([&](int frame) {
         if (frame == 1) {
             held_off = FakeScreenSaverHeldOff();
-            Key(WM_KEYDOWN, VK_ESCAPE);
+            Down(VK_ESCAPE);
         }
     });
     EXPECT_TRUE(held_off);

@@ -91,6 +91,26 @@ TEST_F(SceneWindow, WindowedOpenGivesClientAreaAtScreenCornerShownAfterContext)
     EXPECT_TRUE(FakeMessageBoxes().empty());
 }
 
+// A picture that cannot be read shows its Error box while the window opens,
+// owned by the window with the focus: the scene window, for every box, also
+// after an earlier box took the focus away from it.
+TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
+{
+    char empty[] = "/tmp/scene_window_test.XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(empty));
+    ASSERT_EQ(0, chdir(empty));
+    FakeOnMessageBox([](const RecordedMessageBox &) { FakeFocus(false); });
+    ASSERT_EQ(1, Open());
+    FakeOnMessageBox(nullptr);
+    ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
+    rmdir(empty);
+    ASSERT_EQ(5u, FakeMessageBoxes().size()) << "one box per picture";
+    for (const RecordedMessageBox &box : FakeMessageBoxes()) {
+        EXPECT_EQ("Error", box.caption);
+        EXPECT_EQ(window_handle, box.owner) << box.text;
+    }
+}
+
 TEST_F(SceneWindow, FullscreenOpenSwitchesModeMakesPopupAndHidesCursorUntilClose)
 {
     ASSERT_EQ(1, Open(true));

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 
 #include "x_input.h"
 #include "x_windows.h"
@@ -48,6 +49,17 @@ ProcessOptions GroupGOptions(const std::string &binary, const std::string &cwd,
         options += ":" + asan_options;
     ProcessOptions o;
     o.argv = {binary.empty() ? GROUP_G_BIN : binary};
+    // The same journeys drive another build of the program (the Windows
+    // build under Wine) when the environment names it and its launcher.
+    const char *program = getenv("GROUP_G_E2E_PROGRAM");
+    const char *launcher = getenv("GROUP_G_E2E_LAUNCHER");
+    if (binary.empty() && program != nullptr && launcher != nullptr) {
+        std::istringstream words(launcher);
+        o.argv.clear();
+        for (std::string word; words >> word;)
+            o.argv.push_back(word);
+        o.argv.push_back(program);
+    }
     o.env = {"DISPLAY=" + display, "ASAN_OPTIONS=" + options};
     o.cwd = cwd;
     o.out_path = artifacts + "/program.out";

@@ -16,6 +16,8 @@ inline const std::string kSceneTitle = "OpenGL Team Tarsel";
 // the program was started from.
 constexpr int kExitAfterClose = 0;
 constexpr int kExitAfterInterrupt = 0;
+// After a window that could not be opened, at start or after F1.
+constexpr int kExitAfterFailedOpen = 1;
 
 // F1 on the scene window, held until the program has closed it and shown
 // its new one, which is returned; None if none came within `limit`.
@@ -26,7 +28,10 @@ void CopyPictures(const std::string &dir);
 
 // How a test starts `binary` (this build's group_g if empty) in `cwd` on
 // `display`, with its output in program.out and program.err in
-// `artifacts` and `asan_options` added to the sanitizer's.
+// `artifacts` and `asan_options` added to the sanitizer's. With `binary`
+// empty and GROUP_G_E2E_PROGRAM and GROUP_G_E2E_LAUNCHER in the
+// environment, the program is that one, started through the launcher's
+// words (the Windows build under Wine: tests/win32/wine.cmake).
 ProcessOptions GroupGOptions(const std::string &binary, const std::string &cwd,
                              const std::string &display, const std::string &artifacts,
                              const std::string &asan_options = "");

@@ -45,7 +45,10 @@ std::string Tail(const std::string &path, int lines)
 void Journey::SetUp()
 {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    artifacts_ = std::string(GROUP_G_ARTIFACTS) + "/" + test->test_suite_name() + "." + test->name();
+    // Another build's run keeps its pictures apart from this build's.
+    const char *root = getenv("GROUP_G_E2E_ARTIFACTS");
+    artifacts_ = std::string(root != nullptr ? root : GROUP_G_ARTIFACTS) + "/" +
+                 test->test_suite_name() + "." + test->name();
     fs::remove_all(artifacts_);
     fs::create_directories(artifacts_);
     std::cout << "artifacts: " << artifacts_ << std::endl;
@@ -139,7 +142,9 @@ Window Journey::WaitForBox(const std::string &title, const std::string &name)
 void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
     // Gone means its frame too: a frame a window manager has not taken
-    // down yet still shows the box's last picture.
+    // down yet still shows the box's last picture. This box, not any box of
+    // that title, and by its own unmap, not by its id: the next one (a second
+    // picture's error) may already be up, often under the same id.
     GoneWatch gone(x_, TopLevel(x_, box));
     ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
     ASSERT_TRUE(gone.Wait(kReact))
@@ -212,6 +217,23 @@ Image Journey::Look(Window w, const std::string &name)
     return Keep(name, now);
 }
 
+bool Journey::FreezeOnTitle(Window scene, int *x, int *y)
+{
+    std::vector<Image> earlier;
+    for (int i = 0; i < 6; ++i) {
+        earlier.push_back(Look(scene, "title-" + std::to_string(i)));
+        Thaw();
+        WaitFrames(scene, 7);
+    }
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (StableTitlePoint(earlier, Look(scene, "title-click"), x, y))
+            return true;
+        Thaw();
+        WaitFrames(scene, 1);
+    }
+    return false;
+}
+
 const Image &Journey::Keep(const std::string &name, const Image &image)
 {
     return kept_[name] = image;
@@ -227,6 +249,9 @@ void Journey::ExpectExit(int code, Seconds limit)
     EXPECT_TRUE(as_promised)
         << "expected exit code " << code << ", got " << DescribeStatus(program_.status())
         << "; stderr: " << Tail(err);
+    // What the platform started for the program on demand (Wine's desktop
+    // process, say) may take a moment to follow it; only what stays counts.
+    WaitUntil(kReact, [&] { return program_.LeftBehind().empty(); });
     std::vector<std::string> left = program_.LeftBehind();
     EXPECT_TRUE(left.empty()) << "expected no process left behind, found "
                               << ::testing::PrintToString(left);

@@ -90,6 +90,11 @@ protected:
     void Thaw();
     // The frozen client area, kept as `name`; freezes first if need be.
     Image Look(Window w, const std::string &name);
+    // Watches the title over a few frames, then freezes on one where it
+    // stands where it mostly stood (see StableTitlePoint) and gives that
+    // point; the program is left frozen there for a click. False, thawed,
+    // when no frame offers one.
+    bool FreezeOnTitle(Window scene, int *x, int *y);
     const Image &Keep(const std::string &name, const Image &image);
 
     // The program ends by itself within `limit` with exit code `code`,

@@ -1,0 +1,39 @@
+// GTK 3 for the program's message boxes, loaded into the process and started
+// the first time a box is needed: a run that shows no box never pays for it,
+// and start-up is as quick as without it. Only sdl_message_box.cpp uses it.
+#pragma once
+
+// The box's icon, and the colour its window shows before GTK first paints
+// it, are set the way GTK 3 still does them; those calls are marked as old,
+// not gone.
+#define GDK_DISABLE_DEPRECATION_WARNINGS
+#include <gdk/gdkx.h>
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+// Every GTK, GDK and GLib function the box calls, looked up by name.
+#define SDL_GTK_FUNCTIONS(X)                                                      \
+    X(gtk_disable_setlocale) X(gtk_init_check) X(gdk_set_allowed_backends)       \
+    X(gdk_display_get_default) X(gdk_display_flush)                              \
+    X(gdk_x11_window_foreign_new_for_display) X(gdk_window_set_transient_for)    \
+    X(gtk_message_dialog_new) X(gtk_message_dialog_set_image)                    \
+    X(gtk_image_new_from_icon_name) X(gtk_dialog_add_button)                     \
+    X(gtk_dialog_set_default_response) X(gtk_dialog_get_widget_for_response)     \
+    X(gtk_window_set_title) X(gtk_window_set_modal) X(gtk_window_set_position)   \
+    X(gtk_window_move) X(gtk_widget_realize) X(gtk_widget_show_all)              \
+    X(gtk_widget_get_window) X(gtk_widget_grab_focus) X(gtk_widget_destroy)      \
+    X(gtk_widget_get_preferred_size) X(gtk_widget_get_style_context)            \
+    X(gtk_style_context_get_background_color) X(gdk_window_set_background_rgba)  \
+    X(g_signal_connect_data) X(g_object_unref)                                   \
+    X(g_main_context_iteration) X(g_unix_fd_add) X(g_timeout_add)                \
+    X(g_source_remove)
+
+struct GtkApi {
+#define SDL_GTK_DECLARE(name) decltype(&::name) name;
+    SDL_GTK_FUNCTIONS(SDL_GTK_DECLARE)
+#undef SDL_GTK_DECLARE
+};
+
+// GTK, started on the display SDL uses; null when it is not installed or
+// cannot start (no display). Tried once per run.
+const GtkApi *SdlGtk(void);

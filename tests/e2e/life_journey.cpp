@@ -1,0 +1,148 @@
+// The program's life on a desktop: termination and hang-up signals end it
+// as its close button does; a session that ends (the signal and the X
+// server going away together) never leaves it running, nor does a window
+// system that stops answering; without a display it fails at once and says
+// why; and a window that merely loses the focus to another one keeps its
+// scene moving.
+#include <cmath>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include "driver/journey.h"
+
+namespace e2e {
+namespace {
+
+using LifeJourney = Journey;
+
+class LifeJourneySignal : public Journey, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LifeJourneySignal, EndsTheProgramAsForAClose)
+{
+    StartShow();
+    program_.Signal(GetParam());
+    ExpectExit(kExitAfterInterrupt);
+}
+
+INSTANTIATE_TEST_SUITE_P(TermAndHangUp, LifeJourneySignal, ::testing::Values(SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGHUP");
+                         });
+
+// Logging out: SIGTERM and the X server's end come together. Whichever the
+// program notices first, it must be gone soon after, with no process left,
+// every time.
+TEST_F(LifeJourney, SessionEndingNeverLeavesItRunning)
+{
+    for (int round = 1; round <= 20; ++round) {
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        StartDisplay(kDesktop, false);
+        PrepareRunFolder();
+        StartProgram();
+        WaitForScene();
+        program_.Signal(SIGTERM);
+        x_.Stop();
+        ASSERT_TRUE(program_.WaitExit(Seconds(3)))
+            << "still running 3s after SIGTERM and the display's end";
+        EXPECT_TRUE(WIFEXITED(program_.status())) << DescribeStatus(program_.status());
+        std::vector<std::string> left = program_.LeftBehind();
+        ASSERT_TRUE(left.empty()) << "left behind: " << ::testing::PrintToString(left);
+    }
+}
+
+// A window system that stops answering: this test's connection takes the
+// window manager's part and never maps the window the program asks to
+// show, so the program waits for ever inside the window system. A
+// termination signal must still end it, within its deadline, as a failure.
+TEST_F(LifeJourney, EndsEvenWhenTheWindowSystemStopsAnswering)
+{
+    StartDisplay(kDesktop, false);
+    XSelectInput(x_.x(), x_.root(), SubstructureRedirectMask);
+    x_.Sync();
+    PrepareRunFolder();
+    StartProgram();
+    ASSERT_TRUE(WaitUntil(kAppear, [&] {
+        while (XPending(x_.x())) {
+            XEvent event;
+            XNextEvent(x_.x(), &event);
+            if (event.type == MapRequest)
+                return true;
+        }
+        return false;
+    })) << "the program never asked to show its window";
+    program_.Signal(SIGTERM);
+    ASSERT_TRUE(program_.WaitExit(Seconds(10))) << "still running 10s after SIGTERM";
+    EXPECT_TRUE(WIFEXITED(program_.status()) && WEXITSTATUS(program_.status()) == 1)
+        << "expected exit code 1, got " << DescribeStatus(program_.status());
+    EXPECT_TRUE(program_.LeftBehind().empty());
+}
+
+std::string Contents(const std::string &path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// No DISPLAY at all, and a DISPLAY whose server has gone: no window can be
+// made, so the program says so on standard error (no box can be shown
+// either) and fails.
+TEST_F(LifeJourney, WithoutADisplayItFailsAtOnceAndSaysWhy)
+{
+    StartDisplay(kDesktop, false);
+    std::string gone = x_.name();
+    x_.Stop();
+    PrepareRunFolder();
+    for (const std::string &display : {std::string(), gone}) {
+        SCOPED_TRACE("DISPLAY=" + display);
+        ProcessOptions o = GroupGOptions("", run_dir_, display, artifacts_);
+        o.env.push_back("WAYLAND_DISPLAY=");
+        std::string error;
+        ASSERT_TRUE(program_.Start(o, &error)) << error;
+        ASSERT_TRUE(program_.WaitExit(Seconds(5))) << "still running 5s after its start";
+        EXPECT_TRUE(WIFEXITED(program_.status()) && WEXITSTATUS(program_.status()) != 0)
+            << "expected a failure, got " << DescribeStatus(program_.status());
+        std::string err = Contents(artifacts_ + "/program.err");
+        EXPECT_NE(err.find("Window Creation Error."), std::string::npos)
+            << "expected the reason on standard error, got: " << err;
+        EXPECT_TRUE(program_.LeftBehind().empty());
+    }
+}
+
+// Another window takes the focus: the scene goes on moving, as it stops
+// only while minimized. Judged by the orbit's angle on frozen frames some
+// frames apart (a window that stopped drawing but kept presenting would
+// show the same angle, or one step on).
+TEST_F(LifeJourney, LosingTheFocusKeepsTheSceneMoving)
+{
+    Window scene = StartShow();
+    Window other = XCreateSimpleWindow(x_.x(), x_.root(), 700, 100, 300, 200, 0, 0, 0xffffff);
+    XStoreName(x_.x(), other, "another program");
+    XMapWindow(x_.x(), other);
+    x_.Sync();
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, other); }));
+    Activate(x_, other);
+    ASSERT_TRUE(WaitUntil(kReact, [&] {
+        Window focus;
+        int revert;
+        XGetInputFocus(x_.x(), &focus, &revert);
+        return focus == other;
+    })) << "the other window did not take the focus";
+
+    WaitFrames(scene, 3);
+    OrbitFit before = FindOrbit(Look(scene, "unfocused-1"));
+    Thaw();
+    WaitFrames(scene, 15);
+    OrbitFit after = FindOrbit(Look(scene, "unfocused-2"));
+    Thaw();
+    ASSERT_TRUE(before.found && after.found) << before.why << after.why;
+    double moved = std::fmod(after.phase - before.phase + 360.0, 360.0);
+    EXPECT_GE(moved, 10.0) << "the orbit moved " << moved
+                           << " degrees over 15 frames while another window had the focus";
+    EndWithEscape(scene);
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,192 @@
+// Message boxes: what a box shows and how it answers for each style (shared
+// by every backend's native box), and the core's modal loop run through the
+// recording backend: the owner's messages keep arriving, clicks do not, and
+// the program's end closes the box.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/core/core_message_box.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/user32.h"
+
+namespace {
+
+struct Style {
+    UINT type;
+    BoxIcon icon;
+    std::vector<int> answers;  // the buttons, in order
+    int on_return;
+    int on_escape;
+};
+
+TEST(BoxLayout, EachStyleHasItsIconButtonsAndAnswers)
+{
+    const Style styles[] = {
+        {MB_OK, kBoxNoIcon, {IDOK}, IDOK, IDOK},
+        {MB_OK | MB_ICONEXCLAMATION, kBoxExclamation, {IDOK}, IDOK, IDOK},
+        {MB_OK | MB_ICONSTOP, kBoxStop, {IDOK}, IDOK, IDOK},
+        {MB_OK | MB_ICONINFORMATION, kBoxInformation, {IDOK}, IDOK, IDOK},
+        {MB_YESNO | MB_ICONEXCLAMATION, kBoxExclamation, {IDYES, IDNO}, IDYES, IDNO},
+        {MB_OKCANCEL, kBoxNoIcon, {IDOK, IDCANCEL}, IDOK, IDCANCEL},
+        {0x2 /* abort, retry, ignore: not offered */, kBoxNoIcon, {IDOK}, IDOK, IDOK},
+    };
+    for (const Style &style : styles) {
+        BoxLayout box = DescribeMessageBox("t", "c", style.type);
+        SCOPED_TRACE(::testing::Message() << "type 0x" << std::hex << style.type);
+        EXPECT_EQ(style.icon, box.icon);
+        ASSERT_EQ((int)style.answers.size(), box.button_count);
+        for (int i = 0; i < box.button_count; ++i)
+            EXPECT_EQ(style.answers[i], box.buttons[i].answer);
+        EXPECT_EQ(style.on_return, box.return_answer);
+        EXPECT_EQ(style.on_escape, box.escape_answer);
+    }
+    BoxLayout yes_no = DescribeMessageBox("t", "c", MB_YESNO);
+    EXPECT_STREQ("Yes", yes_no.buttons[0].label);
+    EXPECT_STREQ("No", yes_no.buttons[1].label);
+}
+
+TEST(BoxLayout, TextsAreShownAsUtf8AndBecomeOneLineOnStandardError)
+{
+    // Togo's text as the program stores it, in code page 949.
+    BoxLayout box = DescribeMessageBox("\xC5\xE4\xB0\xED\nFIFA \xB7\xA9\xC5\xB7 : 61\xC0\xA7",
+                                       "Selection", MB_OK);
+    EXPECT_EQ("\xED\x86\xA0\xEA\xB3\xA0\nFIFA \xEB\x9E\xAD\xED\x82\xB9 : 61\xEC\x9C\x84", box.text);
+    EXPECT_EQ("Selection: " + box.text + "\n", BoxAsLine(box));
+    BoxLayout error = DescribeMessageBox("Failed to open DIB file KOREA.bmp.\n", "Error", MB_OK);
+    EXPECT_EQ("Error: Failed to open DIB file KOREA.bmp.\n", BoxAsLine(error))
+        << "a text's own line feed ends the line";
+    EXPECT_EQ(": \n", BoxAsLine(DescribeMessageBox(nullptr, nullptr, MB_OK)));
+}
+
+struct Seen {
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+};
+
+std::vector<Seen> seen;
+
+// Like the program's: the close posts the quit message.
+LRESULT Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    seen.push_back(Seen{message, wparam, lparam});
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+class ModalBox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeReset();
+        seen.clear();
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Procedure;
+        wc.lpszClassName = "OpenGL";
+        ASSERT_NE(0, RegisterClassA(&wc));
+        window_ = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
+                                  nullptr, nullptr);
+        ASSERT_NE(nullptr, window_);
+        ShowWindow(window_, SW_SHOW);
+        seen.clear();
+    }
+    void TearDown() override
+    {
+        FakeOnMessageBox(nullptr);
+        FakeReset();
+    }
+
+    static bool Saw(UINT message, WPARAM wparam)
+    {
+        for (const Seen &s : seen)
+            if (s.message == message && s.wparam == wparam)
+                return true;
+        return false;
+    }
+
+    HWND window_ = nullptr;
+};
+
+TEST_F(ModalBox, OwnersMessagesKeepArrivingButClicksAreDropped)
+{
+    FakeOnMessageBox([](const RecordedMessageBox &) {
+        FakeFocus(false);  // the box takes the focus
+        FakeResize(800, 600);
+        FakeKey(VK_F2, kFakeKeyDown);
+        FakeClick(10, 10);
+        FakeClick(20, 20, kFakeRight);
+    });
+    EXPECT_EQ(IDOK, MessageBoxA(window_, "text", "Selection", MB_OK));
+    EXPECT_TRUE(Saw(WM_SIZE, SIZE_RESTORED));
+    EXPECT_TRUE(Saw(WM_KEYDOWN, VK_F2));
+    EXPECT_TRUE(Saw(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0)));
+    for (const Seen &s : seen)
+        EXPECT_FALSE(s.message >= WM_LBUTTONDOWN && s.message <= WM_MBUTTONUP)
+            << "button message 0x" << std::hex << s.message << " reached the owner";
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "nothing left for the loop";
+    EXPECT_EQ(window_, GetFocus()) << "the focus goes back to the box's owner";
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ(window_, FakeMessageBoxes()[0].owner);
+    EXPECT_EQ(IDOK, FakeMessageBoxes()[0].answer);
+}
+
+TEST_F(ModalBox, AnswersComeAsQueuedThenTheFirstButton)
+{
+    FakeQueueMessageBoxAnswers({IDNO});
+    EXPECT_EQ(IDNO, MessageBoxA(nullptr, "a", "b", MB_YESNO));
+    EXPECT_EQ(IDYES, MessageBoxA(nullptr, "a", "b", MB_YESNO));
+    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "c", "d", MB_OK | MB_ICONSTOP));
+    ASSERT_EQ(3u, FakeMessageBoxes().size());
+    EXPECT_EQ(IDNO, FakeMessageBoxes()[0].answer);
+    EXPECT_EQ("c", FakeMessageBoxes()[2].text);
+    EXPECT_EQ(MB_OK | MB_ICONSTOP, FakeMessageBoxes()[2].type);
+    EXPECT_EQ(nullptr, FakeMessageBoxes()[2].owner);
+}
+
+// Closing the window or a termination signal while a box is open: the box
+// closes as if Escaped, and the quit message waits for the main loop.
+class ModalBoxEnding : public ModalBox,
+                       public ::testing::WithParamInterface<void (*)()> {};
+
+TEST_P(ModalBoxEnding, ClosesTheBoxAndLeavesTheQuitForTheLoop)
+{
+    void (*end)() = GetParam();
+    FakeOnMessageBox([end](const RecordedMessageBox &) { end(); });
+    EXPECT_EQ(IDNO, MessageBoxA(window_, "Use Windowed Mode Instead?", "q", MB_YESNO));
+    EXPECT_TRUE(Saw(WM_CLOSE, 0));
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ(IDNO, FakeMessageBoxes()[0].answer);
+
+    // The program is ending: a further box is not shown but still said.
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(IDOK, MessageBoxA(window_, "Program Will Now Close.", "ERROR", MB_OK));
+    EXPECT_EQ("ERROR: Program Will Now Close.\n", ::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(1u, FakeMessageBoxes().size());
+
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ((UINT)WM_QUIT, msg.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(CloseButtonOrSignal, ModalBoxEnding,
+                         ::testing::Values(&FakeCloseButton, &FakeTerminationSignal));
+
+TEST_F(ModalBox, BoxThatCannotBeShownGoesToStandardErrorAndAnswersItsFirstButton)
+{
+    ::testing::internal::CaptureStderr();
+    FakeFailCall("MessageBoxA");
+    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "Window Creation Error.", "ERROR",
+                                MB_OK | MB_ICONEXCLAMATION));
+    FakeFailCall("MessageBoxA");
+    EXPECT_EQ(IDYES, MessageBoxA(nullptr, "Windowed?", "2nd Term OpenGL Tarsel", MB_YESNO));
+    EXPECT_EQ("ERROR: Window Creation Error.\n2nd Term OpenGL Tarsel: Windowed?\n",
+              ::testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+}
+
+}  // namespace

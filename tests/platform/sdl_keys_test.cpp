@@ -1,0 +1,97 @@
+// The program backend's key table, and SDL key events as they reach a window
+// procedure through the window core: every key the program acts on, keys it
+// leaves alone, and the Alt chords and F10 that are system keys. The core
+// runs here over the recording backend, so no display is needed.
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/user32.h"
+
+namespace {
+
+TEST(SdlKeys, KeysTheProgramActsOnHaveTheirVirtualKeys)
+{
+    EXPECT_EQ(VK_ESCAPE, SdlKeyToVirtualKey(SDLK_ESCAPE));
+    const SDL_Keycode function_keys[] = {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4, SDLK_F5};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(VK_F1 + i, SdlKeyToVirtualKey(function_keys[i])) << "F" << i + 1;
+    EXPECT_EQ(VK_F10, SdlKeyToVirtualKey(SDLK_F10));
+    EXPECT_EQ(VK_F12, SdlKeyToVirtualKey(SDLK_F12));
+    EXPECT_EQ('A', SdlKeyToVirtualKey(SDLK_a));
+    EXPECT_EQ('Z', SdlKeyToVirtualKey(SDLK_z));
+    EXPECT_EQ('0', SdlKeyToVirtualKey(SDLK_0));
+    EXPECT_EQ(VK_RETURN, SdlKeyToVirtualKey(SDLK_KP_ENTER));
+    EXPECT_EQ(VK_NUMPAD0 + 9, SdlKeyToVirtualKey(SDLK_KP_9));
+    EXPECT_EQ(VK_MENU, SdlKeyToVirtualKey(SDLK_RALT));
+    EXPECT_EQ(VK_OEM_3, SdlKeyToVirtualKey(SDLK_BACKQUOTE));
+    EXPECT_EQ(0, SdlKeyToVirtualKey(SDLK_APPLICATION)) << "no virtual key: not reported";
+}
+
+class SdlKeyEvents : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeReset();
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "OpenGL";
+        ASSERT_NE(0, RegisterClassA(&wc));
+        window_ = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
+                                  nullptr, nullptr);
+        ASSERT_NE(nullptr, window_);
+    }
+    void TearDown() override { FakeReset(); }
+
+    // The message an SDL key event becomes, or 0 when it makes none; with
+    // `dispatch`, it and whatever its default handling posts are dispatched.
+    UINT MessageFor(SDL_Keycode key, Uint16 mod, Uint32 type = SDL_KEYDOWN, WPARAM *vk = nullptr,
+                    bool dispatch = false)
+    {
+        SDL_KeyboardEvent event = {};
+        event.type = type;
+        event.keysym.sym = key;
+        event.keysym.mod = mod;
+        SdlReportKey(window_, event);
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            return 0;
+        if (vk != nullptr)
+            *vk = msg.wParam;
+        UINT message = msg.message;
+        if (dispatch)
+            do
+                DispatchMessageA(&msg);
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+        return message;
+    }
+
+    HWND window_ = nullptr;
+};
+
+TEST_F(SdlKeyEvents, PlainKeysAreKeyMessagesWithTheirCode)
+{
+    WPARAM vk = 0;
+    EXPECT_EQ((UINT)WM_KEYDOWN, MessageFor(SDLK_F2, KMOD_NONE, SDL_KEYDOWN, &vk));
+    EXPECT_EQ((WPARAM)VK_F2, vk);
+    EXPECT_EQ((UINT)WM_KEYUP, MessageFor(SDLK_ESCAPE, KMOD_NONE, SDL_KEYUP, &vk));
+    EXPECT_EQ((WPARAM)VK_ESCAPE, vk);
+    EXPECT_EQ((UINT)WM_KEYDOWN, MessageFor(SDLK_F1, KMOD_LSHIFT | KMOD_NUM));
+    EXPECT_EQ(0u, MessageFor(SDLK_APPLICATION, KMOD_NONE));
+}
+
+TEST_F(SdlKeyEvents, AltChordsAndF10AreSystemKeys)
+{
+    EXPECT_EQ((UINT)WM_SYSKEYDOWN, MessageFor(SDLK_F10, KMOD_NONE));
+    EXPECT_EQ((UINT)WM_SYSKEYUP, MessageFor(SDLK_F10, KMOD_NONE, SDL_KEYUP));
+    EXPECT_EQ((UINT)WM_SYSKEYDOWN, MessageFor(SDLK_F2, KMOD_LALT));
+    EXPECT_EQ((UINT)WM_SYSKEYDOWN, MessageFor(SDLK_F3, KMOD_RALT));
+    EXPECT_EQ((UINT)WM_SYSKEYDOWN, MessageFor(SDLK_LALT, KMOD_NONE)) << "Alt on its own";
+    EXPECT_EQ((UINT)WM_KEYDOWN, MessageFor(SDLK_q, KMOD_LCTRL | KMOD_RALT))
+        << "AltGr (Ctrl+Alt) types, it is no system chord";
+    // Alt+F4 asks the window to close, and the default handling closes it.
+    EXPECT_EQ((UINT)WM_SYSKEYDOWN, MessageFor(SDLK_F4, KMOD_LALT, SDL_KEYDOWN, nullptr, true));
+    EXPECT_FALSE(FakeWindowInfo().exists);
+}
+
+}  // namespace

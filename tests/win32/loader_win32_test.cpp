@@ -1,0 +1,305 @@
+// The image loader and the team texts as built for Windows, on the system's
+// own services: files opened, sized and mapped by KERNEL32, texts converted
+// by its code page tables. What differs from the stand-in is the file layer
+// and the compiler, so these cases load the shipped encodings through real
+// mappings, hand the loader files the system will not map, cut files where a
+// mapping ends on a page boundary (a read past the end faults there), give
+// sizes past the limits and paths too long for the box. Message boxes are
+// recorded: this file takes the place of the program's box at link time.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "assets/bmp_loader.h"
+#include "platform/user32.h"
+#include "platform/win32/win32_text.h"
+#include "scene/picking.h"
+#include "tools/bmp_bytes.h"
+
+namespace {
+
+struct RecordedBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+std::vector<RecordedBox> boxes;
+
+}  // namespace
+
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+{
+    boxes.push_back(RecordedBox{owner, text != nullptr ? text : "",
+                                caption != nullptr ? caption : "", type});
+    return IDOK;
+}
+
+namespace {
+
+const char kUnknownFormat[] = "Unknown DIB file format.";
+const char kConversionError[] = "Image file conversion error.";
+
+void FreeImage(RgbImage *image)
+{
+    if (image != nullptr) {
+        free(image->pixels);
+        free(image);
+    }
+}
+
+// Every pixel of the image against the picture, or the first difference.
+::testing::AssertionResult SamePixels(const RgbImage *image, const RgbPicture &expected)
+{
+    if (image == nullptr)
+        return ::testing::AssertionFailure() << "expected an image, got null";
+    if (image->width != expected.width || image->height != expected.height)
+        return ::testing::AssertionFailure() << "expected " << expected.width << "x"
+                                             << expected.height << ", got " << image->width
+                                             << "x" << image->height;
+    for (int y = 0; y < expected.height; ++y) {
+        for (int x = 0; x < expected.width; ++x) {
+            const unsigned char *p =
+                image->pixels + (static_cast<size_t>(y) * expected.width + x) * 3;
+            uint32_t got = static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
+            if (got != PixelOf(expected, x, y))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") expected " << std::hex
+                       << PixelOf(expected, x, y) << ", got " << got;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Exactly one "Error" box, MB_OK, with the text; or what came instead.
+::testing::AssertionResult OneErrorBox(const std::string &text)
+{
+    if (boxes.size() != 1)
+        return ::testing::AssertionFailure() << "expected one box \"" << text << "\", got "
+                                             << boxes.size()
+                                             << (boxes.empty() ? "" : ", first: " + boxes[0].text);
+    if (boxes[0].text != text || boxes[0].caption != "Error" || boxes[0].type != MB_OK)
+        return ::testing::AssertionFailure() << "expected \"" << text << "\" / Error / MB_OK, got \""
+                                             << boxes[0].text << "\" / " << boxes[0].caption
+                                             << " / " << boxes[0].type;
+    return ::testing::AssertionSuccess();
+}
+
+class WindowsLoader : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        boxes.clear();
+        popup_errors = true;
+        char temp[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+        static int serial = 0;
+        dir_ = std::string(temp) + "group_g_loader_" + std::to_string(GetCurrentProcessId()) +
+               "_" + std::to_string(++serial);
+        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+    }
+
+    void TearDown() override
+    {
+        for (const std::string &path : files_)
+            DeleteFileA(path.c_str());
+        RemoveDirectoryA(dir_.c_str());
+    }
+
+    std::string Write(const Bytes &bytes, const std::string &name)
+    {
+        std::string path = dir_ + "\\" + name;
+        EXPECT_TRUE(WriteBytes(path, bytes)) << "could not write " << path;
+        files_.push_back(path);
+        return path;
+    }
+
+    RgbImage *Load(const Bytes &bytes, const std::string &name = "picture.bmp")
+    {
+        boxes.clear();
+        return LoadBmpImage(Write(bytes, name).c_str());
+    }
+
+    std::string dir_;
+    std::vector<std::string> files_;
+};
+
+// A picture drawn from a small palette, so that every encoding can hold it:
+// stripes, runs and lone pixels, which run-length coders store every way.
+struct IndexedPicture {
+    std::vector<uint32_t> palette;
+    std::vector<uint32_t> indices;
+    RgbPicture rgb;
+};
+
+IndexedPicture Card(int width, int height, size_t colours)
+{
+    const uint32_t kColours[] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00,
+                                 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
+    IndexedPicture card{std::vector<uint32_t>(kColours, kColours + colours), {},
+                        SolidPicture(width, height, 0)};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint32_t index = x < width / 3 ? static_cast<uint32_t>(y % colours)
+                                           : static_cast<uint32_t>((x * 7 + y * 3) / (1 + y % 3)) % colours;
+            card.indices.push_back(index);
+            SetPixel(&card.rgb, x, y, card.palette[index]);
+        }
+    }
+    return card;
+}
+
+TEST_F(WindowsLoader, EveryShippedEncodingLoadsThroughAMapping)
+{
+    const int w = 37, h = 9;  // odd: rows need padding, half bytes and bits
+    IndexedPicture card = Card(w, h, 8);
+    BmpFields rgb;
+    rgb.width = w;
+    rgb.height = h;
+    rgb.bits = PackRgbPicture(card.rgb, 24);
+    RgbImage *image = Load(BuildBmp(rgb));
+    EXPECT_TRUE(SamePixels(image, card.rgb)) << "24-bit";
+    FreeImage(image);
+
+    struct Case {
+        const char *name;
+        size_t colours;
+        uint32_t header_size;
+        uint16_t bit_count;
+        uint32_t compression;  // BI_RGB, BI_RLE8 or BI_RLE4
+    } cases[] = {{"8-bit palette", 8, 40, 8, 0},
+                 {"RLE8", 8, 40, 8, 1},
+                 {"RLE4", 8, 40, 4, 2},
+                 {"1-bit, 12-byte header", 2, 12, 1, 0}};
+    for (const Case &c : cases) {
+        IndexedPicture indexed = Card(w, h, c.colours);
+        BmpFields f;
+        f.header_size = c.header_size;
+        f.width = w;
+        f.height = h;
+        f.bit_count = c.bit_count;
+        f.compression = c.compression;
+        f.palette = indexed.palette;
+        f.clr_used = c.header_size == 40 ? static_cast<uint32_t>(c.colours) : 0;
+        f.bits = c.compression == 1   ? EncodeRle8(w, h, indexed.indices)
+                 : c.compression == 2 ? EncodeRle4(w, h, indexed.indices)
+                                      : PackRows(w, h, c.bit_count, indexed.indices);
+        image = Load(BuildBmp(f));
+        EXPECT_TRUE(SamePixels(image, indexed.rgb)) << c.name;
+        EXPECT_TRUE(boxes.empty()) << c.name << ": " << (boxes.empty() ? "" : boxes[0].text);
+        FreeImage(image);
+    }
+}
+
+TEST_F(WindowsLoader, FilesTheSystemWillNotMapFailToOpen)
+{
+    // The system maps no empty file, and opens no folder as a file.
+    std::string missing = dir_ + "\\MISSING.bmp";
+    std::string empty = Write(Bytes(), "EMPTY.bmp");
+    for (const std::string &path : {missing, empty, dir_}) {
+        boxes.clear();
+        EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr) << path;
+        EXPECT_TRUE(OneErrorBox("Failed to open DIB file " + path + ".\n"));
+    }
+}
+
+TEST_F(WindowsLoader, ReadsStopAtTheEndOfAMappingOnAPageBoundary)
+{
+    // 64 x 64 at 24 bits: 54 + 12288 bytes. Cut at whole pages, the mapping
+    // ends exactly where the file does and a read past it would fault.
+    Bytes whole = Bmp24(SolidPicture(64, 64, 0x336699));
+    ASSERT_EQ(whole.size(), 12342u);
+    for (size_t length : {1u, 13u, 14u, 15u, 53u, 54u, 4096u, 8192u, 12288u, 12341u}) {
+        Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
+        RgbImage *image = Load(cut, "cut" + std::to_string(length) + ".bmp");
+        EXPECT_EQ(image, nullptr) << length << " bytes";
+        ASSERT_EQ(boxes.size(), 1u) << length << " bytes";
+        EXPECT_TRUE(boxes[0].text == kUnknownFormat || boxes[0].text == kConversionError)
+            << length << " bytes: " << boxes[0].text;
+        FreeImage(image);
+    }
+    RgbImage *image = Load(whole);
+    EXPECT_TRUE(SamePixels(image, SolidPicture(64, 64, 0x336699)));
+    FreeImage(image);
+}
+
+TEST_F(WindowsLoader, SizesPastTheLimitsAreRefusedBeforeAnyAllocation)
+{
+    // Headers promising pictures past the side or buffer limits, up to many
+    // gigabytes, in a file of a few bytes: the loader must refuse them from
+    // the header, on a system where long is 32 bits, without asking for the
+    // memory.
+    struct Case {
+        int32_t width;
+        int32_t height;
+        uint16_t bits;
+    } cases[] = {{BMP_MAX_SIDE + 1, 1, 24}, {1, -(int32_t)BMP_MAX_SIDE - 1, 24},
+                 {9460, 9460, 24}, {100000, 100000, 24}, {INT32_MAX, 1, 24},
+                 {1, INT32_MIN, 24}, {65536, -65536, 32}, {0x40000000, 4, 1}};
+    for (const Case &c : cases) {
+        BmpFields f;
+        f.width = c.width;
+        f.height = c.height;
+        f.bit_count = c.bits;
+        f.palette.assign(c.bits == 1 ? 2 : 0, 0);
+        f.bits = Bytes(16, 0xAB);
+        RgbImage *image = Load(BuildBmp(f));
+        EXPECT_EQ(image, nullptr) << c.width << " x " << c.height;
+        EXPECT_TRUE(OneErrorBox(kConversionError)) << c.width << " x " << c.height;
+        FreeImage(image);
+    }
+
+    // The widest picture allowed loads, and a picture cut short says by how
+    // much in its reason: the runtime formats sizes as the Linux build does.
+    BmpFields widest;
+    widest.width = BMP_MAX_SIDE;
+    widest.bits = Bytes(BMP_MAX_SIDE * 3, 0x40);
+    RgbImage *image = Load(BuildBmp(widest));
+    EXPECT_TRUE(SamePixels(image, SolidPicture(BMP_MAX_SIDE, 1, 0x404040)));
+    FreeImage(image);
+    widest.bits.resize(1000);
+    EXPECT_EQ(Load(BuildBmp(widest)), nullptr);
+    EXPECT_EQ(std::string(BmpFailureReason()),
+              "the pixel bits need 49152 bytes, the file holds 1000");
+}
+
+TEST_F(WindowsLoader, LongPathsAreCutToFitTheBox)
+{
+    // 300 bytes: past the 229 that the box's 256-byte text can take.
+    std::string path = dir_ + "\\" + std::string(300 - dir_.size() - 1, 'a');
+    EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr);
+    EXPECT_TRUE(OneErrorBox("Failed to open DIB file " + path.substr(0, 226) + "....\n"));
+}
+
+TEST(WindowsTexts, TeamTextsReadAsCodePage949WhateverTheSystemCodePage)
+{
+    struct Case {
+        GLuint name;
+        const wchar_t *text;
+    } cases[] = {
+        {100, L"Team Tarsel"},
+        {101, L"대한민국\nFIFA 랭킹 : 29위\n1승(3점)"},
+        {102, L"토고\nFIFA 랭킹 : 61위\n1패(0점)"},
+        {103, L"순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고"},
+        {104, L"프랑스\nFIFA 랭킹 : 8위\n1무(1점)"},
+        {105, L"스위스\nFIFA 랭킹 : 35위\n1무(1점)"},
+        {0, L"What?"},
+    };
+    for (const Case &c : cases)
+        EXPECT_TRUE(Cp949ToWide(PickText(c.name)) == c.text) << "selection name " << c.name;
+
+    // A lead byte with nothing after it is shown as something, and what
+    // came before it is kept.
+    std::wstring cut = Cp949ToWide("\xb4\xeb\xc7");
+    ASSERT_GE(cut.size(), 2u);
+    EXPECT_EQ(cut[0], L'\xB300');
+    EXPECT_TRUE(Cp949ToWide(nullptr).empty());
+    EXPECT_TRUE(Cp949ToWide("").empty());
+}
+
+}  // namespace

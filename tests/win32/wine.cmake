@@ -1,0 +1,92 @@
+# The Windows build of these sources, cross-compiled beside this build into
+# windows/, and its tests run under Wine in a prefix of the build's own
+# (wine/): the Windows loader and text tests, bmpcheck.exe against
+# bmpcheck, the zip, and the end-to-end journeys of group_g.exe. On when
+# GROUP_G_WINE_TESTS is (tools/run_tests.sh turns it on for its normal
+# build); needs the MinGW-w64 compilers, Wine, fonts-nanum and locales.
+option(GROUP_G_WINE_TESTS "Cross-build the Windows programs and test them under Wine" OFF)
+if(NOT GROUP_G_WINE_TESTS)
+  return()
+endif()
+include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
+if(GROUP_G_WINDOWS_MISSING)
+  message(FATAL_ERROR "the Wine tests need ${GROUP_G_WINDOWS_MISSING} "
+                      "(tools/install_deps.sh installs it)")
+endif()
+find_program(GROUP_G_UNZIP unzip REQUIRED)
+
+set(wine_scripts ${CMAKE_CURRENT_LIST_DIR})
+set(wine_out ${CMAKE_CURRENT_BINARY_DIR}/wine-artifacts)
+
+# Made once per build folder; every other Wine test needs it.
+add_test(NAME wine.prefix COMMAND bash ${wine_scripts}/wine_prefix.sh ${GROUP_G_WINE_DIR})
+set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 600)
+
+add_test(NAME wine.loader
+  COMMAND bash ${wine_scripts}/wine_run.sh ${GROUP_G_WINE_DIR}
+          ${GROUP_G_WINDOWS_DIR}/tests/loader_win32_test.exe)
+add_test(NAME wine.bmpcheck
+  COMMAND bash ${wine_scripts}/wine_bmpcheck.sh ${GROUP_G_WINE_DIR}
+          ${GROUP_G_WINDOWS_DIR}/run/bmpcheck.exe $<TARGET_FILE:bmpcheck> ${GROUP_G_RUN_DIR}
+          ${wine_out}/bmpcheck)
+add_test(NAME wine.package
+  COMMAND bash ${wine_scripts}/wine_package.sh ${GROUP_G_WINE_DIR} ${GROUP_G_WINDOWS_DIR}
+          ${wine_out}/package)
+# One Wine test at a time: they share the prefix and its one session.
+set_tests_properties(wine.loader wine.bmpcheck wine.package PROPERTIES
+  FIXTURES_REQUIRED wine_prefix RESOURCE_LOCK wine TIMEOUT 300 LABELS wine)
+
+# The end-to-end journeys, run against group_g.exe under Wine: the driver
+# starts the program through the launcher when the environment names it.
+# Left out where the system's behaviour differs from the stand-in's choices:
+# the client area at the screen's corner (Windows puts the frame there) and
+# the box centred on the window (Wine centres it on the screen), both of
+# which wine_journey checks the Windows way. Left out where Wine on a
+# virtual display differs from Windows: minimizing (Wine reports it after
+# the deactivation, so the program never learns it is minimized and draws
+# on), F1 back to a window (the display is still 640x480 when the new
+# window is made, and Wine shrinks the window to fit), and the aim taken
+# before a burst of right clicks, which misses now and then. The installed
+# program is Linux only.
+#
+# The journeys start a copy of group_g.exe kept in a folder of its own: in
+# the build's run folder the pictures lie beside the program, which takes
+# from there any picture its own run folder lacks.
+set(wine_program_dir ${CMAKE_CURRENT_BINARY_DIR}/wine-program)
+add_custom_target(wine_program ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_program_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${GROUP_G_WINDOWS_DIR}/run/group_g.exe
+          ${wine_program_dir}/group_g.exe)
+add_dependencies(wine_program windows_build)
+set(wine_journey_env
+  "GROUP_G_E2E_PROGRAM=${wine_program_dir}/group_g.exe"
+  "GROUP_G_E2E_LAUNCHER=${wine_scripts}/wine_run.sh --new-session ${GROUP_G_WINE_DIR}"
+  "GROUP_G_E2E_ARTIFACTS=${wine_out}/journeys")
+
+# What only the Windows build shows: its frames against the Linux build's,
+# its boxes' texts read back from the boxes, Hangul in a Korean locale.
+add_executable(wine_journey ${wine_scripts}/wine_journey.cpp)
+target_link_libraries(wine_journey PRIVATE e2e_driver)
+target_compile_definitions(wine_journey PRIVATE
+  GROUP_G_WINE_RUN="${wine_scripts}/wine_run.sh"
+  GROUP_G_WINE_DIR="${GROUP_G_WINE_DIR}"
+  GROUP_G_BOX_TEXT="${GROUP_G_WINDOWS_DIR}/tests/box_text.exe")
+group_g_warnings(wine_journey)
+add_dependencies(wine_journey windows_build)
+
+set(wine_journey_cases
+  window_journey:WindowJourney.*:-WindowJourney.OpensAtTheScreenCorner*
+  scene_journey:SceneJourney.*
+  fullscreen_journey:FullscreenJourney.WithoutTheMode*
+  pictures_journey:PicturesJourney.Missing*:PicturesJourney.Broken*:PicturesJourney.HugeClaim*
+  wine_journey:WineJourney.*)
+foreach(entry ${wine_journey_cases})
+  string(REPLACE ":" ";" parts ${entry})
+  list(GET parts 0 journey)
+  list(REMOVE_AT parts 0)
+  string(REPLACE ";" ":" filter "${parts}")
+  add_test(NAME wine.e2e.${journey} COMMAND ${journey} --gtest_filter=${filter})
+  set_tests_properties(wine.e2e.${journey} PROPERTIES
+    ENVIRONMENT "${wine_journey_env}" FIXTURES_REQUIRED wine_prefix
+    RESOURCE_LOCK wine TIMEOUT 900 LABELS "wine;e2e")
+endforeach()

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# wine_run.sh [--new-session] WINE_DIR PROGRAM.exe [ARG...]: runs a Windows
+# program in the test prefix and exits with its status. With --new-session,
+# whatever still runs in the prefix is ended first: Wine's desktop belongs
+# to the display of the session's first program, and a session left over
+# from a test on another (now gone) display would take the new program's
+# windows there. The Wine tests run one at a time, so nothing else is cut.
+set -euo pipefail
+new_session=false
+if [ "${1:-}" = --new-session ]; then
+  new_session=true
+  shift
+fi
+GROUP_G_WINE_DIR="$1"
+shift
+source "$(dirname "$0")/wine_env.sh"
+if $new_session; then
+  wineserver --kill 2>/dev/null || true
+  wineserver --wait 2>/dev/null || true
+fi
+exec wine "$@"
