@@ -320,10 +320,11 @@ TEST_F(MainLoop, WindowProcedureKeepsKeysInsideTheTableAndLeavesSystemKeysAlone)
     EXPECT_EQ(0, SceneWindowProc(nullptr, WM_KEYUP, 100000, 0));
     SceneWindowProc(nullptr, WM_SYSKEYDOWN, VK_F10, 0);
     EXPECT_FALSE(key_down[VK_F10]) << "system keys take the default path";
-    SceneWindowProc(nullptr, WM_KEYDOWN, 'A', 0);
-    EXPECT_TRUE(key_down['A']);
-    SceneWindowProc(nullptr, WM_KEYUP, 'A', 0);
-    EXPECT_FALSE(key_down['A']);
+    const WPARAM kKeyA = 'A';  // virtual-key codes of letters are their capitals
+    SceneWindowProc(nullptr, WM_KEYDOWN, kKeyA, 0);
+    EXPECT_TRUE(key_down[kKeyA]);
+    SceneWindowProc(nullptr, WM_KEYUP, kKeyA, 0);
+    EXPECT_FALSE(key_down[kKeyA]);
 }
 
 TEST_F(MainLoop, ScreenSaverIsHeldOffWhileTheWindowIsActive)
