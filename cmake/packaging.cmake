@@ -116,11 +116,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${GROUP_G_PROJECT_URL})
   # Libraries come from the binaries themselves, except GTK 3, which the
   # program loads when its first message box appears, so it is named here.
-  # Fonts are looked up at run time: the title's face is needed; a Hangul
-  # outline font for the Korean texts of the boxes is recommended.
+  # Fonts are looked up at run time, so they are named too: the title's
+  # face, and a Hangul outline font, without which every team's box would
+  # show empty squares where its Korean text should be.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, libgtk-3-0")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-nanum | fonts-noto-cjk")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, fonts-nanum | fonts-noto-cjk, libgtk-3-0")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D presentation of group G of a football tournament")
   # The extended description, which CPack indents and puts below the summary.
