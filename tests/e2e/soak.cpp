@@ -220,11 +220,12 @@ void Soak::Act()
         else
             std::this_thread::sleep_for(Seconds(0.3));
     } else if (roll < 70) {
-        // Inside the window as it is now: a right click on the desktop
+        // Only where the window is now: a right click on the desktop
         // opens the window manager's menu, which takes the keyboard.
         Rect r = ClientRect(x_, scene);
         int x = Roll(std::max(r.width, 1)), y = Roll(std::max(r.height, 1));
-        Click(x_, scene, x, y, 3, 1 + Roll(5));
+        if (PointerOver(x_, scene, x, y))
+            Click(x_, scene, x, y, 3, 1 + Roll(5));
     } else if (roll < 82) {
         ResizeClient(x_, scene, 100 + Roll(540), 100 + Roll(380));
     } else if (roll < 90) {

@@ -70,6 +70,37 @@ void Click(const XSession &s, Window w, int x, int y, int button, int times)
     s.Sync();
 }
 
+bool PointerOver(const XSession &s, Window w, int x, int y)
+{
+    Rect r = ClientRect(s, w);
+    if (!IsShown(s, w) || x < 0 || y < 0 || x >= r.width || y >= r.height)
+        return false;
+    XTestFakeMotionEvent(s.x(), DefaultScreen(s.x()), r.x + x, r.y + y, CurrentTime);
+    s.Sync();
+    // The top-level window under the pointer must be `w`'s own (its frame,
+    // under a window manager), and the point inside `w` itself.
+    Window root, top, child;
+    int root_x, root_y, win_x, win_y;
+    unsigned mask;
+    if (!XQueryPointer(s.x(), s.root(), &root, &top, &root_x, &root_y, &win_x, &win_y, &mask) ||
+        top == None)
+        return false;
+    for (Window v = w; v != s.root();) {
+        if (v == top)
+            return XQueryPointer(s.x(), w, &root, &child, &root_x, &root_y, &win_x, &win_y,
+                                 &mask) &&
+                   win_x >= 0 && win_y >= 0 && win_x < r.width && win_y < r.height;
+        Window parent, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(s.x(), v, &root, &parent, &children, &count))
+            return false;
+        if (children != nullptr)
+            XFree(children);
+        v = parent;
+    }
+    return false;
+}
+
 // A connection of its own, so its damage events never mix with anything
 // else the test reads.
 FrameWatch::FrameWatch(const XSession &s, Window w)

@@ -37,6 +37,11 @@ bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys);
 // Moves the pointer to (x, y) of `w`'s client area and clicks `button`
 // (1 left, 3 right) `times` times.
 void Click(const XSession &s, Window w, int x, int y, int button, int times = 1);
+// Moves the pointer to (x, y) of `w`'s client area and tells whether it is
+// over that area there, with nothing on top: a window the window manager
+// has not yet resized, or not yet restored, leaves the point on the
+// desktop, whose right button opens the manager's menu.
+bool PointerOver(const XSession &s, Window w, int x, int y);
 
 class FrameWatch {
 public:

@@ -244,6 +244,14 @@ void ResizeClient(const XSession &s, Window w, int width, int height)
 {
     XResizeWindow(s.x(), w, static_cast<unsigned>(width), static_cast<unsigned>(height));
     s.Sync();
+    // A window manager applies the request when it gets to it, or applies
+    // another size (a fullscreen window keeps the screen's): what follows
+    // should see the window as it will be, so the wait is short and its end
+    // is no failure.
+    WaitUntil(Seconds(2), [&] {
+        Rect r = ClientRect(s, w);
+        return r.width == width && r.height == height;
+    });
 }
 
 }  // namespace e2e
