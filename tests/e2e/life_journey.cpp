@@ -45,8 +45,8 @@ TEST_F(LifeJourney, SessionEndingNeverLeavesItRunning)
         WaitForScene();
         program_.Signal(SIGTERM);
         x_.Stop();
-        ASSERT_TRUE(program_.WaitExit(Seconds(3)))
-            << "still running 3s after SIGTERM and the display's end";
+        ASSERT_TRUE(program_.WaitExit(kReact))
+            << "still running " << kReact.count() << "s after SIGTERM and the display's end";
         EXPECT_TRUE(WIFEXITED(program_.status())) << DescribeStatus(program_.status());
         std::vector<std::string> left = program_.LeftBehind();
         ASSERT_TRUE(left.empty()) << "left behind: " << ::testing::PrintToString(left);
@@ -74,7 +74,8 @@ TEST_F(LifeJourney, EndsEvenWhenTheWindowSystemStopsAnswering)
         return false;
     })) << "the program never asked to show its window";
     program_.Signal(SIGTERM);
-    ASSERT_TRUE(program_.WaitExit(Seconds(10))) << "still running 10s after SIGTERM";
+    ASSERT_TRUE(program_.WaitExit(kReact))
+        << "still running " << kReact.count() << "s after SIGTERM";
     EXPECT_TRUE(WIFEXITED(program_.status()) && WEXITSTATUS(program_.status()) == 1)
         << "expected exit code 1, got " << DescribeStatus(program_.status());
     EXPECT_TRUE(program_.LeftBehind().empty());
@@ -115,7 +116,8 @@ TEST_F(LifeJourney, WithoutADisplayItFailsAtOnceAndSaysWhy)
         o.env.push_back("WAYLAND_DISPLAY=");
         std::string error;
         ASSERT_TRUE(program_.Start(o, &error)) << error;
-        ASSERT_TRUE(program_.WaitExit(Seconds(5))) << "still running 5s after its start";
+        ASSERT_TRUE(program_.WaitExit(kReact))
+            << "still running " << kReact.count() << "s after its start";
         EXPECT_TRUE(WIFEXITED(program_.status()) && WEXITSTATUS(program_.status()) != 0)
             << "expected a failure, got " << DescribeStatus(program_.status());
         std::string err = Contents(artifacts_ + "/program.err");
