@@ -83,7 +83,6 @@ protected:
     void SetUp() override
     {
         FakeReset();
-        seen.clear();
         WNDCLASSA wc = {};
         wc.lpfnWndProc = Procedure;
         wc.lpszClassName = "OpenGL";

@@ -12,20 +12,15 @@ namespace {
 
 TEST(SdlKeys, KeysTheProgramActsOnHaveTheirVirtualKeys)
 {
-    EXPECT_EQ(VK_ESCAPE, SdlKeyToVirtualKey(SDLK_ESCAPE));
-    const SDL_Keycode function_keys[] = {SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4, SDLK_F5};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(VK_F1 + i, SdlKeyToVirtualKey(function_keys[i])) << "F" << i + 1;
-    EXPECT_EQ(VK_F10, SdlKeyToVirtualKey(SDLK_F10));
-    EXPECT_EQ(VK_F12, SdlKeyToVirtualKey(SDLK_F12));
-    EXPECT_EQ('A', SdlKeyToVirtualKey(SDLK_a));
-    EXPECT_EQ('Z', SdlKeyToVirtualKey(SDLK_z));
-    EXPECT_EQ('0', SdlKeyToVirtualKey(SDLK_0));
-    EXPECT_EQ(VK_RETURN, SdlKeyToVirtualKey(SDLK_KP_ENTER));
-    EXPECT_EQ(VK_NUMPAD0 + 9, SdlKeyToVirtualKey(SDLK_KP_9));
-    EXPECT_EQ(VK_MENU, SdlKeyToVirtualKey(SDLK_RALT));
-    EXPECT_EQ(VK_OEM_3, SdlKeyToVirtualKey(SDLK_BACKQUOTE));
-    EXPECT_EQ(0, SdlKeyToVirtualKey(SDLK_APPLICATION)) << "no virtual key: not reported";
+    const struct { SDL_Keycode sdl; int vk; } keys[] = {
+        {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F1, VK_F1}, {SDLK_F2, VK_F2}, {SDLK_F3, VK_F3},
+        {SDLK_F4, VK_F4}, {SDLK_F5, VK_F5}, {SDLK_F10, VK_F10}, {SDLK_F12, VK_F12},
+        {SDLK_a, 'A'}, {SDLK_z, 'Z'}, {SDLK_0, '0'}, {SDLK_KP_ENTER, VK_RETURN},
+        {SDLK_KP_9, VK_NUMPAD0 + 9}, {SDLK_RALT, VK_MENU}, {SDLK_BACKQUOTE, VK_OEM_3},
+        {SDLK_APPLICATION, 0},  // no virtual key: not reported
+    };
+    for (const auto &key : keys)
+        EXPECT_EQ(key.vk, SdlKeyToVirtualKey(key.sdl)) << "SDL key 0x" << std::hex << key.sdl;
 }
 
 class SdlKeyEvents : public ::testing::Test {

@@ -14,22 +14,16 @@
 
 namespace {
 
-TEST(Cp949Text, KoreanBytesBecomeUtf8AndAsciiIsUnchanged)
+TEST(Cp949Text, KoreanBytesBecomeUtf8AsciiIsUnchangedAndBrokenSequencesShowAReplacement)
 {
     // "대한민국" in code page 949.
     EXPECT_EQ("\xEB\x8C\x80\xED\x95\x9C\xEB\xAF\xBC\xEA\xB5\xAD", Cp949ToUtf8("\xB4\xEB\xC7\xD1\xB9\xCE\xB1\xB9"));
     EXPECT_EQ("Team Tarsel\n", Cp949ToUtf8("Team Tarsel\n"));
     EXPECT_EQ("", Cp949ToUtf8(""));
-}
-
-TEST(Cp949Text, BrokenSequencesShowAReplacementAndKeepTheRest)
-{
-    // A lead byte with nothing after it, then plain text.
-    std::string out = Cp949ToUtf8("\xB4");
-    EXPECT_EQ("\xEF\xBF\xBD", out);
-    out = Cp949ToUtf8("a\xFF" "b");
+    EXPECT_EQ("\xEF\xBF\xBD", Cp949ToUtf8("\xB4")) << "a lead byte with nothing after it";
+    std::string out = Cp949ToUtf8("a\xFF" "b");
     EXPECT_EQ('a', out.front());
-    EXPECT_EQ('b', out.back());
+    EXPECT_EQ('b', out.back()) << "the rest is kept";
 }
 
 // Where iconv has no code page 949, the platform's own decoder must agree
@@ -92,33 +86,29 @@ TEST(Cp949Text, MissingConverterStillGivesTheKoreanText)
     FakeReset();
 }
 
-LRESULT PlainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
 class FakeBackend : public ::testing::Test {
 protected:
     void SetUp() override { FakeReset(); }
     void TearDown() override { FakeReset(); }
-    static void Register()
+    static HWND Open(DWORD style = WS_POPUP, int width = 64, int height = 48)
     {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = PlainProcedure;
+        wc.lpfnWndProc = DefWindowProcA;
         wc.lpszClassName = "OpenGL";
-        ASSERT_NE(0, RegisterClassA(&wc));
+        EXPECT_NE(0, RegisterClassA(&wc));
+        HWND w = CreateWindowExA(0, "OpenGL", "t", style, 0, 0, width, height, nullptr, nullptr,
+                                 nullptr, nullptr);
+        EXPECT_NE(nullptr, w);
+        return w;
     }
 };
 
 TEST_F(FakeBackend, FramedWindowRectangleRoundTripsToTheClientSize)
 {
-    Register();
     RECT r = {0, 0, 640, 480};
     ASSERT_TRUE(AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0));
     EXPECT_GT(r.right - r.left, 640) << "a framed window is bigger than its client";
-    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_OVERLAPPEDWINDOW, 0, 0, r.right - r.left,
-                             r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(nullptr, w);
+    ASSERT_NE(nullptr, Open(WS_OVERLAPPEDWINDOW, r.right - r.left, r.bottom - r.top));
     EXPECT_EQ(640, FakeWindowInfo().client_width);
     EXPECT_EQ(480, FakeWindowInfo().client_height);
     RECT p = {0, 0, 640, 480};
@@ -153,10 +143,7 @@ TEST_F(FakeBackend, DisplayModeChangesOnlyToOfferedSizesAndRestores)
 
 TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedIt)
 {
-    Register();
-    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                             nullptr, nullptr);
-    HDC dc = GetDC(w);
+    HDC dc = GetDC(Open());
     ASSERT_NE(nullptr, dc);
     EXPECT_EQ(nullptr, wglCreateContext(dc)) << "no context before a pixel format";
     PIXELFORMATDESCRIPTOR pfd = {};
@@ -176,10 +163,7 @@ TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedIt)
 
 TEST_F(FakeBackend, ResizingTheWindowResizesItsDrawable)
 {
-    Register();
-    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                             nullptr, nullptr);
-    HDC dc = GetDC(w);
+    HDC dc = GetDC(Open());
     PIXELFORMATDESCRIPTOR pfd = {};
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd));

@@ -40,10 +40,10 @@ protected:
     }
     void TearDown() override { FakeReset(); }
 
-    static HWND Open(bool show = true)
+    static HWND Open(bool show = true, WNDPROC procedure = RecordingProcedure)
     {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = RecordingProcedure;
+        wc.lpfnWndProc = procedure;
         wc.lpszClassName = "OpenGL";
         EXPECT_NE(0, RegisterClassA(&wc));
         HWND w = CreateWindowExA(0, "OpenGL", "t", WS_OVERLAPPEDWINDOW, 0, 0, 656, 519, nullptr,
@@ -169,7 +169,7 @@ TEST_F(WindowCore, CloseButtonIsPostedAsTheCloseCommand)
     EXPECT_EQ((std::vector<UINT>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}), Messages());
 }
 
-TEST_F(WindowCore, LosingTheFocusDeactivatesButOnlyMinimizingSaysMinimized)
+TEST_F(WindowCore, LosingTheFocusDeactivatesButOnlyMinimizingSaysMinimizedAndSetFocusActsAtOnce)
 {
     HWND w = Open();
     FakeFocus(false);
@@ -199,21 +199,22 @@ TEST_F(WindowCore, LosingTheFocusDeactivatesButOnlyMinimizingSaysMinimized)
     EXPECT_EQ(MAKELPARAM(320, 200), seen[1].lparam);
     EXPECT_EQ(MAKEWPARAM(WA_ACTIVE, 0), seen[2].wparam);
     EXPECT_EQ(w, GetFocus());
+
+    // SetFocus takes effect at once, with no pump between: the core answers,
+    // not the window system.
+    EXPECT_EQ(w, SetFocus(nullptr));
+    EXPECT_EQ(nullptr, GetFocus());
+    EXPECT_EQ(nullptr, SetFocus(w));
+    EXPECT_EQ(w, GetFocus());
 }
 
 TEST_F(WindowCore, ScreenSaverIsHeldOnlyWhileAnActiveWindowSwallowsItsRequests)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    HWND w = Open(true, [](HWND window, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
         if (m == WM_SYSCOMMAND && (wp == SC_SCREENSAVE || wp == SC_MONITORPOWER))
             return 0;
-        return DefWindowProcA(w, m, wp, lp);
-    };
-    wc.lpszClassName = "OpenGL";
-    ASSERT_NE(0, RegisterClassA(&wc));
-    HWND w = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                             nullptr, nullptr);
-    ShowWindow(w, SW_SHOW);
+        return DefWindowProcA(window, m, wp, lp);
+    });
     EXPECT_TRUE(FakeScreenSaverHeldOff());
     MSG msg;
     FakeMinimize();
@@ -224,17 +225,6 @@ TEST_F(WindowCore, ScreenSaverIsHeldOnlyWhileAnActiveWindowSwallowsItsRequests)
     EXPECT_TRUE(FakeScreenSaverHeldOff());
     DestroyWindow(w);
     EXPECT_FALSE(FakeScreenSaverHeldOff());
-}
-
-TEST_F(WindowCore, SetFocusTakesEffectAtOnceAndReturnsThePreviousFocus)
-{
-    HWND w = Open();
-    FakeFocus(false);
-    RunQueue();
-    EXPECT_EQ(nullptr, SetFocus(w));
-    EXPECT_EQ(w, GetFocus()) << "no pump between: the core answers, not the window system";
-    EXPECT_EQ(w, SetFocus(nullptr));
-    EXPECT_EQ(nullptr, GetFocus());
 }
 
 TEST_F(WindowCore, ClassAndWindowRules)

@@ -16,19 +16,7 @@ namespace {
 float *const kAngles[] = {&title_spin,   &center_spin, &togo_orbit,  &togo_spin,
                           &france_orbit, &france_spin, &swiss_orbit, &swiss_spin};
 
-std::vector<float> SaveAngles()
-{
-    std::vector<float> saved;
-    for (float *angle : kAngles)
-        saved.push_back(*angle);
-    return saved;
-}
-
-void RestoreAngles(const std::vector<float> &saved)
-{
-    for (size_t i = 0; i < saved.size(); ++i)
-        *kAngles[i] = saved[i];
-}
+const size_t kAngleCount = sizeof kAngles / sizeof kAngles[0];
 
 // What a pass leaves in the GL's current vertex state.
 struct CurrentState {
@@ -78,10 +66,13 @@ protected:
     template <typename Pass, typename Result>
     void Twice(const QuadricState &quadric, Pass pass, Result *with_lists, Result *direct)
     {
-        std::vector<float> before = SaveAngles();
+        float before[kAngleCount];
+        for (size_t i = 0; i < kAngleCount; ++i)
+            before[i] = *kAngles[i];
         quadric.Apply();
         *with_lists = pass();
-        RestoreAngles(before);
+        for (size_t i = 0; i < kAngleCount; ++i)
+            *kAngles[i] = before[i];
         quadric.Apply();
         DeleteSceneLists();
         *direct = pass();
