@@ -14,7 +14,7 @@ packages=(
   xvfb xauth xdotool x11-utils openbox imagemagick
   clang libclang-rt-14-dev
   dpkg-dev file lintian desktop-file-utils appstream
-  g++-mingw-w64-x86-64 wine wine64 fonts-nanum locales unzip
+  g++-mingw-w64-x86-64 wine wine64 locales unzip
 )
 
 missing=()

@@ -38,8 +38,4 @@ add_library(platform_win32_console OBJECT
 target_link_libraries(platform_win32_console PUBLIC group_g_headers)
 group_g_warnings(platform_win32_console)
 
-add_executable(group_g shell/main.cpp)
-target_link_libraries(group_g PRIVATE group_g_core platform_win32 platform_win32_program)
-target_compile_definitions(group_g PRIVATE GROUP_G_VERSION="${PROJECT_VERSION}")
-group_g_warnings(group_g)
-set_target_properties(group_g PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GROUP_G_RUN_DIR})
+set(GROUP_G_PROGRAM_BACKEND platform_win32 platform_win32_program)

@@ -162,12 +162,12 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
-    // Runs bmpcheck with `args`; returns its exit status, fills out and err.
-    int Run(const std::string &args, std::string *out, std::string *err)
+    // Runs bmpcheck with `args`; returns its exit status, keeps its output.
+    int Run(const std::string &args)
     {
         CommandResult run = RunCommand(std::string(GROUP_G_TOOLS_DIR) + "/bmpcheck " + args);
-        *out = run.out;
-        *err = run.err;
+        out = run.out;
+        err = run.err;
         return run.status;
     }
 
@@ -180,35 +180,25 @@ protected:
     }
 
     std::string dir_;
+    std::string out, err;  // of the last run
 };
 
 TEST_F(BmpCheckTool, DescribesEachFileAndReportsTheLoadersMessage)
 {
-    std::string out, err;
     std::string files = RunPath("TOGO.bmp") + " " + RunPath("SWIS.bmp") + " " + dir_ + "/none.bmp";
-    EXPECT_EQ(Run(files, &out, &err), 1) << "one file does not load";
-    EXPECT_NE(out.find("TOGO.bmp: file header, 40-byte info header, 256 x 128, 8 bits, BI_RLE8"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("SWIS.bmp: file header, 12-byte core header, 256 x 256, 1 bits, BI_RGB, "
-                       "2 colours"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("none.bmp: cannot be read (No such file or directory): not loaded: the "
-                       "file cannot be opened for reading"),
-              std::string::npos)
-        << out;
+    EXPECT_EQ(Run(files), 1) << "one file does not load";
+    for (const char *line : {"TOGO.bmp: file header, 40-byte info header, 256 x 128, 8 bits, BI_RLE8",
+                             "SWIS.bmp: file header, 12-byte core header, 256 x 256, 1 bits, BI_RGB, 2 colours",
+                             "none.bmp: cannot be read (No such file or directory): not loaded: the file "
+                             "cannot be opened for reading"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
     EXPECT_EQ(err, "Error: Failed to open DIB file " + dir_ + "/none.bmp.\n");
 }
 
 TEST_F(BmpCheckTool, WritesThePngsItDecoded)
 {
-    std::string out, err;
-    EXPECT_EQ(Run("--png " + dir_ + "/korea.png " + RunPath("KOREA.bmp"), &out, &err), 0) << err;
-    EXPECT_EQ(Run("--png " + dir_ + " " + RunPath("FRANCE.bmp") + " " + RunPath("BACK.bmp"), &out,
-                  &err),
-              0)
-        << err;
+    EXPECT_EQ(Run("--png " + dir_ + "/korea.png " + RunPath("KOREA.bmp")), 0) << err;
+    EXPECT_EQ(Run("--png " + dir_ + " " + RunPath("FRANCE.bmp") + " " + RunPath("BACK.bmp")), 0) << err;
     for (const char *name : {"korea.png", "FRANCE.png", "BACK.png"}) {
         std::string png = Slurp(dir_ + "/" + name);
         ASSERT_GT(png.size(), 24u) << name;
@@ -220,10 +210,7 @@ TEST_F(BmpCheckTool, WritesThePngsItDecoded)
         };
         EXPECT_EQ(be32(16), std::string(name) == "BACK.png" ? 1024u : 256u) << name;
     }
-    EXPECT_EQ(Run("--png " + dir_ + "/nofolder/x.png " + RunPath("KOREA.bmp") + " " +
-                      RunPath("TOGO.bmp"),
-                  &out, &err),
-              2)
+    EXPECT_EQ(Run("--png " + dir_ + "/nofolder/x.png " + RunPath("KOREA.bmp") + " " + RunPath("TOGO.bmp")), 2)
         << "several files need a folder";
 }
 
@@ -233,43 +220,35 @@ TEST_F(BmpCheckTool, SaysWhyAFileIsRefusedAndPrintsPathsAsGiven)
     // in UTF-8 that code page 949 would garble.
     ASSERT_TRUE(WriteBytes(dir_ + "/bomb.bmp", RunLengthClaim(30000, 30000)));
     ASSERT_EQ(mkfifo((dir_ + "/pipe.bmp").c_str(), 0600), 0);
-    std::string out, err;
-    EXPECT_EQ(Run(dir_ + "/bomb.bmp " + dir_ + "/pipe.bmp /dev/zero '" + dir_ + "/caf\xC3\xA9.bmp'",
-                  &out, &err),
-              1);
+    EXPECT_EQ(Run(dir_ + "/bomb.bmp " + dir_ + "/pipe.bmp /dev/zero '" + dir_ + "/caf\xC3\xA9.bmp'"), 1);
     for (const char *line : {"bomb.bmp: no file header, 40-byte info header, 30000 x 30000, 8 bits, "
                              "BI_RLE8, 1 colours, bits at 44: not loaded: width 30000 is over the "
                              "limit of 16384\n",
                              "pipe.bmp: a pipe or a socket: not loaded: not a file on disk\n",
                              "/dev/zero: a device: not loaded: not a file on disk\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
-    EXPECT_NE(err.find("Error: Failed to open DIB file " + dir_ + "/caf\xC3\xA9.bmp.\n"),
-              std::string::npos)
-        << err;
+    EXPECT_NE(err.find("Error: Failed to open DIB file " + dir_ + "/caf\xC3\xA9.bmp.\n"), std::string::npos) << err;
 }
 
 TEST_F(BmpCheckTool, PngsNeverReplaceInputsOtherFilesOrEachOther)
 {
     std::string korea = RunPath("KOREA.bmp"), togo = RunPath("TOGO.bmp");
-    ASSERT_EQ(0, mkdir((dir_ + "/a").c_str(), 0700));
-    ASSERT_EQ(0, mkdir((dir_ + "/b").c_str(), 0700));
-    ASSERT_EQ(0, mkdir((dir_ + "/out").c_str(), 0700));
+    for (const char *folder : {"/a", "/b", "/out"})
+        ASSERT_EQ(0, mkdir((dir_ + folder).c_str(), 0700));
     std::string a = dir_ + "/a/KOREA.bmp", b = dir_ + "/b/KOREA.bmp", text = dir_ + "/notes.png";
     ASSERT_EQ(0, std::system(("cp " + korea + " " + a + " && cp " + togo + " " + b).c_str()));
     ASSERT_TRUE(WriteBytes(text, {'h', 'i'}));
     std::string original = Slurp(a);
-    std::string out, err;
     // A forgotten OUT: the first file would be taken for it.
-    EXPECT_EQ(Run("--png " + a + " " + b, &out, &err), 2) << err;
-    EXPECT_EQ(Run("--png " + text + " " + b, &out, &err), 4) << err;
+    EXPECT_EQ(Run("--png " + a + " " + b), 2) << err;
+    EXPECT_EQ(Run("--png " + text + " " + b), 4) << err;
     EXPECT_NE(err.find("notes.png: not written: it exists and is not a PNG"), std::string::npos) << err;
     EXPECT_EQ(Slurp(text), "hi");
     // Two inputs of one name: the second is a collision; a BMP named .png
     // in the output folder is an input.
     std::string bmp_named_png = dir_ + "/out/a.png";
     ASSERT_EQ(0, std::system(("cp " + korea + " " + bmp_named_png).c_str()));
-    EXPECT_EQ(Run("--png " + dir_ + "/out " + a + " " + b + " " + bmp_named_png + " " + dir_ + "/none.bmp",
-                  &out, &err),
+    EXPECT_EQ(Run("--png " + dir_ + "/out " + a + " " + b + " " + bmp_named_png + " " + dir_ + "/none.bmp"),
               5) << "not loaded and not written";
     EXPECT_NE(err.find("out/KOREA.png: not written: already written for " + a), std::string::npos) << err;
     EXPECT_NE(err.find("out/a.png: not written: it is one of the inputs"), std::string::npos) << err;
@@ -277,7 +256,7 @@ TEST_F(BmpCheckTool, PngsNeverReplaceInputsOtherFilesOrEachOther)
     EXPECT_EQ(Slurp(bmp_named_png), original);
     EXPECT_EQ(Slurp(dir_ + "/out/KOREA.png").substr(1, 3), "PNG");
     // A PNG from an earlier run is replaced.
-    EXPECT_EQ(Run("--png " + dir_ + "/out " + b, &out, &err), 0) << err;
+    EXPECT_EQ(Run("--png " + dir_ + "/out " + b), 0) << err;
 }
 
 }  // namespace

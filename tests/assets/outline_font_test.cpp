@@ -119,6 +119,16 @@ protected:
         return view_.Run([&] { glCallList(font_base + (GLuint)(code - 32)); });
     }
 
+    // Stand-ins for the glyph lists of `codes` that only say which list ran.
+    static void StandIns(const std::vector<unsigned char> &codes)
+    {
+        for (unsigned char code : codes) {
+            glNewList(font_base + code - 32, GL_COMPILE);
+            glPassThrough((GLfloat)code);
+            glEndList();
+        }
+    }
+
     OffscreenGL gl_;
     PlatformDC dc_{nullptr, nullptr};
     FeedbackView view_;
@@ -265,12 +275,7 @@ TEST_F(OutlineFont, GlyphListsNeverTakeTheTextureNamesInAFreshContext)
 
 TEST_F(OutlineFont, TitleCallsItsNineGlyphListsInOrder)
 {
-    // Stand-ins that only say which list ran.
-    for (GLuint code = 32; code < 128; code++) {
-        glNewList(font_base + code - 32, GL_COMPILE);
-        glPassThrough((GLfloat)code);
-        glEndList();
-    }
+    StandIns({' ', 'G', 'R', 'O', 'U', 'P', '_'});
     Capture c = view_.Run([] { PrintOutlineText(" GROUP_G "); });
     EXPECT_EQ((std::vector<float>{' ', 'G', 'R', 'O', 'U', 'P', '_', 'G', ' '}), c.pass_through);
 }
@@ -281,11 +286,7 @@ TEST_F(OutlineFont, LowBaseAndHighBytesReachBasePlusByteMinus32)
     // more count as unsigned.
     font_base = 20;
     const unsigned char bytes[] = {' ', 'G', 0xC8, 0};
-    for (unsigned char b : {bytes[0], bytes[1], bytes[2]}) {
-        glNewList(20 + b - 32, GL_COMPILE);
-        glPassThrough((GLfloat)b);
-        glEndList();
-    }
+    StandIns({' ', 'G', 0xC8});
     Capture c = view_.Run([&] { PrintOutlineText(reinterpret_cast<const char *>(bytes)); });
     EXPECT_EQ((std::vector<float>{32, 71, 200}), c.pass_through);
 }
@@ -414,12 +415,8 @@ struct ExactCurves {
     FT_Vector last;
 };
 
+// Moves and lines alike only set where the next curve starts.
 int MoveTo(const FT_Vector *to, void *user)
-{
-    static_cast<ExactCurves *>(user)->last = *to;
-    return 0;
-}
-int LineTo(const FT_Vector *to, void *user)
 {
     static_cast<ExactCurves *>(user)->last = *to;
     return 0;
@@ -444,7 +441,7 @@ TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
     FT_Face face = FaceOfFont(reinterpret_cast<PlatformGdiObject *>(dc_.font), nullptr);
     ASSERT_NE(nullptr, face) << "the title font resolved to no face";
     double scale = 1.0 / face->units_per_EM;
-    const FT_Outline_Funcs funcs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+    const FT_Outline_Funcs funcs = {MoveTo, MoveTo, ConicTo, CubicTo, 0, 0};
     int curves_checked = 0;
     for (char code : std::string("GOS8@&ace")) {
         Capture glyph = DrawGlyph(code);
@@ -484,22 +481,21 @@ TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
     EXPECT_GT(curves_checked, 20) << "the sample glyphs have curves";
 }
 
-TEST_F(OutlineFont, AfterDeletePrintingDrawsNothing)
+TEST_F(OutlineFont, AfterDeletePrintingDrawsNothingAndTheTextureListsStay)
 {
+    // Without a reserved range, deleting leaves the texture lists alone.
+    GLuint base = font_base;
+    font_base = 0;
+    DeleteOutlineFont();
+    for (GLuint name = 1; name <= 5; name++)
+        EXPECT_TRUE(glIsList(name)) << "list " << name << " was deleted";
+    font_base = base;
     DeleteOutlineFont();
     for (GLuint i = 0; i < 96; i++)
         EXPECT_FALSE(glIsList(font_base + i)) << "glyph list for code " << 32 + i;
     Capture c = view_.Run([] { PrintOutlineText(" GROUP_G "); });
     EXPECT_EQ(0u, c.values);
     EXPECT_TRUE(glIsList(1)) << "the texture list names are not the font's to delete";
-}
-
-TEST_F(OutlineFont, DeleteWithoutAReservedRangeKeepsTheTextureLists)
-{
-    font_base = 0;
-    DeleteOutlineFont();
-    for (GLuint name = 1; name <= 5; name++)
-        EXPECT_TRUE(glIsList(name)) << "list " << name << " was deleted";
 }
 
 TEST_F(OutlineFont, FailedPlatformCallLeavesTheTitleInvisibleAndSilent)

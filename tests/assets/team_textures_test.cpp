@@ -143,15 +143,13 @@ TEST_F(TeamTextures, BuildSetsParametersButNoImageUntilAListIsCalled)
     // repeating, though the lists hold no parameters themselves.
     glCallList(3);
     ExpectListInstalls(1, pictures_[0]);
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
-    EXPECT_EQ(GL_LINEAR, value) << "minifying filter";
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
-    EXPECT_EQ(GL_LINEAR, value) << "magnifying filter";
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
-    EXPECT_EQ(GL_REPEAT, value) << "wrap s";
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &value);
-    EXPECT_EQ(GL_REPEAT, value) << "wrap t";
+    const GLenum parameters[][2] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR}, {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                                    {GL_TEXTURE_WRAP_S, GL_REPEAT}, {GL_TEXTURE_WRAP_T, GL_REPEAT}};
+    for (const auto &p : parameters) {
+        GLint value = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, p[0], &value);
+        EXPECT_EQ((GLint)p[1], value) << "parameter 0x" << std::hex << p[0];
+    }
 
     // Calling a list again installs the same image again.
     ExpectListInstalls(1, pictures_[0]);
