@@ -44,7 +44,7 @@ protected:
     std::string program_folder_, parent_folder_;
 };
 
-TEST_F(InstalledFolder, LeadingDotSegmentsResolveAgainstTheProgramsFolder)
+TEST_F(InstalledFolder, LeadingDotSegmentsResolveAgainstTheProgramsFolderIfTheResultFits)
 {
     EXPECT_EQ(program_folder_, FolderFor("."));
     EXPECT_EQ(program_folder_ + "/pictures", FolderFor("./pictures"));
@@ -57,10 +57,7 @@ TEST_F(InstalledFolder, LeadingDotSegmentsResolveAgainstTheProgramsFolder)
     for (size_t level = 0; level < depth + 2; level++)
         climb += "../";
     EXPECT_EQ("/../../share", FolderFor((climb + "share").c_str()));
-}
-
-TEST_F(InstalledFolder, FolderThatDoesNotFitIsRefused)
-{
+    // A folder that does not fit is refused.
     size_t exact = parent_folder_.size() + strlen("/share") + 1;
     EXPECT_EQ(parent_folder_ + "/share", FolderFor("../share", exact));
     EXPECT_EQ("(none)", FolderFor("../share", exact - 1));

@@ -51,20 +51,13 @@ DiscCounts CountDisc(const OffscreenGL &gl, Spot s, double fraction = 0.7)
     return c;
 }
 
-Rgba PixelIn(const std::vector<unsigned char> &pixels, int width, int x, int y)
-{
-    const unsigned char *p = &pixels[((size_t)y * width + x) * 4];
-    return Rgba{p[0], p[1], p[2], p[3]};
-}
-
-// Which pixels of the upper half, where the title stays, are title green.
-std::vector<bool> GreenInTopHalf(const OffscreenGL &gl)
+// Which pixels of the top `rows` rows are title green.
+std::vector<bool> GreenPixels(const OffscreenGL &gl, int rows)
 {
     std::vector<unsigned char> pixels = gl.Pixels();
-    std::vector<bool> green((size_t)gl.width() * gl.height() / 2);
-    for (int y = 0; y < gl.height() / 2; ++y)
-        for (int x = 0; x < gl.width(); ++x)
-            green[(size_t)y * gl.width() + x] = Near(PixelIn(pixels, gl.width(), x, y), 0, 255, 0);
+    std::vector<bool> green((size_t)gl.width() * rows);
+    for (size_t i = 0; i < green.size(); ++i)
+        green[i] = Near(Rgba{pixels[4 * i], pixels[4 * i + 1], pixels[4 * i + 2], 255}, 0, 255, 0);
     return green;
 }
 
@@ -129,16 +122,14 @@ TEST_F(Drawing, TitleIsGreenAndWhereItsPlacementPutsIt)
     Spot high_right = ProjectFrom(100, advance, 1.2, 0.0);
     DrawScene();
 
-    std::vector<unsigned char> pixels = gl_->Pixels();
+    std::vector<bool> green = GreenPixels(*gl_, 480);
     int inside = 0, outside = 0;
-    for (int y = 0; y < 480; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            if (!Near(PixelIn(pixels, 640, x, y), 0, 255, 0))
-                continue;
-            bool in_box = x >= low_left.x - 3 && x <= high_right.x + 3 &&
-                          y >= high_right.y - 3 && y <= low_left.y + 3;
+    for (size_t i = 0; i < green.size(); ++i) {
+        int x = (int)(i % 640), y = (int)(i / 640);
+        bool in_box = x >= low_left.x - 3 && x <= high_right.x + 3 && y >= high_right.y - 3 &&
+                      y <= low_left.y + 3;
+        if (green[i])
             (in_box ? inside : outside)++;
-        }
     }
     EXPECT_GT(inside, 500) << "green title pixels between (" << low_left.x << ", "
                            << high_right.y << ") and (" << high_right.x << ", " << low_left.y << ")";
@@ -247,7 +238,7 @@ TEST_F(Drawing, UnfilledPolygonsOutlineEverything)
 {
     Spot korea = SphereSpot(101);
     DrawScene();
-    std::vector<bool> filled_title = GreenInTopHalf(*gl_);
+    std::vector<bool> filled_title = GreenPixels(*gl_, 240);
 
     filled_polygons = false;
     title_spin = 0.0f;
@@ -259,7 +250,7 @@ TEST_F(Drawing, UnfilledPolygonsOutlineEverything)
     DiscCounts disc = CountDisc(*gl_, korea);
     EXPECT_GT(disc.clear_black, disc.total / 10) << "Korea sphere shows gaps between edges";
     EXPECT_LT(disc.clear_black, disc.total) << "and its edges";
-    std::vector<bool> outlined_title = GreenInTopHalf(*gl_);
+    std::vector<bool> outlined_title = GreenPixels(*gl_, 240);
     int filled = 0, outlined = 0, opened = 0;
     for (size_t i = 0; i < filled_title.size(); ++i) {
         filled += filled_title[i];

@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <string>
+
 #include "scene/render_setup.h"
 #include "support/offscreen_gl.h"
 
@@ -49,41 +51,29 @@ void ExpectModelviewIdentityCurrent()
         EXPECT_EQ(i % 5 == 0 ? 1.0f : 0.0f, m[i]) << "modelview element " << i;
 }
 
-TEST(ResizeScene, FullClientAreaAndFourThirdsAspect)
+TEST(ResizeScene, FullClientAreaAndAspectEvenForDegenerateSizes)
 {
+    // A zero height is taken as one, so nothing divides by zero.
+    struct {
+        int width, height, viewport_height;
+        float aspect;
+    } cases[] = {{640, 480, 480, 4.0f / 3.0f}, {640, 0, 1, 640.0f}, {0, 480, 480, 0.0f}, {0, 0, 1, 0.0f}};
     OffscreenGL gl;
-    glMatrixMode(GL_MODELVIEW);
-    glTranslatef(1, 2, 3);
-    ResizeScene(640, 480);
-    Viewport v = CurrentViewport();
-    EXPECT_EQ(0, v.x);
-    EXPECT_EQ(0, v.y);
-    EXPECT_EQ(640, v.width);
-    EXPECT_EQ(480, v.height);
-    EXPECT_FLOAT_EQ(4.0f / 3.0f, aspect_ratio);
-    ExpectProjectionFor(640.0 / 480.0);
-    ExpectModelviewIdentityCurrent();
-}
-
-TEST(ResizeScene, DegenerateSizesNeverDivideByZero)
-{
-    OffscreenGL gl;
-    ResizeScene(640, 0);
-    EXPECT_EQ(1, CurrentViewport().height);
-    EXPECT_FLOAT_EQ(640.0f, aspect_ratio);
-    ExpectModelviewIdentityCurrent();
-
-    ResizeScene(0, 480);
-    EXPECT_EQ(0, CurrentViewport().width);
-    EXPECT_EQ(0.0f, aspect_ratio);
-    ExpectModelviewIdentityCurrent();
-
-    ResizeScene(0, 0);
-    Viewport v = CurrentViewport();
-    EXPECT_EQ(0, v.width);
-    EXPECT_EQ(1, v.height);
-    EXPECT_EQ(0.0f, aspect_ratio);
-    ExpectModelviewIdentityCurrent();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        glMatrixMode(GL_MODELVIEW);
+        glTranslatef(1, 2, 3);
+        ResizeScene(c.width, c.height);
+        Viewport v = CurrentViewport();
+        EXPECT_EQ(0, v.x);
+        EXPECT_EQ(0, v.y);
+        EXPECT_EQ(c.width, v.width);
+        EXPECT_EQ(c.viewport_height, v.height);
+        EXPECT_FLOAT_EQ(c.aspect, aspect_ratio);
+        if (c.aspect > 0)
+            ExpectProjectionFor(c.aspect);
+        ExpectModelviewIdentityCurrent();
+    }
 }
 
 TEST(ResizeScene, AspectIsStoredEvenWithoutACurrentContext)

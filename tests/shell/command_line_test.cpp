@@ -20,7 +20,7 @@ CommandResult RunWithoutDisplay(const std::string &program, const std::string &a
     return RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + program + " " + args, stdout_target);
 }
 
-TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput)
+TEST(CommandLine, HelpAndVersionAnswerOnStandardOutputOrFail)
 {
     for (const std::string &program : {kGroupG, kBmpCheck}) {
         std::string name = program.substr(program.rfind('/') + 1);
@@ -34,18 +34,14 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput)
         EXPECT_NE(std::string::npos, help.out.find("sage: " + name)) << help.out;
         EXPECT_NE(std::string::npos, help.out.find("--version")) << help.out;
         EXPECT_EQ("", help.err) << name;
-    }
-    // The help says where pictures come from, naming the installed folder.
-    std::string help = RunWithoutDisplay(kGroupG, "--help").out;
-    EXPECT_NE(std::string::npos, help.find("read from the current folder")) << help;
-    EXPECT_NE(std::string::npos, help.find("/share/games/group-g.")) << help;
-}
-
-TEST(CommandLine, AnswerThatCannotBeWrittenFails)
-{
-    for (const std::string &program : {kGroupG, kBmpCheck}) {
-        EXPECT_EQ(1, RunWithoutDisplay(program, "--help", "/dev/full").status) << program;
-        EXPECT_EQ(1, RunWithoutDisplay(program, "--version", "/dev/full").status) << program;
+        // An answer that cannot be written is a failure.
+        EXPECT_EQ(1, RunWithoutDisplay(program, "--help", "/dev/full").status) << name;
+        EXPECT_EQ(1, RunWithoutDisplay(program, "--version", "/dev/full").status) << name;
+        if (program != kGroupG)
+            continue;
+        // The help says where pictures come from, naming the installed folder.
+        EXPECT_NE(std::string::npos, help.out.find("read from the current folder")) << help.out;
+        EXPECT_NE(std::string::npos, help.out.find("/share/games/group-g.")) << help.out;
     }
 }
 
