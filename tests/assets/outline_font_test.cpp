@@ -315,28 +315,23 @@ TEST_P(OutlineGeometry, EveryGlyphFillsItsBlackBoxFromFrontToBack)
         ASSERT_FALSE(glyph.polygons.empty()) << "code " << code << " drew nothing";
         solid_glyphs++;
         double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
-        for (const auto &p : glyph.polygons) {
-            for (const Vertex &v : p) {
-                double xyz[3] = {v.x, v.y, v.z};
+        for (const auto &p : glyph.polygons)
+            for (const Vertex &v : p)
                 for (int k = 0; k < 3; k++) {
-                    lo[k] = std::min(lo[k], xyz[k]);
-                    hi[k] = std::max(hi[k], xyz[k]);
+                    lo[k] = std::min(lo[k], k == 0 ? v.x : k == 1 ? v.y : v.z);
+                    hi[k] = std::max(hi[k], k == 0 ? v.x : k == 1 ? v.y : v.z);
                 }
-            }
-        }
-        const double eps = 1e-3;
+        // The drawing stays inside the box and, since every curve point lies
+        // within the deviation of the drawn outline, reaches nearly as far:
+        // each side's extreme lies at most the deviation inside its edge.
         double left = g.gmfptGlyphOrigin.x, top = g.gmfptGlyphOrigin.y;
-        double right = left + g.gmfBlackBoxX, bottom = top - g.gmfBlackBoxY;
-        EXPECT_GE(lo[0], left - eps) << "code " << code;
-        EXPECT_LE(hi[0], right + eps) << "code " << code;
-        EXPECT_GE(lo[1], bottom - eps) << "code " << code;
-        EXPECT_LE(hi[1], top + eps) << "code " << code;
-        // Every curve point lies within the deviation of the drawn outline,
-        // so the drawing reaches nearly as far as the box does.
-        EXPECT_LE(lo[0], left + deviation_) << "code " << code;
-        EXPECT_GE(hi[0], right - deviation_) << "code " << code;
-        EXPECT_LE(lo[1], bottom + deviation_) << "code " << code;
-        EXPECT_GE(hi[1], top - deviation_) << "code " << code;
+        double inset[4] = {lo[0] - left, left + g.gmfBlackBoxX - hi[0],
+                           lo[1] - (top - g.gmfBlackBoxY), top - hi[1]};
+        for (int side = 0; side < 4; side++) {
+            SCOPED_TRACE("code " + std::to_string(code) + ", side " + "LRBT"[side]);
+            EXPECT_GE(inset[side], -1e-3);
+            EXPECT_LE(inset[side], deviation_);
+        }
         EXPECT_NEAR(-kDepth, lo[2], 1e-4) << "back of code " << code;
         EXPECT_NEAR(0.0, hi[2], 1e-4) << "front of code " << code;
         EXPECT_GT(g.gmfCellIncX, 0.0f) << "code " << code;
@@ -404,19 +399,18 @@ int MoveTo(const FT_Vector *to, void *user)
     static_cast<ExactCurves *>(user)->last = *to;
     return 0;
 }
-int ConicTo(const FT_Vector *c, const FT_Vector *to, void *user)
+int CurveTo(void *user, std::vector<FT_Vector> points)
 {
     ExactCurves *e = static_cast<ExactCurves *>(user);
-    e->curves.push_back({e->last, *c, *to});
-    e->last = *to;
+    points.insert(points.begin(), e->last);
+    e->curves.push_back(points);
+    e->last = points.back();
     return 0;
 }
+int ConicTo(const FT_Vector *c, const FT_Vector *to, void *user) { return CurveTo(user, {*c, *to}); }
 int CubicTo(const FT_Vector *c1, const FT_Vector *c2, const FT_Vector *to, void *user)
 {
-    ExactCurves *e = static_cast<ExactCurves *>(user);
-    e->curves.push_back({e->last, *c1, *c2, *to});
-    e->last = *to;
-    return 0;
+    return CurveTo(user, {*c1, *c2, *to});
 }
 
 TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
