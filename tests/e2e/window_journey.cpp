@@ -7,18 +7,7 @@
 namespace e2e {
 namespace {
 
-class WindowJourney : public Journey {
-protected:
-    // The window manager takes the window into its list a moment after it
-    // maps; a close asked before then would go nowhere.
-    Window ManagedShow()
-    {
-        Window scene = StartShow(true);
-        if (!WaitUntil(kReact, [&] { return IsManaged(x_, scene); }))
-            JOURNEY_FAIL() << "the window manager did not take the window in";
-        return scene;
-    }
-};
+using WindowJourney = Journey;
 
 // Esc ends every other journey (EndWithEscape).
 TEST_F(WindowJourney, OpensAtTheScreenCornerAndCloseButtonEnds)
@@ -32,7 +21,11 @@ TEST_F(WindowJourney, OpensAtTheScreenCornerAndCloseButtonEnds)
 
 TEST_F(WindowJourney, WindowManagerCloseEnds)
 {
-    AskWindowManagerToClose(x_, ManagedShow());
+    Window scene = StartShow(true);
+    // The window manager takes the window into its list a moment after it
+    // maps; a close asked before then would go nowhere.
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }));
+    AskWindowManagerToClose(x_, scene);
     ExpectExit(kExitAfterClose);
 }
 
@@ -45,7 +38,8 @@ TEST_F(WindowJourney, AltF4EndsWithoutWindowManager)
 
 TEST_F(WindowJourney, AltF4EndsUnderWindowManager)
 {
-    Window scene = ManagedShow();
+    Window scene = StartShow(true);
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }));
     ASSERT_TRUE(Chord(x_, scene, {XK_Alt_L, XK_F4}));
     ExpectExit(kExitAfterClose);
 }
