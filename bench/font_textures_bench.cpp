@@ -26,7 +26,7 @@
 #include "assets/bmp_loader.h"
 #include "assets/outline_font.h"
 #include "assets/team_textures.h"
-#include "platform/posix/freetype_font.h"
+#include "platform/freetype/freetype_font.h"
 #include "platform/platform_internal.h"
 #include "shell/scene_window.h"
 

@@ -1,5 +1,5 @@
 // The recording backend's message boxes (the program's twin is
-// sdl_message_box.cpp): each box is recorded with its owner, texts and
+// gtk_message_box.cpp): each box is recorded with its owner, texts and
 // type; while it is "open" the test's hook acts as the user, and the core's
 // modal loop then delivers what the hook did; the box answers as the test
 // queued, or with its first button.

@@ -3,6 +3,7 @@
 // the native window is made, hidden until it is shown, from the request.
 #include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/x11/x11_display.h"
 #include "platform/wgl.h"
 
 static void RequestAttributes(const PIXELFORMATDESCRIPTOR &format, bool exact_colour)
@@ -66,7 +67,7 @@ HGLRC wglCreateContext(HDC dc)
     // SDL makes a new context current; the platform does not, so undo it.
     SDL_GL_MakeCurrent(sdl, nullptr);
     // The driver is now held by the program's own connection.
-    SdlFinishWarmUp();
+    X11FinishWarmUp();
     return new PlatformGLContext{gl, dc->window};
 }
 

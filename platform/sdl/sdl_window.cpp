@@ -2,8 +2,8 @@
 // file starts SDL's video, gives the core its native window operations, and
 // turns SDL's events into the core's input reports. Its siblings make the GL
 // contexts (sdl_gl_context.cpp), change display modes (sdl_display.cpp),
-// map keys (sdl_keys.cpp) and show message boxes with GTK 3
-// (sdl_message_box.cpp, sdl_gtk.cpp).
+// map keys (sdl_keys.cpp) and lend the GTK message boxes (platform/gtk/)
+// what they need of the scene window (sdl_box_host.cpp).
 //
 // Implemented features:
 //  - One class and one window at a time, a double-buffered RGBA GL context
@@ -27,8 +27,6 @@
 //    box is open rather than as they come.
 //  - One message box at a time; a second one while the first is open goes
 //    to standard error.
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,27 +39,12 @@
 #include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/x11/x11_display.h"
 
 SdlState &Sdl()
 {
     static SdlState state;
     return state;
-}
-
-// The connection is gone: nothing more can be shown or torn down, and
-// anything that still talks to the display (SDL's exit handler among them)
-// would wait on it for ever. Only async-signal-safe calls from here.
-static int OnDisplayLost(Display *)
-{
-    static const char kLine[] = "The connection to the display was lost.\n";
-    ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
-    (void)written;
-    _exit(1);
-}
-
-void SdlEndOnDisplayLoss(void)
-{
-    XSetIOErrorHandler(OnDisplayLost);
 }
 
 bool SdlSessionBusAround(void)
@@ -115,9 +98,9 @@ bool SdlEnsureVideo(void)
     // included. A write to a connection whose server has gone then fails and
     // reaches that handler, rather than killing the process with SIGPIPE.
     signal(SIGPIPE, SIG_IGN);
-    SdlEndOnDisplayLoss();
-    SdlStartWarmUp();
-    atexit(SdlFinishWarmUp);
+    X11EndOnDisplayLoss();
+    X11StartWarmUp();
+    atexit(X11FinishWarmUp);
     // Signals are the core's (SDL's own handlers would only queue a quit
     // that nobody sees while a box is open). The program decides about the
     // screen saver itself, keeps a fullscreen window up while a message box
@@ -141,47 +124,13 @@ bool SdlEnsureVideo(void)
     atexit(SDL_Quit);
     s.x11 = strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0;
     // SDL may have put its own handler in place of ours.
-    SdlEndOnDisplayLoss();
+    X11EndOnDisplayLoss();
     return true;
 }
 
 SDL_Window *SdlWindowOf(PlatformWindow *window)
 {
     return window != nullptr && window->native != nullptr ? window->native->sdl : nullptr;
-}
-
-static bool WindowSystemInfo(PlatformWindow *window, SDL_SysWMinfo *info)
-{
-    SDL_Window *sdl = SdlWindowOf(window);
-    if (sdl == nullptr || !Sdl().x11)
-        return false;
-    SDL_VERSION(&info->version);
-    return SDL_GetWindowWMInfo(sdl, info) && info->subsystem == SDL_SYSWM_X11;
-}
-
-int SdlEventFd(void)
-{
-    SDL_SysWMinfo info;
-    if (!WindowSystemInfo(Core().window, &info))
-        return -1;
-    return ConnectionNumber(info.info.x11.display);
-}
-
-bool SdlEventsWaiting(void)
-{
-    if (!Sdl().video_ready)
-        return false;
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
-        return true;
-    SDL_SysWMinfo info;
-    return WindowSystemInfo(Core().window, &info) &&
-           XEventsQueued(info.info.x11.display, QueuedAlready) > 0;
-}
-
-unsigned long SdlX11WindowOf(PlatformWindow *window)
-{
-    SDL_SysWMinfo info;
-    return WindowSystemInfo(window, &info) ? info.info.x11.window : 0;
 }
 
 // ---- the native window ------------------------------------------------------

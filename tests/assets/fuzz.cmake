@@ -16,9 +16,9 @@ if(GROUP_G_FUZZ)
     ${PROJECT_SOURCE_DIR}/assets/dib_convert.cpp
     ${PROJECT_SOURCE_DIR}/platform/posix/posix_kernel.cpp
     ${PROJECT_SOURCE_DIR}/platform/console/console_backend.cpp
-    ${PROJECT_SOURCE_DIR}/platform/posix/cp949_text.cpp
-    ${PROJECT_SOURCE_DIR}/platform/posix/cp949_hangul.cpp
-    ${PROJECT_SOURCE_DIR}/platform/posix/text_format.cpp)
+    ${PROJECT_SOURCE_DIR}/platform/iconv/iconv_cp949.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/cp949_hangul.cpp
+    ${PROJECT_SOURCE_DIR}/platform/text/text_format.cpp)
   target_include_directories(bmp_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
   target_link_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})

@@ -21,7 +21,7 @@
 
 #include "assets/outline_font.h"
 #include "platform/fake/fake_platform.h"
-#include "platform/posix/freetype_font.h"
+#include "platform/freetype/freetype_font.h"
 #include "platform/platform_internal.h"
 #include "shell/scene_window.h"
 #include "support/offscreen_gl.h"

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "platform/glyphs/glyph_geometry.h"
-#include "platform/posix/freetype_font.h"
+#include "platform/freetype/freetype_font.h"
 #include "platform/platform_hooks.h"
 #include "platform/platform_internal.h"
 #include "platform/wgl.h"

@@ -20,7 +20,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/posix/freetype_font.h"
+#include "platform/freetype/freetype_font.h"
 #include "platform/gdi32.h"
 #include "platform/platform_hooks.h"
 #include "platform/platform_internal.h"

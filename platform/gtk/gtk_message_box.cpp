@@ -3,12 +3,12 @@
 // by Pango with fontconfig's fonts, so Hangul shows in any locale. A box is
 // transient for its owner's X window, modal to it and centred over it; one
 // without an owner is centred on the screen. While it is open the wait
-// watches GTK's connection, SDL's connection and the core's wake pipe
+// watches GTK's connection, the scene window's and the core's wake pipe
 // together, so the core can deliver the scene window's events as they come
 // without the CPU spinning.
 #include "platform/core/core_backend.h"
-#include "platform/sdl/sdl_gtk.h"
-#include "platform/sdl/sdl_state.h"
+#include "platform/gtk/gtk_api.h"
+#include "platform/gtk/gtk_host.h"
 
 namespace {
 
@@ -62,13 +62,11 @@ gboolean OnTick(gpointer) { return G_SOURCE_CONTINUE; }
 // Centres the box over the owner's client area, before it is mapped.
 void PlaceOver(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 {
-    SDL_Window *sdl = SdlWindowOf(owner);
-    if (sdl == nullptr) {
+    int x = 0, y = 0;
+    if (!BoxHostOwnerPosition(owner, &x, &y)) {
         gtk.gtk_window_set_position(reinterpret_cast<GtkWindow *>(dialog), GTK_WIN_POS_CENTER);
         return;
     }
-    int x = 0, y = 0;
-    SDL_GetWindowPosition(sdl, &x, &y);
     GtkRequisition size = {0, 0};
     gtk.gtk_widget_get_preferred_size(dialog, nullptr, &size);
     gtk.gtk_window_move(reinterpret_cast<GtkWindow *>(dialog),
@@ -80,7 +78,7 @@ void PlaceOver(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 // the box above it and treats it as modal to it.
 void SetOwner(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 {
-    unsigned long xid = SdlX11WindowOf(owner);
+    unsigned long xid = BoxHostX11Window(owner);
     GdkDisplay *display = gtk.gdk_display_get_default();
     if (xid == 0 || display == nullptr)
         return;
@@ -95,7 +93,7 @@ bool BackendOpenBox(const BoxRequest &request)
 {
     const BoxLayout &layout = request.layout;
     PlatformWindow *owner = request.owner;
-    const GtkApi *gtk = SdlGtk();
+    const GtkApi *gtk = LoadedGtk();
     if (gtk == nullptr)
         return false;
     g_box = OpenBox();
@@ -139,14 +137,15 @@ bool BackendOpenBox(const BoxRequest &request)
         gtk->gtk_widget_grab_focus(first);
     gtk->gdk_display_flush(gtk->gdk_display_get_default());
 
-    // What else wakes the wait: SDL's connection, and the core's pipe that
-    // a termination signal writes to. Without a descriptor to watch (SDL on
-    // Wayland) SDL's events are taken on a short tick instead.
+    // What else wakes the wait: the scene window's connection, and the
+    // core's pipe that a termination signal writes to. Without a descriptor
+    // to watch (on Wayland) the scene window's events are taken on a short
+    // tick instead.
     int n = 0;
-    int sdl_fd = SdlEventFd();
-    if (sdl_fd >= 0)
-        g_box.sources[n++] = gtk->g_unix_fd_add(sdl_fd, G_IO_IN, OnWake, nullptr);
-    else if (Sdl().video_ready)
+    int window_fd = BoxHostEventFd();
+    if (window_fd >= 0)
+        g_box.sources[n++] = gtk->g_unix_fd_add(window_fd, G_IO_IN, OnWake, nullptr);
+    else if (BoxHostWindowSystem() != nullptr)
         g_box.sources[n++] = gtk->g_timeout_add(50, OnTick, nullptr);
     if (CoreWakeFd() >= 0)
         g_box.sources[n++] = gtk->g_unix_fd_add(CoreWakeFd(), G_IO_IN, OnWake, nullptr);
@@ -156,8 +155,9 @@ bool BackendOpenBox(const BoxRequest &request)
 bool BackendWaitForBox(int *answer)
 {
     const GtkApi &gtk = *g_box.gtk;
-    // Blocks unless SDL has events in memory that no descriptor shows.
-    gtk.g_main_context_iteration(nullptr, SdlEventsWaiting() ? FALSE : TRUE);
+    // Blocks unless the scene window has events in memory that no
+    // descriptor shows.
+    gtk.g_main_context_iteration(nullptr, BoxHostEventsWaiting() ? FALSE : TRUE);
     if (!g_box.answered)
         return false;
     *answer = g_box.answer;

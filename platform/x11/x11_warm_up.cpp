@@ -1,24 +1,18 @@
-// Start-up work the SDL backend does ahead of time, on threads of its own,
-// while SDL connects to the display on the program's thread: loading the GL
-// driver that serves this display, and loading fontconfig's configuration.
-// Both are the slowest parts of the first GL context and of the first font
-// request, and neither depends on anything the program has asked for yet,
-// so the program finds them done when it gets there. Nothing the program
-// sees changes: its own calls still make the window, the context and the
-// font, in its own order, on its own thread.
-//
-// The driver is loaded by asking GLX about the display over a connection of
-// our own; that connection is kept open until the program's first context
-// exists, since closing it would unload the driver again before the
-// program's own connection takes it up.
+// Start-up work done on threads of its own while SDL connects: loading the
+// GL driver of this X display (by asking GLX about it over a connection of
+// our own, kept open until the first context exists so the driver stays
+// loaded) and fontconfig's configuration. Both are the slowest parts of the
+// first context and the first font request and depend on nothing the
+// program asked for; its own calls still make the window, context and font,
+// in its order, on its thread.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <thread>
 
-#include "platform/posix/freetype_font.h"
-#include "platform/sdl/sdl_state.h"
+#include "platform/freetype/freetype_font.h"
+#include "platform/x11/x11_display.h"
 
 namespace {
 
@@ -40,7 +34,7 @@ void load_gl_driver()
 
 }  // namespace
 
-void SdlStartWarmUp(void)
+void X11StartWarmUp(void)
 {
     if (font_thread.joinable() || driver_thread.joinable())
         return;
@@ -52,7 +46,7 @@ void SdlStartWarmUp(void)
         driver_thread = std::thread(load_gl_driver);
 }
 
-void SdlFinishWarmUp(void)
+void X11FinishWarmUp(void)
 {
     if (driver_thread.joinable())
         driver_thread.join();

@@ -1,29 +1,29 @@
 // Loads GTK 3 and starts it, once, on the first message box. GTK is not
 // linked into the program: linked, its libraries would be loaded and
 // relocated at every start, shown box or not.
-#include "platform/sdl/sdl_gtk.h"
+#include "platform/gtk/gtk_api.h"
 
 #include <dlfcn.h>
 
 #include <cstdlib>
 
-#include "platform/sdl/sdl_state.h"
+#include "platform/gtk/gtk_host.h"
 
 static bool Load(GtkApi *api)
 {
     void *library = dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr)
         return false;
-#define SDL_GTK_RESOLVE(name)                                                    \
+#define GTK_API_RESOLVE(name)                                                    \
     api->name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));     \
     if (api->name == nullptr)                                                    \
         return false;
-    SDL_GTK_FUNCTIONS(SDL_GTK_RESOLVE)
-#undef SDL_GTK_RESOLVE
+    GTK_API_FUNCTIONS(GTK_API_RESOLVE)
+#undef GTK_API_RESOLVE
     return true;
 }
 
-const GtkApi *SdlGtk(void)
+const GtkApi *LoadedGtk(void)
 {
     static GtkApi api;
     static bool tried = false;
@@ -38,17 +38,16 @@ const GtkApi *SdlGtk(void)
     api.gtk_disable_setlocale();
     // The accessibility bridge serves a desktop session through its bus;
     // without one it would only try in vain.
-    if (!SdlSessionBusAround())
+    if (!BoxHostSessionBusAround())
         setenv("NO_AT_BRIDGE", "1", 0);
     // The same window system as the scene window, so a box can name it as
     // its owner.
-    SdlState &s = Sdl();
-    if (s.video_ready)
-        api.gdk_set_allowed_backends(s.x11 ? "x11" : "wayland");
+    if (const char *window_system = BoxHostWindowSystem())
+        api.gdk_set_allowed_backends(window_system);
     if (!api.gtk_init_check(nullptr, nullptr))
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.
-    SdlEndOnDisplayLoss();
+    BoxHostAfterToolkitStart();
     ready = true;
     return &api;
 }

@@ -1,6 +1,6 @@
 // GTK 3 for the program's message boxes, loaded into the process and started
 // the first time a box is needed: a run that shows no box never pays for it,
-// and start-up is as quick as without it. Only sdl_message_box.cpp uses it.
+// and start-up is as quick as without it. Only gtk_message_box.cpp uses it.
 #pragma once
 
 // The box's icon, and the colour its window shows before GTK first paints
@@ -12,7 +12,7 @@
 #include <gtk/gtk.h>
 
 // Every GTK, GDK and GLib function the box calls, looked up by name.
-#define SDL_GTK_FUNCTIONS(X)                                                      \
+#define GTK_API_FUNCTIONS(X)                                                      \
     X(gtk_disable_setlocale) X(gtk_init_check) X(gdk_set_allowed_backends)       \
     X(gdk_display_get_default) X(gdk_display_flush)                              \
     X(gdk_x11_window_foreign_new_for_display) X(gdk_window_set_transient_for)    \
@@ -29,11 +29,11 @@
     X(g_source_remove)
 
 struct GtkApi {
-#define SDL_GTK_DECLARE(name) decltype(&::name) name;
-    SDL_GTK_FUNCTIONS(SDL_GTK_DECLARE)
-#undef SDL_GTK_DECLARE
+#define GTK_API_DECLARE(name) decltype(&::name) name;
+    GTK_API_FUNCTIONS(GTK_API_DECLARE)
+#undef GTK_API_DECLARE
 };
 
 // GTK, started on the display SDL uses; null when it is not installed or
 // cannot start (no display). Tried once per run.
-const GtkApi *SdlGtk(void);
+const GtkApi *LoadedGtk(void);
