@@ -7,14 +7,13 @@ if(NOT GROUP_G_WINE_BENCH)
   return()
 endif()
 include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
-find_package(X11)
-if(GROUP_G_WINDOWS_MISSING OR NOT X11_Xdamage_FOUND)
+if(GROUP_G_WINDOWS_MISSING)
   message(STATUS "wine_frame_bench is not built (needs ${GROUP_G_WINDOWS_MISSING} "
-                 "Wine, MinGW-w64, libxdamage-dev)")
+                 "Wine, MinGW-w64)")
   return()
 endif()
 add_executable(wine_frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/wine_frame_bench.cpp)
-target_link_libraries(wine_frame_bench PRIVATE X11::X11 X11::Xdamage)
+target_link_libraries(wine_frame_bench PRIVATE x_driver)
 target_compile_definitions(wine_frame_bench PRIVATE
   GROUP_G_WINE_SCRIPTS="${PROJECT_SOURCE_DIR}/tests/win32"
   GROUP_G_WINE_DIR="${GROUP_G_WINE_DIR}"

@@ -50,6 +50,9 @@ public:
     // drawn is seen once. False, with the reason in `error`, on failure.
     bool Start(const std::string &screen, bool window_manager, const std::string &log_dir,
                std::string *error);
+    // Connects to a display someone else started (`name`, as in DISPLAY),
+    // leaving its keyboard settings alone; Stop then only disconnects.
+    bool Connect(const std::string &name, std::string *error);
     void Stop();
 
     ::Display *x() const { return x_; }
