@@ -114,7 +114,7 @@ int open_output(const std::string &path, bool append)
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
     }
-    int err = open_output(o.err_path, o.append);
+    int err = o.err_fd >= 0 ? o.err_fd : open_output(o.err_path, o.append);
     if (err < 0)
         _exit(126);
     dup2(err, STDERR_FILENO);

@@ -27,10 +27,12 @@ struct ProcessOptions {
     // Added to the files rather than replacing them; also what lets both
     // streams share one log.
     bool append = false;
-    // Descriptors of ours to take stdin and stdout from instead (a pipe to
-    // talk over), and one more to leave open across exec; -1 for none.
+    // Descriptors of ours to take stdin, stdout and stderr from instead (a
+    // pipe to talk over), and one more to leave open across exec; -1 for
+    // none.
     int in_fd = -1;
     int out_fd = -1;
+    int err_fd = -1;
     int keep_fd = -1;
     // What the child gets when we die: SIGKILL, or SIGTERM for a program
     // that should tidy up after itself (a display server's lock files).
