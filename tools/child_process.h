@@ -1,13 +1,10 @@
-// A child process: started with its own arguments, environment, folder and
-// output files (or descriptors), optionally on a pseudo-terminal of its own;
-// stopped, continued and signalled; its exit status waited for with a
-// deadline; and, once it has ended, whatever it started checked for. The one
-// way the virtual display, the benchmarks and the end-to-end tests start
-// programs.
-//
-// The child runs in a process group of its own (a session of its own on a
-// terminal), so everything it starts can be found, and killed, by that
-// group; and it dies with us. Relies on POSIX and Linux's /proc.
+// A child process, as the virtual display, the benchmarks and the end-to-end
+// tests start programs: its own arguments, environment, folder and output
+// (files, descriptors or a pseudo-terminal); signalled, waited for with a
+// deadline, and, once ended, whatever it started checked for. It runs in a
+// process group of its own (a session on a terminal), so all it starts can
+// be found and killed by that group, and it dies with us. Relies on POSIX
+// and Linux's /proc.
 #pragma once
 
 #include <signal.h>
