@@ -11,7 +11,6 @@
 // as the breakdown.
 #include <fcntl.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,15 +22,9 @@
 #include <vector>
 
 #include "child_process.h"
+#include "startup_clock.h"
 
 namespace {
-
-double now_ms()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 struct Run {
     double total;    // spawn to exit
