@@ -1,17 +1,10 @@
 // bmpcheck [--png OUT] FILE...: runs each file through the program's own
-// loader, so a picture that passes here loads in the show. Prints per file
-// what its headers say (header form, size, bit depth, compression, colour
-// count) and whether it loaded, or why not; the loader's own message boxes
-// appear on standard error as "Error: ...". With --png, also writes what was
-// decoded as a PNG.
-//
-// Files are read through the same kernel services as the loader's, so only
-// files on disk are described, and no more of them than the longest headers
-// take: a pipe, a device or a huge file costs nothing. PNGs never replace an
-// input, nor any existing file that is not a PNG, nor a PNG this run wrote
-// for another file: each is refused and reported. Paths are printed as the
-// bytes given. FILE is taken as given: unlike the program, bmpcheck looks in
-// no other folder. --help and --version answer on standard output.
+// loader, so a picture that passes here loads in the show, and prints what
+// its headers say and whether it loaded, or why not (the loader's boxes go to
+// standard error). Files are read through the loader's own kernel services:
+// only files on disk, and no more of them than the headers take. A --png
+// output never replaces an input, a file that is not a PNG, or a PNG this run
+// wrote for another file. FILE is taken as given; no other folder is tried.
 #include <sys/stat.h>
 
 #include <cerrno>

@@ -104,6 +104,10 @@ bool StartVirtualDisplay(VirtualDisplay *display, const std::string &screen,
         *error = "no pipe for the display number";
         return false;
     }
+    // -displayfd: the server takes a free number and tells us. -noreset:
+    // otherwise it resets whenever its last client leaves, and a client
+    // connecting during the reset (the next program, the window manager)
+    // is turned away.
     bool spawned = spawn(&display->server,
                          {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", screen,
                           "-nolisten", "tcp", "-noreset"},

@@ -1,18 +1,10 @@
 // A private virtual X display (Xvfb) and, when asked for, a real window
 // manager (openbox) on it: the one place that starts displays for the
 // end-to-end tests, the soak, the benchmarks and the presentation script.
-//
-// The server chooses a free display number itself (-displayfd), so parallel
-// runs never collide, and it never resets (-noreset): without that it resets
-// whenever its last client leaves, and a client connecting during the reset
-// (the next program, the window manager) is turned away. Both processes die
-// with the one that started them. The window manager counts as started once
-// it manages windows, not merely once it has announced itself: a window
-// mapped in between may never be shown.
-//
-// Relies on Xvfb and openbox being on PATH, started as child processes.
-// Does not set DISPLAY for the calling process; callers pass `name` on to
-// whoever needs it.
+// The server picks a free display number itself, so parallel runs never
+// collide; both processes die with the one that started them. Relies on
+// Xvfb and openbox on PATH. Does not set DISPLAY for the calling process;
+// callers pass `name` on to whoever needs it.
 #pragma once
 
 #include <string>
