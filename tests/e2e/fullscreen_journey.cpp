@@ -66,7 +66,8 @@ void Offer640x480(const XSession &x)
 }
 
 // How the program is made to end while fullscreen, and the status it ends
-// with: a termination signal closes it as its close button does; a killed
+// with: a termination signal closes it as its close button does; a second
+// one before the close ends it by that signal (exit code -1 here); a killed
 // connection to the display ends it at once.
 struct FullscreenEnd {
     const char *name;
@@ -105,17 +106,32 @@ TEST_P(FullscreenModeJourney, MonitorSwitchedWhileFullscreenAndPutBackAtTheEnd)
     }
 
     const FullscreenEnd &end = GetParam();
-    if (std::string(end.name) == "Signal")
+    std::string how = end.name;
+    if (how == "Signal") {
         program_.Signal(SIGTERM);
-    else
+    } else if (how == "SignalTwice") {
+        // Both arrive while it is stopped, so the second finds the first
+        // still unanswered.
+        Freeze();
+        program_.Signal(SIGTERM);
+        program_.Signal(SIGINT);
+        Thaw();
+    } else {
         XKillClient(x_.x(), scene);
+    }
     x_.Sync();
-    ExpectExit(end.exit_code);
+    if (end.exit_code >= 0) {
+        ExpectExit(end.exit_code);
+    } else {
+        ASSERT_TRUE(program_.WaitExit(kAppear)) << "the program did not end";
+        EXPECT_TRUE(WIFSIGNALED(program_.status())) << DescribeStatus(program_.status());
+    }
     EXPECT_EQ(desktop, MonitorMode(x_)) << "the program ended with the monitor switched";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryEnd, FullscreenModeJourney,
                          ::testing::Values(FullscreenEnd{"Signal", kExitAfterInterrupt},
+                                           FullscreenEnd{"SignalTwice", -1},
                                            FullscreenEnd{"DisplayLost", 1}),
                          [](const ::testing::TestParamInfo<FullscreenEnd> &info) {
                              return std::string(info.param.name);
