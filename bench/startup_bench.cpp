@@ -9,7 +9,7 @@
 // the GL driver starts at idle priority can hold it up on a busy machine),
 // is printed beside it for information. The median of each step is printed
 // as the breakdown.
-#include <spawn.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-extern char **environ;
+#include "child_process.h"
 
 namespace {
 
@@ -45,23 +45,21 @@ struct Run {
 Run run_once(const std::string &program, const std::string &dir)
 {
     int err[2];
-    if (pipe(err) != 0) {
+    if (pipe2(err, O_CLOEXEC) != 0) {
         perror("pipe");
         exit(1);
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, err[0]);
-    char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
+    ProcessOptions o;
+    o.argv = {program};
+    o.cwd = dir;
+    o.err_fd = err[1];
+    Process child;
+    std::string error;
     double start = now_ms();
-    pid_t pid;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0) {
-        perror("posix_spawn");
+    if (!child.Start(o, &error)) {
+        fprintf(stderr, "cannot start %s: %s\n", program.c_str(), error.c_str());
         exit(1);
     }
-    posix_spawn_file_actions_destroy(&actions);
     close(err[1]);
     std::string text;
     char chunk[4096];
@@ -69,8 +67,9 @@ Run run_once(const std::string &program, const std::string &dir)
     while ((n = read(err[0], chunk, sizeof chunk)) > 0)
         text.append(chunk, (size_t)n);
     close(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    // Its standard error has closed, so it is ending.
+    child.WaitExit(std::chrono::hours(1));
+    int status = child.status();
     Run run;
     run.total = now_ms() - start;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
