@@ -7,7 +7,9 @@
 //
 // Implemented features:
 //  - One class and one window at a time, a double-buffered RGBA GL context
-//    with the depth buffer asked for, fullscreen at an offered display mode.
+//    with the depth buffer asked for, fullscreen at an offered display mode
+//    (on X11 switched when asked for, and put back at the close, at exit,
+//    on display loss and before an abrupt end after a signal).
 //  - Keys, mouse buttons, size, activation, minimize and restore, the close
 //    button and Alt+F4, through the core exactly as the other backends.
 //  - The screen saver and display power saving held off while the window is
