@@ -13,7 +13,6 @@
 // are information, as is the median of each step.
 #include <fcntl.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,15 +24,9 @@
 #include <vector>
 
 #include "child_process.h"
+#include "startup_clock.h"
 
 namespace {
-
-double now_ms()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 struct Run {
     double total;    // spawn to exit

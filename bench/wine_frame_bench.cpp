@@ -54,10 +54,13 @@ Window wait_for_window(const e2e::XSession &s, Window other, double limit)
 {
     Window found = None;
     e2e::WaitUntil(e2e::Seconds(limit), [&] {
-        for (Window w : e2e::FindWindows(s, kTitle))
-            if (w != other)
+        for (Window w : e2e::FindWindows(s, kTitle)) {
+            if (w != other) {
                 found = w;
-        return found != None;
+                return true;
+            }
+        }
+        return false;
     });
     return found;
 }

@@ -1,7 +1,8 @@
 # End-to-end journeys: the real group_g on a private virtual X display,
 # driven through XTest like a user and judged by screenshots in memory. The
 # driver (e2e/driver/) is a library the journeys, the soak and any later
-# end-to-end test share; every test case starts a display of its own.
+# end-to-end test share, on top of its X side (x_driver.cmake), which the
+# benchmarks use too; every test case starts a display of its own.
 pkg_check_modules(E2E_PNG REQUIRED IMPORTED_TARGET libpng)
 
 set(E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
