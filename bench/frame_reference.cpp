@@ -29,7 +29,6 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
-#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -43,6 +42,7 @@
 #include "platform/gdi32.h"
 #include "platform/platform_internal.h"
 #include "platform/wgl.h"
+#include "startup_clock.h"
 
 namespace {
 
@@ -61,14 +61,7 @@ struct Picture {
     std::vector<unsigned char> rgb;
 };
 
-// Monotonic milliseconds, and when each step of a start began and ended.
-double now_ms()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
+// When each step of a start began and ended.
 struct Step {
     const char *name;
     double begin, end;
