@@ -2,9 +2,11 @@
 # program issuing the same GL work (frame_reference, run by frame_bench).
 
 # The reference takes only the outline builder from the platform layer, for
-# its glyph lists; every frame is its own GL and SDL calls.
+# its glyph lists, and the program's BMP loader, for a start that reads the
+# pictures as the program does; every frame is its own GL and SDL calls.
 add_executable(frame_reference ${CMAKE_CURRENT_SOURCE_DIR}/frame_reference.cpp)
-target_link_libraries(frame_reference PRIVATE platform_console SDL2::SDL2 PkgConfig::GL)
+target_link_libraries(frame_reference PRIVATE group_g_core platform_console SDL2::SDL2
+                      PkgConfig::GL)
 group_g_warnings(frame_reference)
 
 add_executable(frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/frame_bench.cpp)

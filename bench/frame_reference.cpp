@@ -18,20 +18,31 @@
 // that long of frames and prints "ms_per_frame=... frames=..."; it ends at
 // the end of its input. Its window stands beside the program's, at x = 640,
 // so neither covers the other's pixels.
+//
+// Usage: frame_reference --first-frame
+// The start-up reference for startup_bench: started in the run folder as
+// the program is, it reads the five pictures there with the program's BMP
+// loader, opens its window at the screen's corner, builds the same lists,
+// presents the first frame and ends at once, reporting its steps on
+// standard error as startup_first_frame.cpp does for the program.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "assets/bmp_loader.h"
 #include "platform/gdi32.h"
-#include "platform/platform_hooks.h"
 #include "platform/platform_internal.h"
 #include "platform/wgl.h"
+#include "startup_clock.h"
 
 namespace {
 
@@ -49,6 +60,48 @@ struct Picture {
     int32_t width, height;
     std::vector<unsigned char> rgb;
 };
+
+// When each step of a start began and ended.
+struct Step {
+    const char *name;
+    double begin, end;
+};
+Step steps[] = {{"loaded", 0, 0},   {"window", 0, 0},     {"context", 0, 0}, {"font", 0, 0},
+                {"pictures", 0, 0}, {"first_draw", 0, 0}, {"present", 0, 0}};
+bool timing_steps = false;
+
+void mark(const char *name, bool begins)
+{
+    if (!timing_steps)
+        return;
+    for (Step &s : steps)
+        if (strcmp(s.name, name) == 0)
+            (begins ? s.begin : s.end) = now_ms();
+}
+
+__attribute__((constructor)) void mark_loaded()
+{
+    steps[0].begin = steps[0].end = now_ms();
+}
+
+// The five pictures in the folder, in the lists' order, as the program
+// reads them.
+bool load_pictures(Picture out[5])
+{
+    static const char *const kFiles[5] = {"KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp",
+                                          "SWIS.bmp"};
+    for (int i = 0; i < 5; ++i) {
+        RgbImage *image = LoadBmpImage(kFiles[i]);
+        if (image == nullptr)
+            return false;
+        out[i].width = image->width;
+        out[i].height = image->height;
+        out[i].rgb.assign(image->pixels, image->pixels + (size_t)image->width * image->height * 3);
+        free(image->pixels);
+        free(image);
+    }
+    return true;
+}
 
 bool read_pictures(const char *path, Picture out[5])
 {
@@ -69,8 +122,9 @@ bool read_pictures(const char *path, Picture out[5])
     return ok;
 }
 
-SDL_Window *open_window()
+SDL_Window *open_window(int x)
 {
+    mark("window", true);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return nullptr;
     SDL_Window *window = nullptr;
@@ -85,15 +139,19 @@ SDL_Window *open_window()
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        window = SDL_CreateWindow("frame reference", kWidth, 0, kWidth, kHeight,
-                                  SDL_WINDOW_OPENGL);
+        window = SDL_CreateWindow("frame reference", x, 0, kWidth, kHeight, SDL_WINDOW_OPENGL);
     }
+    mark("window", false);
+    mark("context", true);
     if (window == nullptr || SDL_GL_CreateContext(window) == nullptr)
         return nullptr;
+    mark("context", false);
     return window;
 }
 
-bool set_up_scene(const Picture pictures[5])
+// With `pictures` null, they are read from the folder once the glyphs are
+// built, where the program reads them.
+bool set_up_scene(Picture *pictures)
 {
     glViewport(0, 0, kWidth, kHeight);
     glMatrixMode(GL_PROJECTION);
@@ -123,6 +181,7 @@ bool set_up_scene(const Picture pictures[5])
         glNewList(name, GL_COMPILE);
         glEndList();
     }
+    mark("font", true);
     glyph_base = glGenLists(96);
     static PlatformDC dc{};
     HFONT font = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, HANGUL_CHARSET, OUT_TT_PRECIS,
@@ -132,7 +191,17 @@ bool set_up_scene(const Picture pictures[5])
     static GLYPHMETRICSFLOAT metrics[96];
     if (!wglUseFontOutlinesA(&dc, 32, 96, glyph_base, 0.1f, 0.5f, WGL_FONT_POLYGONS, metrics))
         return false;
+    mark("font", false);
     glEnable(GL_LIGHTING);
+
+    static Picture loaded[5];
+    if (pictures == nullptr) {
+        mark("pictures", true);
+        if (!load_pictures(loaded))
+            return false;
+        mark("pictures", false);
+        pictures = loaded;
+    }
 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -274,9 +343,6 @@ void frame(SDL_Window *window)
 
 }  // namespace
 
-// The outline builder asks before each call whether to fail; here it never does.
-bool PlatformCallFails(const char *) { return false; }
-
 // Mean milliseconds per frame over `seconds`, after a warm-up.
 double time_frames(SDL_Window *window, double seconds, int *frames)
 {
@@ -294,10 +360,38 @@ double time_frames(SDL_Window *window, double seconds, int *frames)
     return elapsed * 1000.0 / *frames;
 }
 
+// The first frame of a start, as the program presents it, then the steps
+// on standard error ("STEP <name> <begin> <end>") and the end.
+int first_frame_only()
+{
+    timing_steps = true;
+    SDL_Window *window = open_window(0);
+    if (window == nullptr || !set_up_scene(nullptr)) {
+        fprintf(stderr, "frame_reference: no first frame: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+    mark("first_draw", true);
+    draw_frame();
+    mark("first_draw", false);
+    mark("present", true);
+    SDL_GL_SwapWindow(window);
+    mark("present", false);
+    for (const Step &s : steps)
+        fprintf(stderr, "STEP %s %.3f %.3f\n", s.name, s.begin, s.end);
+    fflush(stderr);
+    _exit(0);
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--first-frame") == 0)
+        return first_frame_only();
     if (argc != 3) {
-        fprintf(stderr, "usage: frame_reference PICTURES FIRST_FRAME_OUT\n");
+        fprintf(stderr, "usage: frame_reference PICTURES FIRST_FRAME_OUT\n"
+                        "       frame_reference --first-frame\n");
         return 2;
     }
     static Picture pictures[5];
@@ -305,7 +399,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "frame_reference: cannot read pictures from %s\n", argv[1]);
         return 1;
     }
-    SDL_Window *window = open_window();
+    SDL_Window *window = open_window(kWidth);
     if (window == nullptr) {
         fprintf(stderr, "frame_reference: no GL window: %s\n", SDL_GetError());
         return 1;

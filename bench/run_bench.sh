@@ -13,12 +13,19 @@ if [ -z "${DISPLAY:-}" ]; then
   exec "$build/tools/on_virtual_display" -- "$here/bench/run_bench.sh" "$@"
 fi
 b="$build/bench"
+# Every target line again at the end, met or missed, in one place.
+targets="$(mktemp)"
+trap 'rm -f "$targets"' EXIT
 for program in "$b"/*_bench; do
   [ -x "$program" ] || continue
   echo "== $(basename "$program")"
   case "$(basename "$program")" in
-    startup_bench) "$program" "$b/group_g_first_frame" "$b/startup_baseline" "$build/run" ;;
+    startup_bench)
+      "$program" "$b/group_g_first_frame" "$b/frame_reference" "$b/startup_baseline" \
+        "$build/run" ;;
     *) "$program" "$build" ;;
-  esac
+  esac | tee -a "$targets"
   echo
 done
+echo "== targets"
+grep '^target ' "$targets"

@@ -26,6 +26,11 @@ void BackendPollEvents(void);
 void BackendHoldScreenSaver(bool hold);
 // Milliseconds of a clock that only goes forward, for the messages' time.
 DWORD BackendTime(void);
+// The process is about to end without closing its window (a termination
+// signal was not answered in time, or came twice): put back what must not
+// outlive it, the desktop's display mode. Runs in a signal handler, so it
+// must be quick and may be cut short.
+void BackendEndingAbruptly(void);
 
 // A message box as the program asked for it, and as the core worked it out.
 struct BoxRequest {

@@ -8,18 +8,22 @@
 // A session that ends takes the display with it, and the GL driver or the
 // window system may then wait for ever on something that will not answer.
 // So a request also starts a deadline: a program still running two seconds
-// later ends at once, with status 1.
+// later ends at once, with status 1. Either abrupt end first lets the
+// backend put the desktop's display mode back, and a second alarm ends the
+// process should that hang.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 
+#include "platform/core/core_backend.h"
 #include "platform/core/core_state.h"
 
 static const unsigned kSecondsToEnd = 2;
 
 static volatile sig_atomic_t g_requested = 0;
+static volatile sig_atomic_t g_ending = 0;
 static bool g_taken = false;
 static int g_wake[2] = {-1, -1};
 
@@ -35,11 +39,24 @@ void CoreRequestTermination(void)
     errno = saved_errno;
 }
 
+// Whatever the backend must undo before the process goes, tried once; the
+// alarm ends the process if the backend hangs (the handler interrupted
+// something holding a lock it needs).
+static void UndoBeforeEnding(void)
+{
+    if (g_ending)
+        return;
+    g_ending = 1;
+    alarm(1);
+    BackendEndingAbruptly();
+}
+
 // A second request means the first did not end the program soon enough
 // for the user: the signal then ends it the default way.
 static void OnTerminationSignal(int signal_number)
 {
     if (g_requested) {
+        UndoBeforeEnding();
         signal(signal_number, SIG_DFL);
         raise(signal_number);
         return;
@@ -50,9 +67,13 @@ static void OnTerminationSignal(int signal_number)
 
 static void OnDeadline(int)
 {
-    static const char kLine[] = "The program did not end in time after a termination signal.\n";
-    ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
-    (void)written;
+    if (!g_ending) {
+        static const char kLine[] =
+            "The program did not end in time after a termination signal.\n";
+        ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
+        (void)written;
+        UndoBeforeEnding();
+    }
     _exit(1);
 }
 
@@ -62,7 +83,13 @@ void CoreCatchTerminationSignals(void)
         return;
     if (pipe2(g_wake, O_CLOEXEC | O_NONBLOCK) != 0)
         g_wake[0] = g_wake[1] = -1;
-    signal(SIGALRM, OnDeadline);
+    // Not blocked while its handler runs, so that the alarm set there can
+    // end a restore that hangs.
+    struct sigaction deadline = {};
+    deadline.sa_handler = OnDeadline;
+    sigemptyset(&deadline.sa_mask);
+    deadline.sa_flags = SA_NODEFER;
+    sigaction(SIGALRM, &deadline, nullptr);
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
         struct sigaction old_action;
         // A signal ignored from the start (nohup, say) stays ignored.

@@ -1,5 +1,6 @@
 // The recording backend's display (the program's twin is sdl_display.cpp):
 // a desktop mode and a list of offered modes, and the cursor's show count.
+#include "platform/core/core_backend.h"
 #include "platform/fake/fake_state.h"
 #include "platform/platform_hooks.h"
 #include "platform/user32.h"
@@ -28,6 +29,9 @@ int ShowCursor(BOOL show)
     PlatformCallFails("ShowCursor");
     return show ? ++Fake().cursor_count : --Fake().cursor_count;
 }
+
+// As the program's backend does when the process ends without its close.
+void BackendEndingAbruptly(void) { Fake().current = Fake().desktop; }
 
 void FakeSetDisplayModes(const std::vector<FakeDisplayMode> &modes) { Fake().modes = modes; }
 FakeDisplayMode FakeCurrentDisplayMode() { return Fake().current; }

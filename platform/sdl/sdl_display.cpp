@@ -1,28 +1,47 @@
 // Display modes and the cursor over SDL2 (the recording backend's twin is
-// fake_display.cpp). A fullscreen request is granted only when the display
-// really offers that width and height; the switch itself happens when the
-// fullscreen window appears, and SDL puts the desktop mode back when that
-// window goes.
+// fake_display.cpp). On X11 a fullscreen request switches the monitor at
+// once (platform/x11/x11_modes.cpp) and the call with no request puts the
+// desktop's mode back. Where the display emulates modes by scaling
+// (Wayland, Xwayland), or has no XRandR, a request is granted when SDL
+// offers that size, and SDL scales or switches when the fullscreen window
+// appears. Either way the window is given SDL's matching mode, so SDL's
+// picture of the display agrees with the monitor.
+#include "platform/core/core_backend.h"
 #include "platform/platform_hooks.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/x11/x11_modes.h"
 
-// The offered mode of the request's size, preferring the asked-for depth.
-static bool FindOfferedMode(DWORD width, DWORD height, DWORD bits, SDL_DisplayMode *found)
+// SDL's display holding the screen's top-left corner, where the window goes.
+static int CornerDisplay(void)
 {
-    int count = SDL_GetNumDisplayModes(0);
-    bool any = false;
+    SDL_Point corner = {0, 0};
+    int index = SDL_GetPointDisplayIndex(&corner);
+    return index >= 0 ? index : 0;
+}
+
+// The offered mode of the request's size, preferring the refresh rate the
+// monitor was switched to, then the asked-for depth; SDL lists the fastest
+// modes of a size first.
+static bool FindOfferedMode(DWORD width, DWORD height, DWORD bits, int refresh_hz,
+                            SDL_DisplayMode *found)
+{
+    int display = CornerDisplay();
+    int count = SDL_GetNumDisplayModes(display);
+    int best_score = -1;
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, i, &mode) != 0)
+        if (SDL_GetDisplayMode(display, i, &mode) != 0)
             continue;
         if ((DWORD)mode.w != width || (DWORD)mode.h != height)
             continue;
-        if (!any || SDL_BITSPERPIXEL(mode.format) == bits) {
+        int score = (refresh_hz == 0 || mode.refresh_rate == refresh_hz ? 2 : 0) +
+                    (SDL_BITSPERPIXEL(mode.format) == bits ? 1 : 0);
+        if (score > best_score) {
             *found = mode;
-            any = true;
+            best_score = score;
         }
     }
-    return any;
+    return best_score >= 0;
 }
 
 LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD)
@@ -31,14 +50,30 @@ LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD)
     if (PlatformCallFails("ChangeDisplaySettingsA"))
         return DISP_CHANGE_FAILED;
     if (mode == nullptr) {
+        X11RestoreMode();
         s.mode_changed = false;
         return DISP_CHANGE_SUCCESSFUL;
     }
     if (!SdlEnsureVideo())
         return DISP_CHANGE_FAILED;
+    int refresh_hz = 0;
+    bool switched = false;
+    if (s.x11) {
+        switch (X11SwitchMode((int)mode->dmPelsWidth, (int)mode->dmPelsHeight, &refresh_hz)) {
+        case kX11ModeSwitched: switched = true; break;
+        case kX11ModeNotOffered: return DISP_CHANGE_BADMODE;
+        case kX11ModeFailed: return DISP_CHANGE_FAILED;
+        case kX11ModeUnavailable: break;
+        }
+    }
     SDL_DisplayMode offered;
-    if (!FindOfferedMode(mode->dmPelsWidth, mode->dmPelsHeight, mode->dmBitsPerPel, &offered))
+    if (!FindOfferedMode(mode->dmPelsWidth, mode->dmPelsHeight, mode->dmBitsPerPel, refresh_hz,
+                         &offered)) {
+        // A mode SDL does not know could not be given to the window.
+        if (switched)
+            X11RestoreMode();
         return DISP_CHANGE_BADMODE;
+    }
     s.mode = offered;
     s.mode_changed = true;
     return DISP_CHANGE_SUCCESSFUL;
@@ -52,4 +87,9 @@ int ShowCursor(BOOL show)
     if (s.video_ready)
         SDL_ShowCursor(s.cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
     return s.cursor_count;
+}
+
+void BackendEndingAbruptly(void)
+{
+    X11RestoreMode();
 }

@@ -20,8 +20,9 @@ struct SdlState {
     bool video_tried = false;
     bool video_ready = false;
     bool x11 = false;  // the video driver in use is X11's
-    // The fullscreen mode granted by ChangeDisplaySettingsA; the display
-    // switches to it when the fullscreen window appears.
+    // The fullscreen mode granted by ChangeDisplaySettingsA, SDL's record of
+    // it, given to the fullscreen window: on X11 the monitor already shows
+    // it, elsewhere SDL switches or scales when the window appears.
     bool mode_changed = false;
     SDL_DisplayMode mode = {};
     int cursor_count = 0;

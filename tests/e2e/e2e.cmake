@@ -39,3 +39,5 @@ foreach(journey ${E2E_JOURNEYS})
   gtest_discover_tests(${journey} TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT ${timeout} LABELS e2e)
 endforeach()
+# The fullscreen journey gives the virtual screen a mode to switch to.
+target_link_libraries(fullscreen_journey PRIVATE X11::Xrandr)

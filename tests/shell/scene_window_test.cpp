@@ -111,6 +111,8 @@ TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
     }
 }
 
+// The mode is changed at step 4, after the class and before the window,
+// and put back first thing in the close, while the context still exists.
 TEST_F(SceneWindow, FullscreenOpenSwitchesModeMakesPopupAndHidesCursorUntilClose)
 {
     ASSERT_EQ(1, Open(true));
@@ -127,46 +129,86 @@ TEST_F(SceneWindow, FullscreenOpenSwitchesModeMakesPopupAndHidesCursorUntilClose
     EXPECT_EQ(16, mode.bits);
     EXPECT_EQ(-1, FakeCursorCount());
     EXPECT_TRUE(fullscreen);
+    int registered = FakeCallIndex("RegisterClassA");
+    int changed = FakeCallIndex("ChangeDisplaySettingsA");
+    int created = FakeCallIndex("CreateWindowExA");
+    EXPECT_TRUE(registered < changed && changed < created)
+        << "mode change at " << changed << ", expected between the class (" << registered
+        << ") and the window (" << created << ")";
 
+    int closing = (int)FakeCallLog().size();
     CloseSceneWindow();
+    int restored = FakeCallIndex("ChangeDisplaySettingsA", closing);
+    int released = FakeCallIndex("wglMakeCurrent", closing);
+    EXPECT_TRUE(restored == closing && released > restored)
+        << "restore at " << restored << ", expected first in the close (" << closing
+        << ") and before the context's release (" << released << ")";
     ExpectNothingLeft();
 }
 
-TEST_F(SceneWindow, RefusedModeAnsweredYesOpensWindowedAndClearsFullscreen)
+// A mode change the display refuses, by not offering the size or by
+// failing the change, and the answer to the question that follows.
+struct RefusedMode {
+    const char *name;
+    bool injected;  // the change fails; otherwise the size is not offered
+    int answer;
+};
+
+void PrintTo(const RefusedMode &refused, std::ostream *os) { *os << refused.name; }
+
+class SceneWindowRefusedMode : public SceneWindow,
+                               public ::testing::WithParamInterface<RefusedMode> {};
+
+// Yes opens windowed and leaves `fullscreen` false; anything else says the
+// program will close and leaves only the class. The mode never changes.
+TEST_P(SceneWindowRefusedMode, AsksToStayWindowedAndFollowsTheAnswer)
 {
-    FakeSetDisplayModes({{1280, 1024, 24}});
-    ASSERT_EQ(1, Open(true));
-    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    const RefusedMode &refused = GetParam();
+    if (refused.injected)
+        FakeFailCall("ChangeDisplaySettingsA");
+    else
+        FakeSetDisplayModes({{1280, 1024, 24}});
+    FakeQueueMessageBoxAnswers({refused.answer});
+    bool yes = refused.answer == IDYES;
+    ASSERT_EQ(yes ? 1 : 0, Open(true));
+    ASSERT_EQ(yes ? 1u : 2u, FakeMessageBoxes().size());
     const RecordedMessageBox &box = FakeMessageBoxes()[0];
     EXPECT_EQ("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
               "Use Windowed Mode Instead?", box.text);
     EXPECT_EQ("2nd Term OpenGL Tarsel", box.caption);
     EXPECT_EQ(MB_YESNO | MB_ICONEXCLAMATION, box.type);
     EXPECT_EQ(nullptr, box.owner);
-    EXPECT_FALSE(fullscreen) << "the next F1 must try fullscreen again";
-    EXPECT_EQ(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, FakeWindowInfo().style);
+    int created = FakeCallIndex("CreateWindowExA");
+    EXPECT_TRUE(created < 0 || FakeCallIndex("MessageBoxA") < created)
+        << "the question must come before any window";
+    EXPECT_EQ(1280, FakeCurrentDisplayMode().width);
     EXPECT_EQ(0, FakeCursorCount());
-    CloseSceneWindow();
-    ExpectNothingLeft();
-}
-
-TEST_F(SceneWindow, RefusedModeAnsweredNoClosesWithOnlyTheClassRegistered)
-{
-    FakeSetDisplayModes({{1280, 1024, 24}});
-    FakeQueueMessageBoxAnswers({IDNO});
-    ASSERT_EQ(0, Open(true));
-    ASSERT_EQ(2u, FakeMessageBoxes().size());
-    const RecordedMessageBox &box = FakeMessageBoxes()[1];
-    EXPECT_EQ("Program Will Now Close.", box.text);
-    EXPECT_EQ("ERROR", box.caption);
-    EXPECT_EQ(MB_OK | MB_ICONSTOP, box.type);
-    EXPECT_EQ(nullptr, box.owner);
+    if (yes) {
+        EXPECT_FALSE(fullscreen) << "the next F1 must try fullscreen again";
+        EXPECT_EQ(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                  FakeWindowInfo().style);
+        CloseSceneWindow();
+        EXPECT_EQ(1, FakeCallCount("ChangeDisplaySettingsA")) << "no restore after a refusal";
+        ExpectNothingLeft();
+        return;
+    }
+    const RecordedMessageBox &closing = FakeMessageBoxes()[1];
+    EXPECT_EQ("Program Will Now Close.", closing.text);
+    EXPECT_EQ("ERROR", closing.caption);
+    EXPECT_EQ(MB_OK | MB_ICONSTOP, closing.type);
+    EXPECT_EQ(nullptr, closing.owner);
     EXPECT_TRUE(FakeClassRegistered());
     EXPECT_FALSE(FakeWindowInfo().exists);
     EXPECT_EQ(0, FakeCallCount("UnregisterClassA")) << "no teardown expected";
-    EXPECT_EQ(1280, FakeCurrentDisplayMode().width);
-    EXPECT_EQ(0, FakeCursorCount());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRefusal, SceneWindowRefusedMode,
+    ::testing::Values(RefusedMode{"NotOfferedAnsweredYes", false, IDYES},
+                      RefusedMode{"NotOfferedAnsweredNo", false, IDNO},
+                      RefusedMode{"ChangeFailsAnsweredYes", true, IDYES},
+                      RefusedMode{"ChangeFailsAnsweredNo", true, IDNO}),
+    [](const ::testing::TestParamInfo<RefusedMode> &info) { return info.param.name; });
 
 // A step of the open or the close made to fail, and the text of its box.
 struct StepFailure {
