@@ -11,7 +11,7 @@ set -euo pipefail
 # tools/run_presentation.sh. One package a line.
 run_packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxrandr-dev
   libfreetype-dev libfontconfig-dev fonts-comic-neue
   libgtk-3-dev fonts-nanum
   libpng-dev

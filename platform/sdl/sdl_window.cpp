@@ -3,11 +3,10 @@
 // the core's input reports. Siblings: GL contexts, display modes, keys, and
 // the host the GTK boxes (platform/gtk/) use.
 // Implemented: one class and one window, a double-buffered RGBA GL context
-//  with depth, fullscreen at an offered mode (on X11 switched when asked
-//  for, put back at the close, at exit, on display loss and before an
-//  abrupt end after a signal); keys, buttons, size,
-//  activation, minimize, close and Alt+F4; screen saver held off while
-//  active; GTK boxes owned by the scene window; SIGTERM/SIGINT/SIGHUP as the
+//  with depth, fullscreen at an offered mode (on X11 switched when asked for
+//  and put back at the close, at exit, on display loss and before an abrupt
+//  end); keys, buttons, size, activation, minimize, close and Alt+F4; the
+//  screen saver held off while active; GTK boxes owned by the scene window; SIGTERM/SIGINT/SIGHUP as the
 //  close button; X connection loss ends the process with status 1.
 // Missing: WM_CHAR (TranslateMessage makes none); AdjustWindowRectEx leaves
 //  the rectangle alone (the frame is drawn outside the client); video drivers
