@@ -94,6 +94,8 @@ endforeach()
 
 # The setup program, installed, started and removed again in a Wine prefix
 # of its own, made afresh by the journey (see wine_setup_journey.cpp).
+find_program(GROUP_G_MAKENSIS makensis REQUIRED)
+find_program(GROUP_G_WRESTOOL wrestool REQUIRED)
 add_executable(wine_setup_journey ${wine_scripts}/wine_setup_journey.cpp)
 target_link_libraries(wine_setup_journey PRIVATE e2e_driver)
 target_compile_definitions(wine_setup_journey PRIVATE
@@ -101,11 +103,11 @@ target_compile_definitions(wine_setup_journey PRIVATE
   GROUP_G_WINE_PREFIX="${wine_scripts}/wine_prefix.sh"
   GROUP_G_SETUP_WINE_DIR="${CMAKE_CURRENT_BINARY_DIR}/wine-setup"
   GROUP_G_WINDOWS_DIR="${GROUP_G_WINDOWS_DIR}"
+  GROUP_G_CPACK="${CMAKE_CPACK_COMMAND}"
+  GROUP_G_WRESTOOL="${GROUP_G_WRESTOOL}"
   GROUP_G_VERSION="${PROJECT_VERSION}")
 group_g_warnings(wine_setup_journey)
 add_dependencies(wine_setup_journey windows_build)
-find_program(GROUP_G_MAKENSIS makensis REQUIRED)
-find_program(GROUP_G_WRESTOOL wrestool REQUIRED)
 add_test(NAME wine.e2e.setup_journey COMMAND wine_setup_journey)
 set_tests_properties(wine.e2e.setup_journey PROPERTIES
   ENVIRONMENT "GROUP_G_E2E_ARTIFACTS=${wine_out}/journeys"
