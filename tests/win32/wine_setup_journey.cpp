@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kWineDir = GROUP_G_SETUP_WINE_DIR;
+const std::string kWineDir = GROUP_G_SETUP_WINE_DIR, kHome = kWineDir + "/home";
 const std::string kDrive = kWineDir + "/prefix/drive_c";
 const std::string kInstalled = kDrive + "/Program Files/Group G";
 const std::string kFolder = "C:\\Program Files\\Group G";
@@ -36,25 +36,22 @@ std::string ReadFile(const std::string &path)
 // folder (the third of its counted strings, present as its flags say).
 std::pair<std::string, std::string> ReadShortcut(const std::string &path)
 {
-    const std::string b = ReadFile(path) + std::string(64, '\0');
+    const std::string b = ReadFile(path);
     auto u16 = [&](size_t at) {
         return at + 1 < b.size() ? unsigned(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8) : 0u;
     };
     auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-    const unsigned flags = u32(0x14);
-    size_t at = 0x4C + ((flags & 0x1) ? 2 + u16(0x4C) : 0);
     auto text = [&](size_t at) { return at < b.size() ? std::string(&b[at]) : std::string(); };
+    const unsigned flags = u32(0x14), width = (flags & 0x80) ? 2 : 1;
+    size_t at = 0x4C + ((flags & 0x1) ? 2 + u16(0x4C) : 0);
     std::string target, folder;
     if ((flags & 0x2) && (u32(at + 8) & 0x1))
         target = text(at + u32(at + 16)) + text(at + u32(at + 24));
     at += (flags & 0x2) ? u32(at) : 0;
     for (unsigned bit : {0x4u, 0x8u, 0x10u}) {
-        if (!(flags & bit) || at >= b.size() - 64)
-            continue;
-        const unsigned count = u16(at), width = (flags & 0x80) ? 2 : 1;
-        for (unsigned i = 0; bit == 0x10 && i < count && at + 2 + i * width < b.size(); ++i)
-            folder += char(b[at + 2 + i * width]);
-        at += 2 + count * width;
+        for (unsigned i = 0; bit == 0x10 && (flags & bit) && i < u16(at); ++i)
+            folder += char(u16(at + 2 + i * width) & 0xFF);
+        at += (flags & bit) ? 2 + u16(at) * width : 0;
     }
     // Wine counts a terminating NUL that the format leaves out.
     return {target, folder.substr(0, folder.find('\0'))};
@@ -69,19 +66,16 @@ protected:
             fs::remove_all(kWineDir);
     }
 
-    // Runs a command (through wine_run.sh in the journey's prefix, waiting
-    // for all it started there, when `wine`) to its end: its exit code, and
-    // its standard output in `out`.
+    // Runs a command to its end (with `wine`, a Windows one in the
+    // journey's prefix, and all it started there): its exit code, and its
+    // standard output in `out`.
     int Run(std::vector<std::string> argv, const std::string &name, bool wine = true,
             std::string *out = nullptr)
     {
         if (wine)
             argv.insert(argv.begin(), {GROUP_G_WINE_RUN, "--wait", kWineDir});
-        ProcessOptions o;
-        o.argv = argv;
-        o.env = {"HOME=" + kWineDir + "/home"};
-        o.out_path = artifacts_ + "/" + name + ".out";
-        o.err_path = artifacts_ + "/" + name + ".err";
+        ProcessOptions o{argv, {"HOME=" + kHome}, "", artifacts_ + "/" + name + ".out",
+                         artifacts_ + "/" + name + ".err"};
         Process p;
         std::string error;
         if (!p.Start(o, &error) || !p.WaitExit(Seconds(600)))
@@ -91,22 +85,12 @@ protected:
         return WIFEXITED(p.status()) ? WEXITSTATUS(p.status()) : -1;
     }
 
-    // The uninstall entry as `reg query` prints it; empty when there is none.
-    std::string UninstallEntry()
-    {
-        std::string out;
-        return Run({"reg", "query",
-                    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Group G"},
-                   "reg-query", true, &out) == 0
-                   ? out
-                   : "";
-    }
 };
 
 TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
 {
     fs::remove_all(kWineDir);
-    fs::create_directories(kWineDir + "/home");
+    fs::create_directories(kHome);
     ASSERT_EQ(Run({"/bin/bash", GROUP_G_WINE_PREFIX, kWineDir}, "prefix", false), 0);
     const std::string package = artifacts_ + "/package";
     ASSERT_EQ(Run({GROUP_G_CPACK, "-G", "NSIS", "--config",
@@ -125,12 +109,18 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
                                             "LICENSE.txt", "Uninstall.exe"}));
     for (const std::string &link : {kStartMenuLink, kDesktopLink})
         EXPECT_EQ(ReadShortcut(link), std::make_pair(kFolder + "\\group_g.exe", kFolder)) << link;
-    const std::string entry = UninstallEntry();
+    // The uninstall entry as `reg query` prints it; empty when there is none.
+    auto uninstall_entry = [&] {
+        std::string out;
+        const char *key = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Group G";
+        return Run({"reg", "query", key}, "reg-query", true, &out) == 0 ? out : "";
+    };
+    const std::string entry = uninstall_entry();
     for (const std::string &line : std::vector<std::string>{
              "DisplayName    REG_SZ    Group G", "DisplayVersion    REG_SZ    " GROUP_G_VERSION,
-          "Publisher    REG_SZ    the Group G authors",
-          "DisplayIcon    REG_SZ    " + kFolder + "\\group_g.exe,0",
-          "UninstallString    REG_SZ    \"" + kFolder + "\\Uninstall.exe\"",
+             "Publisher    REG_SZ    the Group G authors",
+             "DisplayIcon    REG_SZ    " + kFolder + "\\group_g.exe,0",
+             "UninstallString    REG_SZ    \"" + kFolder + "\\Uninstall.exe\"",
              "EstimatedSize    REG_DWORD    0x"})
         EXPECT_NE(entry.find(line), std::string::npos) << "no \"" << line << "\" in:\n" << entry;
 
@@ -154,15 +144,12 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
 
     // Started by the Start menu shortcut's target from a folder without
     // pictures: it finds its own and shows the whole scene.
+    setenv("GROUP_G_E2E_PROGRAM", ReadShortcut(kStartMenuLink).first.c_str(), 1);
+    setenv("GROUP_G_E2E_LAUNCHER",
+           ("/usr/bin/env HOME=" + kHome + " " GROUP_G_WINE_RUN " --new-session " + kWineDir).c_str(),
+           1);
     StartDisplay();
-    ProcessOptions o;
-    o.argv = {GROUP_G_WINE_RUN, "--new-session", kWineDir, ReadShortcut(kStartMenuLink).first};
-    o.env = {"DISPLAY=" + x_.name(), "HOME=" + kWineDir + "/home"};
-    o.cwd = artifacts_;
-    o.out_path = artifacts_ + "/program.out";
-    o.err_path = artifacts_ + "/program.err";
-    std::string error;
-    ASSERT_TRUE(program_.Start(o, &error)) << "could not start the installed program: " << error;
+    StartProgram("", artifacts_);
     Window scene = WaitForScene();
     Image frame = Look(scene, "installed-scene");
     std::set<uint32_t> colours;
@@ -176,7 +163,7 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
     EXPECT_EQ(Run({kFolder + "\\Uninstall.exe", "/S"}, "uninstall"), 0);
     for (const std::string &left : {kInstalled, kStartMenuLink, kDesktopLink})
         EXPECT_FALSE(fs::exists(left)) << left << " is left after the uninstall";
-    EXPECT_EQ(UninstallEntry(), "") << "the uninstall entry is left";
+    EXPECT_EQ(uninstall_entry(), "") << "the uninstall entry is left";
 }
 
 }  // namespace
