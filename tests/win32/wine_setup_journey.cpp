@@ -145,9 +145,9 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
     // Started by the Start menu shortcut's target from a folder without
     // pictures: it finds its own and shows the whole scene.
     setenv("GROUP_G_E2E_PROGRAM", ReadShortcut(kStartMenuLink).first.c_str(), 1);
-    setenv("GROUP_G_E2E_LAUNCHER",
-           ("/usr/bin/env HOME=" + kHome + " " GROUP_G_WINE_RUN " --new-session " + kWineDir).c_str(),
-           1);
+    const std::string launcher =
+        "/usr/bin/env HOME=" + kHome + " " GROUP_G_WINE_RUN " --new-session " + kWineDir;
+    setenv("GROUP_G_E2E_LAUNCHER", launcher.c_str(), 1);
     StartDisplay();
     StartProgram("", artifacts_);
     Window scene = WaitForScene();
