@@ -7,8 +7,11 @@
 #
 # Windows: group_g-VERSION-windows-x86_64.zip, the run folder as it is (the
 # program, bmpcheck, the five pictures, a short read-me and the licence, in
-# one folder), to be unpacked anywhere and started from there.
-# tools/build_windows.sh builds it; nothing else here is for Windows.
+# one folder), to be unpacked anywhere and started from there; and
+# group_g-VERSION-windows-x86_64-setup.exe, which installs the same files
+# with a Start menu shortcut and an uninstaller (NSIS, through the template
+# in tools/package/windows/). tools/build_windows.sh builds both; nothing
+# else here is for Windows.
 if(WIN32)
   install(TARGETS group_g bmpcheck RUNTIME DESTINATION .)
   install(FILES ${GROUP_G_PICTURE_FILES} DESTINATION .)
@@ -21,13 +24,29 @@ if(WIN32)
     install(FILES ${CMAKE_BINARY_DIR}/${name}.txt DESTINATION .)
   endforeach()
 
-  set(CPACK_GENERATOR ZIP)
+  set(CPACK_GENERATOR ZIP NSIS)
   set(CPACK_PACKAGE_NAME group_g)
+  set(CPACK_PACKAGE_VENDOR "the Group G authors")
   set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
   set(CPACK_PACKAGE_FILE_NAME group_g-${PROJECT_VERSION}-windows-x86_64)
   set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_STRIP_FILES ON)
+  # The setup program: its own name, our template, the program's icon.
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack_per_generator.cmake)
+  file(WRITE ${CPACK_PROJECT_CONFIG_FILE} "
+    if(CPACK_GENERATOR STREQUAL NSIS)
+      set(CPACK_PACKAGE_FILE_NAME \"\${CPACK_PACKAGE_FILE_NAME}-setup\")
+    endif()\n")
+  set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/tools/package/windows)
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY "Group G")
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Group G")
+  set(CPACK_NSIS_PACKAGE_NAME "Group G")
+  set(CPACK_NSIS_DISPLAY_NAME "Group G")
+  set(CPACK_NSIS_INSTALLED_ICON_NAME group_g.exe)
+  set(CPACK_NSIS_MUI_ICON ${GROUP_G_ICO})
+  set(CPACK_NSIS_MUI_UNIICON ${GROUP_G_ICO})
+  set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt)
   include(CPack)
   return()
 endif()

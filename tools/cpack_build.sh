@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# cpack_build.sh GENERATOR BUILD_DIR WHAT [CMAKE_ARGS...]: configures and
-# builds these sources in BUILD_DIR with CMAKE_ARGS, makes the GENERATOR
-# package (DEB, ZIP) with CPack and prints its path. On failure it shows the
-# end of the log and says that WHAT was not built. The packaging commands
+# cpack_build.sh GENERATORS BUILD_DIR WHAT [CMAKE_ARGS...]: configures and
+# builds these sources in BUILD_DIR with CMAKE_ARGS, makes the packages of
+# GENERATORS (DEB, or "ZIP;NSIS") with CPack and prints their paths. On
+# failure it shows the end of the log and says that WHAT was not built. The packaging commands
 # (build_package.sh, build_windows.sh) share it.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 generator=$1 build=$2 what=$3
 shift 3
 
-# The Debian package needs only what the program needs; a Windows package
-# needs the cross compiler, which comes with the test set.
+# The Debian package needs only what the program needs; the Windows packages
+# need the cross compiler and NSIS, which come with the test set.
 if [ "$generator" = DEB ]; then
   "$here/tools/install_deps.sh"
 else
@@ -27,4 +27,4 @@ if ! { cmake -S "$here" -B "$build" "$@" &&
   echo "$(basename "$0"): $what was not built (log: $log)" >&2
   exit 1
 fi
-sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$log" | tail -n 1
+sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$log"

@@ -1,10 +1,11 @@
 // icongen PICTURE OUTDIR SIZE...: draws the program's icon at build time, the
 // Korea team sphere as the show presents it, wrapped in PICTURE (the Korea
 // flag the picture generator drew) and lit from the upper left, and writes
-// OUTDIR/group-g-SIZE.png for each SIZE in pixels. The picture is read with
-// the program's own loader; the sphere is ray-cast in software, so the build
-// needs no GL context. Edges are smoothed by supersampling into the alpha
-// channel. Exit status 0 when every icon was written.
+// OUTDIR/group-g-SIZE.png for each SIZE in pixels; icongen --ico PICTURE
+// FILE SIZE... writes every SIZE into one Windows icon file instead. The
+// picture is read with the program's own loader; the sphere is ray-cast in
+// software, so the build needs no GL context. Edges are smoothed by
+// supersampling into the alpha channel. Exit status 0 when all was written.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "assets/bmp_loader.h"
+#include "tools/ico_writer.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -128,26 +130,45 @@ std::vector<unsigned char> draw_icon(const RgbImage *picture, int size)
 
 int main(int argc, char **argv)
 {
+    bool ico = argc > 1 && std::string(argv[1]) == "--ico";
+    if (ico) {
+        argv++;
+        argc--;
+    }
     if (argc < 4) {
-        fprintf(stderr, "usage: icongen PICTURE OUTDIR SIZE...\n");
+        fprintf(stderr, "usage: icongen PICTURE OUTDIR SIZE...\n"
+                        "       icongen --ico PICTURE FILE.ico SIZE...\n");
         return 2;
+    }
+    int largest = ico ? 256 : 1024;
+    for (int i = 3; i < argc; i++) {
+        int size = atoi(argv[i]);
+        if (size < 16 || size > largest) {
+            fprintf(stderr, "icongen: size %s is not between 16 and %d\n", argv[i], largest);
+            return 2;
+        }
     }
     RgbImage *picture = LoadBmpImage(argv[1]);
     if (picture == nullptr)
         return 1;
     int status = 0;
+    std::vector<IcoPicture> pictures;
     for (int i = 3; i < argc; i++) {
         int size = atoi(argv[i]);
-        if (size < 16 || size > 1024) {
-            fprintf(stderr, "icongen: size %s is not between 16 and 1024\n", argv[i]);
-            status = 2;
+        std::vector<unsigned char> rgba = draw_icon(picture, size);
+        if (ico) {
+            pictures.push_back({size, rgba});
             continue;
         }
         std::string path = std::string(argv[2]) + "/group-g-" + argv[i] + ".png";
-        if (!WriteRgbaPng(path, size, size, draw_icon(picture, size).data())) {
+        if (!WriteRgbaPng(path, size, size, rgba.data())) {
             fprintf(stderr, "icongen: cannot write %s\n", path.c_str());
             status = 1;
         }
+    }
+    if (ico && !WriteIco(argv[2], pictures)) {
+        fprintf(stderr, "icongen: cannot write %s\n", argv[2]);
+        status = 1;
     }
     free(picture->pixels);
     free(picture);

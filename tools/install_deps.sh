@@ -21,13 +21,15 @@ run_packages=(
 
 # What tools/run_tests.sh needs beyond the above: the test and benchmark
 # libraries, the window manager, the sanitizer and fuzzer runtimes, the
-# package checks, the Windows cross build and Wine.
+# package checks, the Windows cross build, its setup program (NSIS) and Wine,
+# and icoutils to read the Windows programs' resources back.
 test_packages=(
   libgtest-dev libosmesa6-dev libstb-dev libxtst-dev libxdamage-dev
   openbox x11-utils
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream
   g++-mingw-w64-x86-64 wine wine64 locales unzip
+  nsis icoutils
 )
 
 tests=0 action=install

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "assets/bmp_loader.h"
 
@@ -16,3 +17,8 @@ bool WritePng(const std::string &path, const RgbImage *image);
 // 8-bit RGBA, rows top first with nothing between them: the icon, which is
 // drawn only where libpng is at hand. False when the file cannot be written.
 bool WriteRgbaPng(const std::string &path, int width, int height, const unsigned char *rgba);
+
+// The same PNG appended to `out` instead of written to a file: the largest
+// picture of the Windows icon file is stored this way.
+bool EncodeRgbaPng(int width, int height, const unsigned char *rgba,
+                   std::vector<unsigned char> *out);

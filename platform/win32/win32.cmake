@@ -29,12 +29,14 @@ add_library(platform_win32 OBJECT
 target_link_libraries(platform_win32 PUBLIC group_g_headers group_g_gl)
 group_g_warnings(platform_win32)
 
-# The program's own: boxes shown with MessageBoxW, and Ctrl+C in the console
-# closing the window. An object library, so that the Ctrl+C handler, which
-# nothing calls, is linked all the same.
+# The program's own: boxes shown with MessageBoxW, Ctrl+C in the console
+# closing the window, and the resource icon on its windows. An object
+# library, so that the Ctrl+C handler and the icon hook, which nothing
+# calls, are linked all the same.
 add_library(platform_win32_program OBJECT
   platform/win32/win32_message_box.cpp
-  platform/win32/win32_console_close.cpp)
+  platform/win32/win32_console_close.cpp
+  platform/win32/win32_window_icon.cpp)
 target_link_libraries(platform_win32_program PUBLIC group_g_headers)
 group_g_warnings(platform_win32_program)
 
@@ -45,3 +47,19 @@ target_link_libraries(platform_win32_console PUBLIC group_g_headers)
 group_g_warnings(platform_win32_console)
 
 set(GROUP_G_PROGRAM_BACKEND platform_win32 platform_win32_program)
+
+# A program's resources (program.rc.in): the icon tools/ draws, version
+# information naming `description`, and the manifest. Called once the icon's
+# target exists.
+enable_language(RC)
+function(group_g_windows_resources target description)
+  set(GROUP_G_RC_NAME ${target})
+  set(GROUP_G_RC_DESCRIPTION "${description}")
+  set(GROUP_G_MANIFEST ${PROJECT_SOURCE_DIR}/platform/win32/program.manifest)
+  set(rc ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/platform/win32/program.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES
+    OBJECT_DEPENDS "${GROUP_G_ICO};${GROUP_G_MANIFEST}")
+  target_sources(${target} PRIVATE ${rc})
+  add_dependencies(${target} windows_icon)
+endfunction()

@@ -1,9 +1,10 @@
 # The Windows build of these sources, cross-compiled beside this build into
 # windows/, and its tests run under Wine in a prefix of the build's own
 # (wine/): the Windows loader and text tests, bmpcheck.exe against
-# bmpcheck, the zip, and the end-to-end journeys of group_g.exe. On when
-# GROUP_G_WINE_TESTS is (tools/run_tests.sh turns it on for its normal
-# build); needs the MinGW-w64 compilers, Wine, fonts-nanum and locales.
+# bmpcheck, the zip, and the end-to-end journeys of group_g.exe; and the
+# setup program in a prefix of its own. On when GROUP_G_WINE_TESTS is
+# (tools/run_tests.sh turns it on for its normal build); needs the MinGW-w64
+# compilers, Wine, fonts-nanum, locales, nsis and icoutils.
 option(GROUP_G_WINE_TESTS "Cross-build the Windows programs and test them under Wine" OFF)
 if(NOT GROUP_G_WINE_TESTS)
   return()
@@ -90,3 +91,24 @@ foreach(entry ${wine_journey_cases})
     ENVIRONMENT "${wine_journey_env}" FIXTURES_REQUIRED wine_prefix
     RESOURCE_LOCK wine TIMEOUT 900 LABELS "wine;e2e")
 endforeach()
+
+# The setup program, installed, started and removed again in a Wine prefix
+# of its own, made afresh by the journey (see wine_setup_journey.cpp).
+find_program(GROUP_G_MAKENSIS makensis REQUIRED)
+find_program(GROUP_G_WRESTOOL wrestool REQUIRED)
+add_executable(wine_setup_journey ${wine_scripts}/wine_setup_journey.cpp)
+target_link_libraries(wine_setup_journey PRIVATE e2e_driver)
+target_compile_definitions(wine_setup_journey PRIVATE
+  GROUP_G_WINE_RUN="${wine_scripts}/wine_run.sh"
+  GROUP_G_WINE_PREFIX="${wine_scripts}/wine_prefix.sh"
+  GROUP_G_SETUP_WINE_DIR="${CMAKE_CURRENT_BINARY_DIR}/wine-setup"
+  GROUP_G_WINDOWS_DIR="${GROUP_G_WINDOWS_DIR}"
+  GROUP_G_CPACK="${CMAKE_CPACK_COMMAND}"
+  GROUP_G_WRESTOOL="${GROUP_G_WRESTOOL}"
+  GROUP_G_VERSION="${PROJECT_VERSION}")
+group_g_warnings(wine_setup_journey)
+add_dependencies(wine_setup_journey windows_build)
+add_test(NAME wine.e2e.setup_journey COMMAND wine_setup_journey)
+set_tests_properties(wine.e2e.setup_journey PROPERTIES
+  ENVIRONMENT "GROUP_G_E2E_ARTIFACTS=${wine_out}/journeys"
+  RESOURCE_LOCK wine TIMEOUT 900 LABELS "wine;e2e")

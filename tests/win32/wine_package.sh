@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 rm -rf "$out"
 mkdir -p "$out"
-cpack --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 ||
+cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 ||
   fail "cpack: $(tail -n 5 "$out/cpack.log")"
 zip=$(ls "$out"/group_g-*-windows-x86_64.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || fail "no zip in $out"

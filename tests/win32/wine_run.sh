@@ -5,12 +5,16 @@
 # to the display of the session's first program, and a session left over
 # from a test on another (now gone) display would take the new program's
 # windows there. The Wine tests run one at a time, so nothing else is cut.
+# With --wait (after any --new-session), it returns only once every program
+# of the prefix has ended, as an uninstaller that hands its work on needs.
 set -euo pipefail
 new_session=false
 if [ "${1:-}" = --new-session ]; then
   new_session=true
   shift
 fi
+wait=false
+[ "${1:-}" = --wait ] && wait=true && shift
 GROUP_G_WINE_DIR="$1"
 shift
 source "$(dirname "$0")/wine_env.sh"
@@ -18,4 +22,8 @@ if $new_session; then
   wineserver --kill 2>/dev/null || true
   wineserver --wait 2>/dev/null || true
 fi
-exec wine "$@"
+$wait || exec wine "$@"
+status=0
+wine "$@" || status=$?
+wineserver --wait
+exit $status
