@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "assets/shared_state.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
 #include "support/program_state.h"
@@ -108,6 +109,50 @@ TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
     for (const RecordedMessageBox &box : FakeMessageBoxes()) {
         EXPECT_EQ("Error", box.caption);
         EXPECT_EQ(window_handle, box.owner) << box.text;
+    }
+}
+
+// A resize delivered by a picture's Error box comes while that picture's
+// texture list is being compiled: it takes effect once the lists are
+// closed, and no list holds a viewport or matrix call of it.
+TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAfterTheListsAndStaysOutOfThem)
+{
+    char empty[] = "/tmp/scene_window_test.XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(empty));
+    ASSERT_EQ(0, chdir(empty));
+    int boxes = 0;
+    FakeOnMessageBox([&boxes](const RecordedMessageBox &) { FakeResize(800 + 10 * boxes++, 600); });
+    ASSERT_EQ(1, Open());
+    FakeOnMessageBox(nullptr);
+    ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
+    rmdir(empty);
+    ASSERT_EQ(5, boxes);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(840, viewport[2]) << "the last size, applied after the lists";
+    EXPECT_EQ(600, viewport[3]);
+    EXPECT_FLOAT_EQ(840.0f / 600.0f, aspect_ratio);
+
+    for (GLuint list = kFirstTextureList; list < kFirstTextureList + kTextureListCount; ++list) {
+        glViewport(1, 2, 3, 4);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(5.0f, 6.0f, 7.0f);
+        glCallList(list);
+        GLint mode = 0;
+        GLfloat modelview[16], projection[16];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        EXPECT_TRUE(viewport[0] == 1 && viewport[1] == 2 && viewport[2] == 3 && viewport[3] == 4)
+            << "list " << list << " sets the viewport to " << viewport[2] << "x" << viewport[3];
+        EXPECT_EQ(GL_MODELVIEW, mode) << "list " << list << " changes the matrix mode";
+        EXPECT_EQ(5.0f, modelview[12]) << "list " << list << " loads the model-view matrix";
+        EXPECT_EQ(1.0f, projection[0]) << "list " << list << " sets a projection";
     }
 }
 
