@@ -3,8 +3,8 @@
 // first object hit. Relies on the viewport and aspect_ratio that ResizeScene
 // keeps, and on DrawScene naming every primitive. It does not sort hits by
 // depth: the first record, in drawing order, decides.
-// The team texts are code page 949 bytes, as the ANSI message box takes
-// them; the platform layer converts them for the desktop. Their UTF-8 form
+// The team texts are code page 949 bytes; the platform's MessageBoxCp949
+// converts them for the desktop, whatever the system's own encoding is. Their UTF-8 form
 // stands beside them, for the tests and for a caller that wants it.
 #include "scene/picking.h"
 
@@ -83,7 +83,7 @@ const char *PickTextUtf8(GLuint name) { return pick_text(name).utf8; }
 // record's name is word 3: count, nearest depth, farthest depth, name.
 void ReportPick(const GLuint *buffer)
 {
-    MessageBoxA(window_handle, PickText(buffer[3]), "Selection", MB_OK);
+    MessageBoxCp949(window_handle, PickText(buffer[3]), "Selection", MB_OK);
 }
 
 void PickAt(int x, int y)

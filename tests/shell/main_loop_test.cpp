@@ -317,7 +317,7 @@ TEST_P(MainLoopEndingDuringABox, ClosesTheBoxThenEndsAsForAClose)
     ASSERT_EQ(1u, FakeMessageBoxes().size());
     EXPECT_EQ("Selection", FakeMessageBoxes()[0].caption);
     EXPECT_EQ(2, FakeSwapCount()) << "no frame after the box";
-    int box = FakeCallIndex("MessageBoxA");
+    int box = FakeCallIndex("MessageBoxCp949");
     EXPECT_GT(FakeCallIndex("PostQuitMessage"), box) << "the close comes while the box is open";
     EXPECT_GT(FakeCallIndex("DestroyWindow"), box);
     EXPECT_FALSE(FakeWindowInfo().exists);
