@@ -33,7 +33,7 @@ std::vector<RecordedBox> boxes;
 
 }  // namespace
 
-int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+int MessageBoxAnsi(HWND owner, const char *text, const char *caption, UINT type)
 {
     boxes.push_back(RecordedBox{owner, text != nullptr ? text : "",
                                 caption != nullptr ? caption : "", type});
