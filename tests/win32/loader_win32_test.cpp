@@ -40,6 +40,12 @@ int MessageBoxAnsi(HWND owner, const char *text, const char *caption, UINT type)
     return IDOK;
 }
 
+// The loader never shows a code page 949 text; linked for the scene's code.
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+{
+    return MessageBoxAnsi(owner, text, caption, type);
+}
+
 namespace {
 
 const char kUnknownFormat[] = "Unknown DIB file format.";
