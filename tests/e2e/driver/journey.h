@@ -13,7 +13,7 @@
 // ends the whole test, not just the helper; TearDown still runs.
 //
 // The driver, for journeys of your own (see x_session.h, x_windows.h,
-// x_input.h, screenshot.h, process.h, scene_probe.h):
+// x_input.h, screenshot.h, scene_probe.h, tools/child_process.h):
 //   Window scene = StartShow();            // desktop, pictures, program, frames
 //   Press(scene, XK_F2);                   // tapped; frames wait for the program
 //   Window box = WaitForBox("Selection");  // shown and drawn
@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "group_g.h"
-#include "process.h"
+#include "child_process.h"
 #include "scene_probe.h"
 #include "screenshot.h"
 #include "x_input.h"

@@ -27,8 +27,8 @@ bool Focus(const XSession &s, Window w, Seconds limit = Seconds(30));
 
 void KeyDown(const XSession &s, KeySym key);
 void KeyUp(const XSession &s, KeySym key);
-// Focus, then press and release at once.
-bool Tap(const XSession &s, Window w, KeySym key);
+// Focus (waiting up to `limit` for it), then press and release at once.
+bool Tap(const XSession &s, Window w, KeySym key, Seconds limit = Seconds(30));
 // Focus, then the keys pressed in order and released in reverse (Alt+F4).
 bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys);
 
