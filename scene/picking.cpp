@@ -4,8 +4,9 @@
 // keeps, and on DrawScene naming every primitive. It does not sort hits by
 // depth: the first record, in drawing order, decides.
 // The team texts are code page 949 bytes; the platform's MessageBoxCp949
-// converts them for the desktop, whatever the system's own encoding is. Their UTF-8 form
-// stands beside them, for the tests and for a caller that wants it.
+// converts them for the desktop, whatever the system's own encoding is.
+// Their UTF-8 form stands beside them, for callers that show text
+// themselves and as the reference the platform's conversion must meet.
 #include "scene/picking.h"
 
 #include <GL/glu.h>
@@ -48,8 +49,8 @@ static_assert(sizeof kFranceText - 1 == 31, "France text is 31 bytes in CP949");
 static_assert(sizeof kSwissText - 1 == 32, "Swiss text is 32 bytes in CP949");
 
 // Each text twice: as the ANSI message box takes it, in code page 949, and
-// as it reads, in UTF-8. The tests hold every pair against the platform's
-// conversion, with iconv and without it.
+// as it reads, in UTF-8. The platform's conversion, with iconv and without
+// it, must turn the first into the second.
 struct PickTextEntry {
     GLuint name;
     const char *cp949;
