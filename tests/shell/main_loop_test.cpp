@@ -163,23 +163,17 @@ TEST_P(MainLoopTaps, ActOnceForEveryPressSeen)
 INSTANTIATE_TEST_SUITE_P(
     Bursts, MainLoopTaps,
     ::testing::Values(
-        TapCase{"Esc tapped", {{VK_ESCAPE, kFakeKeyDown}, {VK_ESCAPE, kFakeKeyUp}}, 0, true},
-        TapCase{"F2 tapped", {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyUp}}, 1, false},
-        TapCase{"F2 tapped twice before a frame",
+        TapCase{"EscTapped", {{VK_ESCAPE, kFakeKeyDown}, {VK_ESCAPE, kFakeKeyUp}}, 0, true},
+        TapCase{"F2Tapped", {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyUp}}, 1, false},
+        TapCase{"F2TappedTwiceBeforeAFrame",
                 {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyUp}, {VK_F2, kFakeKeyDown},
                  {VK_F2, kFakeKeyUp}},
                 1, false},
-        TapCase{"F2 down with repeats, then up",
+        TapCase{"F2RepeatedThenUp",
                 {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyRepeat}, {VK_F2, kFakeKeyUp}}, 1, false},
-        TapCase{"F2 released only", {{VK_F2, kFakeKeyUp}}, 0, false},
-        TapCase{"another key tapped", {{VK_F12, kFakeKeyDown}, {VK_F12, kFakeKeyUp}}, 0, false}),
-    [](const ::testing::TestParamInfo<TapCase> &info) {
-        std::string name;
-        for (const char *c = info.param.name; *c != '\0'; ++c)
-            if (isalnum((unsigned char)*c))
-                name += *c;
-        return name;
-    });
+        TapCase{"F2ReleasedOnly", {{VK_F2, kFakeKeyUp}}, 0, false},
+        TapCase{"OtherKeyTapped", {{VK_F12, kFakeKeyDown}, {VK_F12, kFakeKeyUp}}, 0, false}),
+    [](const ::testing::TestParamInfo<TapCase> &info) { return std::string(info.param.name); });
 
 TEST_F(MainLoop, F1SwitchesToFullscreenAndBackKeepingFlagsAndAngles)
 {
