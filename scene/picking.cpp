@@ -48,7 +48,7 @@ static_assert(sizeof kStandingsText - 1 == 40, "standings are 40 bytes in CP949"
 static_assert(sizeof kFranceText - 1 == 31, "France text is 31 bytes in CP949");
 static_assert(sizeof kSwissText - 1 == 32, "Swiss text is 32 bytes in CP949");
 
-// Each text twice: as the ANSI message box takes it, in code page 949, and
+// Each text twice: as MessageBoxCp949 takes it, in code page 949, and
 // as it reads, in UTF-8. The platform's conversion, with iconv and without
 // it, must turn the first into the second.
 struct PickTextEntry {
