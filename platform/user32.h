@@ -132,6 +132,10 @@ int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type);
 // converted whatever the system's encoding is.
 int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type);
 
+// The next character of a text in the system's own encoding (UTF-8 here);
+// the terminator itself at the end.
+char *CharNextA(const char *text);
+
 LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
 int ShowCursor(BOOL show);
 

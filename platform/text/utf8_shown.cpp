@@ -2,10 +2,11 @@
 // names and other bytes that come from the system rather than the program.
 // Valid UTF-8 passes unchanged; every byte that is not part of a valid
 // sequence is shown as \xNN, so nothing is dropped or taken for another
-// character.
+// character. CharNextA steps through such a text by the same rule.
 #include <string>
 
 #include "platform/platform_internal.h"
+#include "platform/user32.h"
 
 // Length of the valid UTF-8 sequence that starts at `s`, or 0: no overlong
 // forms, no surrogates, nothing above U+10FFFF.
@@ -61,4 +62,14 @@ std::string SystemTextToUtf8(const char *text)
         }
     }
     return out;
+}
+
+// A byte that starts no valid sequence is a character of its own, as it is
+// shown on its own.
+char *CharNextA(const char *text)
+{
+    if (*text == '\0')
+        return const_cast<char *>(text);
+    size_t length = valid_sequence(reinterpret_cast<const unsigned char *>(text));
+    return const_cast<char *>(text) + (length != 0 ? length : 1);
 }
