@@ -46,19 +46,18 @@ void show_error(const char *text)
 }
 
 // Length of the longest prefix of `path` of at most `limit` bytes that does
-// not split a double-byte character of the program's code page (949), whose
-// lead bytes are 0x81 to 0xFE.
+// not split a character of the system's encoding, in which file names come
+// (UTF-8, or the ANSI code page on Windows).
 size_t whole_character_prefix(const char *path, size_t limit)
 {
-    size_t at = 0;
-    while (path[at] != '\0') {
-        unsigned char c = static_cast<unsigned char>(path[at]);
-        size_t step = (c >= 0x81 && c <= 0xFE && path[at + 1] != '\0') ? 2 : 1;
-        if (at + step > limit)
+    const char *at = path;
+    while (*at != '\0') {
+        const char *next = CharNextA(at);
+        if (static_cast<size_t>(next - path) > limit)
             break;
-        at += step;
+        at = next;
     }
-    return at;
+    return static_cast<size_t>(at - path);
 }
 
 // A path too long for the box's buffer keeps its beginning, cut on a

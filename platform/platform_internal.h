@@ -20,3 +20,6 @@ std::string Cp949ToUtf8(const char *text);
 // The conversion without iconv: ASCII and the Hangul syllables; anything
 // else becomes U+FFFD, never the raw bytes.
 std::string Cp949HangulToUtf8(const char *text);
+// A text in the system's own encoding (UTF-8: file names, say) as it is
+// shown: valid UTF-8 unchanged, every other byte as \xNN (hex, upper case).
+std::string SystemTextToUtf8(const char *text);

@@ -7,13 +7,15 @@
 #ifdef _WIN32
 #include "win_types.h"
 
-// The program's texts are code page 949 bytes whatever the system's ANSI
-// code page is, and MessageBoxA would read them in the latter: anywhere but
-// a Korean Windows the team texts would come out garbled. Its calls go to a
-// counterpart that converts the bytes from code page 949 and shows the box
-// with MessageBoxW (platform/win32/).
+// MessageBoxA reads its texts in the system's ANSI code page, as the file
+// names in them come; the Korean team texts are code page 949 bytes whatever
+// that code page is, and go to MessageBoxCp949, which converts them itself.
+// Each executable provides both (platform/win32/): the program shows boxes,
+// the command-line tools write lines on standard error, so the program's
+// MessageBoxA calls go through a name of the executable's own.
+int MessageBoxAnsi(HWND owner, const char *text, const char *caption, UINT type);
 int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type);
-#define MessageBoxA MessageBoxCp949
+#define MessageBoxA MessageBoxAnsi
 #else
 #include "win_types.h"
 
@@ -123,8 +125,16 @@ LRESULT DispatchMessageA(const MSG *msg);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void PostQuitMessage(int exit_code);
 
-// Texts are 8-bit strings in code page 949; the stand-in shows them converted.
+// Texts in the system's own encoding, UTF-8 here: the English texts and the
+// file names they carry. Bytes that are not UTF-8 are shown as \xNN.
 int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type);
+// The same box for texts in code page 949 (the Korean team texts), shown
+// converted whatever the system's encoding is.
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type);
+
+// The next character of a text in the system's own encoding (UTF-8 here);
+// the terminator itself at the end.
+char *CharNextA(const char *text);
 
 LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
 int ShowCursor(BOOL show);

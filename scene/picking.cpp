@@ -3,10 +3,10 @@
 // first object hit. Relies on the viewport and aspect_ratio that ResizeScene
 // keeps, and on DrawScene naming every primitive. It does not sort hits by
 // depth: the first record, in drawing order, decides.
-// The team texts are code page 949 bytes, as the ANSI message box takes
-// them; the platform layer converts them for the desktop. Their UTF-8 form
-// stands beside them, for callers that show text themselves and as the
-// reference the platform's conversion must meet.
+// The team texts are code page 949 bytes; the platform's MessageBoxCp949
+// converts them for the desktop, whatever the system's own encoding is.
+// Their UTF-8 form stands beside them, for callers that show text
+// themselves and as the reference the platform's conversion must meet.
 #include "scene/picking.h"
 
 #include <GL/glu.h>
@@ -48,7 +48,7 @@ static_assert(sizeof kStandingsText - 1 == 40, "standings are 40 bytes in CP949"
 static_assert(sizeof kFranceText - 1 == 31, "France text is 31 bytes in CP949");
 static_assert(sizeof kSwissText - 1 == 32, "Swiss text is 32 bytes in CP949");
 
-// Each text twice: as the ANSI message box takes it, in code page 949, and
+// Each text twice: as MessageBoxCp949 takes it, in code page 949, and
 // as it reads, in UTF-8. The platform's conversion, with iconv and without
 // it, must turn the first into the second.
 struct PickTextEntry {
@@ -84,7 +84,7 @@ const char *PickTextUtf8(GLuint name) { return pick_text(name).utf8; }
 // record's name is word 3: count, nearest depth, farthest depth, name.
 void ReportPick(const GLuint *buffer)
 {
-    MessageBoxA(window_handle, PickText(buffer[3]), "Selection", MB_OK);
+    MessageBoxCp949(window_handle, PickText(buffer[3]), "Selection", MB_OK);
 }
 
 void PickAt(int x, int y)

@@ -6,6 +6,8 @@
 // it); the animation moves one step per frame.
 #include "shell/main_loop.h"
 
+#include <GL/gl.h>
+
 #include "assets/outline_font.h"
 #include "platform/gdi32.h"
 #include "platform/user32.h"
@@ -15,6 +17,7 @@
 #include "shell/scene_window.h"
 
 bool key_down[256];
+bool key_pressed[256];
 bool window_active = true;
 bool lighting_on = true;
 bool texturing_on = true;
@@ -26,6 +29,16 @@ static const char kTitle[] = "OpenGL Team Tarsel";
 // The display flag each of F2..F5 inverts, in the order they are handled.
 static bool *const kToggledFlags[4] = {&lighting_on, &texturing_on,
                                        &solid_spheres, &filled_polygons};
+
+// A press the loop has not yet acted on: true once, then cleared. A key
+// pressed and released between two frames still counts; a held key counts
+// again with each repeated WM_KEYDOWN, at most once per frame.
+static bool TakeKeyPress(int key)
+{
+    bool pressed = key_pressed[key];
+    key_pressed[key] = false;
+    return pressed;
+}
 
 int RunPresentation(void)
 {
@@ -53,29 +66,48 @@ int RunPresentation(void)
 
         if (window_active && !DrawScene())
             done = true;
-        if (!done && key_down[VK_ESCAPE])
+        if (!done && TakeKeyPress(VK_ESCAPE))
             done = true;
         if (!done)
             SwapBuffers(device_context);
 
-        if (key_down[VK_F1]) {
-            key_down[VK_F1] = false;
+        if (TakeKeyPress(VK_F1)) {
             CloseSceneWindow();
             fullscreen = !fullscreen;
             if (!OpenSceneWindow(kTitle, 640, 480, 16, fullscreen))
                 return 1;
         }
         for (int i = 0; i < 4; ++i) {
-            if (key_down[VK_F2 + i]) {
-                key_down[VK_F2 + i] = false;
+            if (TakeKeyPress(VK_F2 + i))
                 *kToggledFlags[i] = !*kToggledFlags[i];
-            }
         }
     }
 
     CloseSceneWindow();
     // After the quit message this is its code (0, from WM_CLOSE).
     return msg.message == WM_QUIT ? (int)msg.wParam : 0;
+}
+
+// A size that came while a display list was being compiled: a picture's
+// Error box delivers WM_SIZE from inside the texture list it interrupts, and
+// ResizeScene's calls would be compiled into that list instead of carried
+// out. It is kept here until the open has closed its lists.
+static bool resize_held = false;
+static int held_width = 0;
+static int held_height = 0;
+
+static bool compiling_a_list(void)
+{
+    GLint list = 0;  // stays 0 without a current context
+    glGetIntegerv(GL_LIST_INDEX, &list);
+    return list != 0;
+}
+
+void ApplyHeldResize(void)
+{
+    if (resize_held)
+        ResizeScene(held_width, held_height);
+    resize_held = false;
 }
 
 LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -94,18 +126,29 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        if (wparam < 256)
+        if (wparam < 256) {
             key_down[wparam] = true;
+            key_pressed[wparam] = true;
+        }
         return 0;
     case WM_KEYUP:
         if (wparam < 256)
             key_down[wparam] = false;
         return 0;
     case WM_SIZE:
-        ResizeScene(LOWORD(lparam), HIWORD(lparam));
+        if (compiling_a_list()) {
+            resize_held = true;
+            held_width = LOWORD(lparam);
+            held_height = HIWORD(lparam);
+        } else {
+            ResizeScene(LOWORD(lparam), HIWORD(lparam));
+        }
         return 0;
     case WM_LBUTTONDOWN:
-        PickAt(LOWORD(lparam), HIWORD(lparam));
+        // A pick draws the scene; inside a list it would be compiled, not
+        // drawn. No click is meant then: a box is open over the window.
+        if (!compiling_a_list())
+            PickAt(LOWORD(lparam), HIWORD(lparam));
         return 0;
     case WM_RBUTTONDOWN:
         togo_orbit += kOrbitNudge;

@@ -5,12 +5,20 @@
 #include "assets/shared_state.h"
 #include "platform/win_types.h"
 
+// True from a key's WM_KEYDOWN to its WM_KEYUP.
 extern bool key_down[256];
+// True from a key's WM_KEYDOWN until the loop has acted on it (Esc, F1 to
+// F5), so a press released before the next frame is still seen.
+extern bool key_pressed[256];
 
 // What a right click adds to each of the three orbit angles, in degrees.
 constexpr float kOrbitNudge = 3.0f;
 
 // The whole program: open, loop, close. Returns the process exit code.
 int RunPresentation(void);
+
+// Carries out a WM_SIZE that came while a display list was being compiled,
+// once the lists are closed; nothing when none came.
+void ApplyHeldResize(void);
 
 LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

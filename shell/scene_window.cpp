@@ -175,7 +175,10 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
     SetFocus(window_handle);
     ResizeScene(width, height);
 
-    if (!InitScene())
+    int initialized = InitScene();
+    // A resize that a box delivered while InitScene compiled its lists.
+    ApplyHeldResize();
+    if (!initialized)
         return FailOpen("Initialization Failed.");
     return 1;
 }

@@ -17,11 +17,9 @@ if [ "${1:-}" = --on-virtual-display ]; then
   shot="$build/group_g-screenshot.png"
   import -window root -crop 640x480+0+0 +repage "$shot"
   echo "Screenshot: $shot"
-  # Esc is held until the program ends: it reads its keys between frames,
-  # and a press released before the next frame would go unseen.
-  if [ -n "$window" ] && xdotool windowfocus --sync "$window" keydown Escape 2>/dev/null; then
+  # One tap of Esc, as a person gives it; the program ends within a frame.
+  if [ -n "$window" ] && xdotool windowfocus --sync "$window" key Escape 2>/dev/null; then
     for _ in $(seq 600); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    xdotool keyup Escape 2>/dev/null || true
   fi
   kill "$program" 2>/dev/null || true
   status=0

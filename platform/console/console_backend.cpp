@@ -29,3 +29,9 @@ int MessageBoxA(HWND, const char *text, const char *caption, UINT)
     fflush(stderr);
     return IDOK;
 }
+
+// The tools show no Korean text; the same line if one ever did.
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+{
+    return MessageBoxA(owner, text, caption, type);
+}

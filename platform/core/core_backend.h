@@ -36,7 +36,7 @@ void BackendEndingAbruptly(void);
 struct BoxRequest {
     HWND owner_asked;       // the owner argument, as given
     PlatformWindow *owner;  // the live window it names, or null
-    const char *text;       // code page 949, as given
+    const char *text;       // as given (see BoxTextEncoding)
     const char *caption;
     UINT type;
     BoxLayout layout;

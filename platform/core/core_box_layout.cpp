@@ -5,11 +5,14 @@
 
 #include "platform/platform_internal.h"
 
-BoxLayout DescribeMessageBox(const char *text, const char *caption, UINT type)
+BoxLayout DescribeMessageBox(const char *text, const char *caption, UINT type,
+                             BoxTextEncoding encoding)
 {
     BoxLayout box;
-    box.text = Cp949ToUtf8(text != nullptr ? text : "");
-    box.caption = Cp949ToUtf8(caption != nullptr ? caption : "");
+    std::string (*convert)(const char *) =
+        encoding == kBoxTextCp949 ? Cp949ToUtf8 : SystemTextToUtf8;
+    box.text = convert(text != nullptr ? text : "");
+    box.caption = convert(caption != nullptr ? caption : "");
 
     switch (type & MB_ICONMASK) {
     case MB_ICONSTOP: box.icon = kBoxStop; break;

@@ -1,11 +1,11 @@
-// MessageBoxA and its modal loop, shared by every backend. While the native
-// box is open the loop keeps delivering the scene window's messages to its
-// procedure (size, activation, keys, the close button); mouse buttons on it
-// are dropped, as a window that owns a modal box takes no clicks. The quit
-// message ends the box and stays queued for the main loop, so closing the
-// window or a termination signal ends the program with the box open. A box
-// that cannot be shown becomes a line on standard error and answers with
-// its first button.
+// MessageBoxA, MessageBoxCp949 and their modal loop, shared by every
+// backend. While the native box is open the loop keeps delivering the scene
+// window's messages to its procedure (size, activation, keys, the close
+// button); mouse buttons on it are dropped, as a window that owns a modal
+// box takes no clicks. The quit message ends the box and stays queued for
+// the main loop, so closing the window or a termination signal ends the
+// program with the box open. A box that cannot be shown becomes a line on
+// standard error and answers with its first button.
 #include <cstdio>
 
 #include "platform/core/core_backend.h"
@@ -46,12 +46,15 @@ static void WriteLine(const BoxLayout &layout)
     fflush(stderr);
 }
 
-int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
+// Both entry points: `operation` names the call for fault injection.
+static int ShowBox(HWND owner, const char *text, const char *caption, UINT type,
+                   BoxTextEncoding encoding, const char *operation)
 {
     CoreState &core = Core();
-    bool cannot_show = PlatformCallFails("MessageBoxA");
+    bool cannot_show = PlatformCallFails(operation);
     BoxRequest request = {owner, owner != nullptr && owner == core.window ? owner : nullptr,
-                          text, caption, type, DescribeMessageBox(text, caption, type)};
+                          text, caption, type,
+                          DescribeMessageBox(text, caption, type, encoding)};
     const BoxLayout &layout = request.layout;
 
     // The program is ending: a box would close again at once.
@@ -84,4 +87,14 @@ int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
         BackendFocusWindow(request.owner);
     }
     return answer;
+}
+
+int MessageBoxA(HWND owner, const char *text, const char *caption, UINT type)
+{
+    return ShowBox(owner, text, caption, type, kBoxTextSystem, "MessageBoxA");
+}
+
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+{
+    return ShowBox(owner, text, caption, type, kBoxTextCp949, "MessageBoxCp949");
 }

@@ -28,9 +28,15 @@ struct BoxLayout {
     int escape_answer;
 };
 
-// Texts are code page 949; null reads as empty. Button sets other than OK,
-// OK/Cancel and Yes/No are shown as OK.
-BoxLayout DescribeMessageBox(const char *text, const char *caption, UINT type);
+// How a box's bytes are read: in the system's own encoding, UTF-8 (the
+// English texts and the file names in them), or as code page 949 (the
+// program's Korean texts).
+enum BoxTextEncoding { kBoxTextSystem, kBoxTextCp949 };
+
+// Null texts read as empty. Button sets other than OK, OK/Cancel and Yes/No
+// are shown as OK.
+BoxLayout DescribeMessageBox(const char *text, const char *caption, UINT type,
+                             BoxTextEncoding encoding);
 
 // The one line a box becomes on standard error when it cannot be shown:
 // "caption: text", ending in exactly one line feed.

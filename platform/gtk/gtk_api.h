@@ -14,7 +14,7 @@
 // Every GTK, GDK and GLib function the box calls, looked up by name.
 #define GTK_API_FUNCTIONS(X)                                                      \
     X(gtk_disable_setlocale) X(gtk_init_check) X(gdk_set_allowed_backends)       \
-    X(gdk_display_get_default) X(gdk_display_flush)                              \
+    X(gdk_display_get_default) X(gdk_display_flush) X(gdk_display_sync)         \
     X(gdk_x11_window_foreign_new_for_display) X(gdk_window_set_transient_for)    \
     X(gtk_message_dialog_new) X(gtk_message_dialog_set_image)                    \
     X(gtk_image_new_from_icon_name) X(gtk_dialog_add_button)                     \

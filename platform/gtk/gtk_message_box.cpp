@@ -5,7 +5,10 @@
 // without an owner is centred on the screen. While it is open the wait
 // watches GTK's connection, the scene window's and the core's wake pipe
 // together, so the core can deliver the scene window's events as they come
-// without the CPU spinning.
+// without the CPU spinning. Keys typed after the answer, which the window
+// system sent to the box before it closed, go on to the owner.
+#include <vector>
+
 #include "platform/core/core_backend.h"
 #include "platform/gtk/gtk_api.h"
 #include "platform/gtk/gtk_host.h"
@@ -16,6 +19,8 @@ struct OpenBox {
     const GtkApi *gtk = nullptr;
     GtkWidget *dialog = nullptr;
     GdkWindow *owner = nullptr;  // the owner's X window as GDK knows it
+    PlatformWindow *owner_window = nullptr;
+    std::vector<GdkEventKey> keys_after_answer;
     guint sources[3] = {0, 0, 0};
     bool answered = false;
     int answer = 0;
@@ -48,9 +53,60 @@ GtkMessageType MessageType(BoxIcon icon)
 
 void OnResponse(GtkDialog *, gint response, gpointer)
 {
+    if (g_box.answered)
+        return;
     // Escape and the window manager's close button come as a delete.
     g_box.answer = response == GTK_RESPONSE_DELETE_EVENT ? g_box.escape_answer : response;
     g_box.answered = true;
+}
+
+// Once answered the box takes no more keys: they are kept for the owner.
+gboolean KeepKeyAfterAnswer(GtkWidget *, GdkEvent *event, gpointer)
+{
+    if (!g_box.answered)
+        return FALSE;
+    g_box.keys_after_answer.push_back(event->key);
+    return TRUE;
+}
+
+// The virtual-key code of a GDK key, for the keys the owner may act on
+// (Esc, the function keys, Return, space, letters and digits); 0 for
+// others.
+int VirtualKeyOf(guint keyval)
+{
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12)
+        return VK_F1 + (int)(keyval - GDK_KEY_F1);
+    if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z)
+        return 'A' + (int)(keyval - GDK_KEY_a);
+    if ((keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) ||
+        (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9))
+        return (int)keyval;
+    switch (keyval) {
+    case GDK_KEY_Escape: return VK_ESCAPE;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter: return VK_RETURN;
+    case GDK_KEY_space: return VK_SPACE;
+    }
+    return 0;
+}
+
+// The focus goes to the owner while the box is still up, so that keys from
+// now on reach it; those the window system already sent to the box are
+// read (after a round trip, so none is still on the way) and handed on.
+void PassKeysToOwner(const GtkApi &gtk)
+{
+    if (g_box.owner_window == nullptr)
+        return;
+    BackendFocusWindow(g_box.owner_window);
+    gtk.gdk_display_sync(gtk.gdk_display_get_default());
+    for (int i = 0; i < 64 && gtk.g_main_context_iteration(nullptr, FALSE); ++i) {
+    }
+    for (const GdkEventKey &key : g_box.keys_after_answer) {
+        unsigned modifiers = ((key.state & GDK_MOD1_MASK) ? kCoreAlt : 0u) |
+                             ((key.state & GDK_CONTROL_MASK) ? kCoreCtrl : 0u);
+        if (int vk = VirtualKeyOf(key.keyval))
+            CoreInputKey(g_box.owner_window, vk, 0, key.type == GDK_KEY_PRESS, false, modifiers);
+    }
 }
 
 // The box stays until the core takes it down.
@@ -99,6 +155,7 @@ bool BackendOpenBox(const BoxRequest &request)
     g_box = OpenBox();
     g_box.gtk = gtk;
     g_box.escape_answer = layout.escape_answer;
+    g_box.owner_window = owner;
 
     GtkWidget *dialog = gtk->gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL,
                                                     MessageType(layout.icon), GTK_BUTTONS_NONE,
@@ -118,6 +175,9 @@ bool BackendOpenBox(const BoxRequest &request)
                                (GConnectFlags)0);
     gtk->g_signal_connect_data(dialog, "delete-event", G_CALLBACK(KeepOnDelete), nullptr,
                                nullptr, (GConnectFlags)0);
+    for (const char *signal : {"key-press-event", "key-release-event"})
+        gtk->g_signal_connect_data(dialog, signal, G_CALLBACK(KeepKeyAfterAnswer), nullptr,
+                                   nullptr, (GConnectFlags)0);
 
     gtk->gtk_widget_realize(dialog);
     // Until GTK has painted it, the box's window shows its own background
@@ -170,6 +230,8 @@ void BackendCloseBox(int)
     for (guint source : g_box.sources)
         if (source != 0)
             gtk.g_source_remove(source);
+    if (g_box.answered)
+        PassKeysToOwner(gtk);
     gtk.gtk_widget_destroy(g_box.dialog);
     if (g_box.owner != nullptr)
         gtk.g_object_unref(g_box.owner);

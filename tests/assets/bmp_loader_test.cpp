@@ -685,12 +685,12 @@ TEST_F(BmpLoader, BoxBelongsToTheWindowWithTheFocus)
 
 TEST_F(BmpLoader, LongPathsAreCutToFitTheBox)
 {
-    // 229 bytes of path fit the box's 256-byte buffer. A double-byte
-    // character of code page 949 is never split: its lead byte would land
-    // on the last byte that fits.
+    // 229 bytes of path fit the box's 256-byte buffer. A character of the
+    // file names' encoding is never split: a three-byte Hangul syllable in
+    // UTF-8 would end past the last byte that fits.
     std::string korean = "/nonexistent/" + std::string(212, 'b');  // 225 bytes
     for (int i = 0; i < 20; ++i)
-        korean += "\xB1\xB9";  // one Hangul syllable
+        korean += "\xED\x95\x9C";  // one Hangul syllable
     std::string long_path = "/nonexistent/" + std::string(287, 'a'), fits = "/nonexistent/" + std::string(216, 'c');
     struct Case {
         std::string path, shown;

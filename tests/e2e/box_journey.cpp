@@ -51,6 +51,24 @@ TEST_F(BoxJourney, PictureErrorBoxBelongsToTheSceneWindow)
     EndWithEscape(scene);
 }
 
+// Return and then Esc typed at once into the Error box: Return answers it,
+// and Esc, sent to the box before it had closed, reaches the scene window
+// and ends the program.
+TEST_F(BoxJourney, EscTypedWithTheAnswerReachesTheSceneWindow)
+{
+    StartDisplay();
+    PrepareRunFolder();
+    std::remove((run_dir_ + "/TOGO.bmp").c_str());
+    StartProgram();
+    Window error = WaitForBox("Error");
+    ASSERT_TRUE(Focus(x_, error)) << "the Error box did not take the focus";
+    for (KeySym key : {XK_Return, XK_Escape}) {
+        KeyDown(x_, key);
+        KeyUp(x_, key);
+    }
+    ExpectExit(kExitAfterClose);
+}
+
 // Pango draws the texts whatever the locale: the same box, pixel for pixel,
 // under LANG=C as under C.UTF-8.
 TEST_F(BoxJourney, KoreanBoxLooksTheSameInEveryLocale)

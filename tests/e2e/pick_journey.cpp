@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <thread>
 
 #include "driver/journey.h"
@@ -188,6 +189,38 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
         for (int b = a + 1; b < 3; ++b)
             EXPECT_NE(DifferingPixels(boxes[a], boxes[b]), 0)
                 << "spheres " << a << " and " << b << " gave the same box: one team was hit twice";
+    EndWithEscape(scene);
+}
+
+// Without TOGO.bmp, the window is resized while the picture's Error box is
+// open, that is while Togo's texture list is being compiled. The size acts
+// after the lists: back at 640x480 the scene is drawn as usual, a click on
+// the Togo sphere names a team and a click in the corner the standings.
+TEST_F(PickJourney, ResizeDuringAPictureErrorBoxLeavesPickingWhole)
+{
+    StartDisplay();
+    PrepareRunFolder();
+    std::filesystem::remove(run_dir_ + "/TOGO.bmp");
+    StartProgram();
+    Window error = WaitForBox("Error");
+    Window scene = FindWindow(x_, kSceneTitle);
+    ASSERT_NE(scene, static_cast<Window>(None)) << "no scene window behind the Error box";
+    ResizeClient(x_, scene, 800, 600);
+    // Time for the box's loop to hand the new size to the program.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    AnswerBox(error, XK_Return, "Error");
+    scene = WaitForScene();
+    ResizeClient(x_, scene, 640, 480);
+    WaitFrames(scene, 3);
+
+    Click(x_, scene, 20, 460, 1);
+    int standings = BoxHeight(scene, "standings-box");
+    Aim aim = FrozenAim(scene, {0}, 0, "togo");
+    Click(x_, scene, aim.x, aim.y, 1);
+    Thaw();
+    int togo = BoxHeight(scene, "togo-box");
+    EXPECT_LT(togo, standings) << "a click on the Togo sphere should name its team (a box lower "
+                                  "than the standings' " << standings << "), got height " << togo;
     EndWithEscape(scene);
 }
 

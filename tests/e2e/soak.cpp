@@ -161,7 +161,7 @@ Window Soak::Scene()
     return scene;
 }
 
-// F1, held until the program has made its new window.
+// F1, tapped; then the wait until the program has made its new window.
 Window Soak::SwitchWindow(Window scene)
 {
     Window next = SwitchWithF1(x_, scene, kPatience);
@@ -178,7 +178,7 @@ void Soak::Press(Window scene, KeySym key)
 {
     if (!PressKey(x_, scene, key, kPatience))
         Fail(std::string("the scene stopped presenting frames while ") + XKeysymToString(key) +
-             " was held");
+             " was tapped");
     if (flags_.count(key))
         flags_[key] = !flags_[key];
 }

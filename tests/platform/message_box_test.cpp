@@ -32,7 +32,7 @@ TEST(BoxLayout, EachStyleHasItsIconButtonsAndAnswers)
         {0x2 /* abort, retry, ignore: not offered */, kBoxNoIcon, {IDOK}, IDOK, IDOK},
     };
     for (const Style &style : styles) {
-        BoxLayout box = DescribeMessageBox("t", "c", style.type);
+        BoxLayout box = DescribeMessageBox("t", "c", style.type, kBoxTextSystem);
         SCOPED_TRACE(::testing::Message() << "type 0x" << std::hex << style.type);
         EXPECT_EQ(style.icon, box.icon);
         ASSERT_EQ((int)style.answers.size(), box.button_count);
@@ -41,7 +41,7 @@ TEST(BoxLayout, EachStyleHasItsIconButtonsAndAnswers)
         EXPECT_EQ(style.on_return, box.return_answer);
         EXPECT_EQ(style.on_escape, box.escape_answer);
     }
-    BoxLayout yes_no = DescribeMessageBox("t", "c", MB_YESNO);
+    BoxLayout yes_no = DescribeMessageBox("t", "c", MB_YESNO, kBoxTextSystem);
     EXPECT_STREQ("Yes", yes_no.buttons[0].label);
     EXPECT_STREQ("No", yes_no.buttons[1].label);
 }
@@ -50,13 +50,38 @@ TEST(BoxLayout, TextsAreShownAsUtf8AndBecomeOneLineOnStandardError)
 {
     // Togo's text as the program stores it, in code page 949.
     BoxLayout box = DescribeMessageBox("\xC5\xE4\xB0\xED\nFIFA \xB7\xA9\xC5\xB7 : 61\xC0\xA7",
-                                       "Selection", MB_OK);
+                                       "Selection", MB_OK, kBoxTextCp949);
     EXPECT_EQ("\xED\x86\xA0\xEA\xB3\xA0\nFIFA \xEB\x9E\xAD\xED\x82\xB9 : 61\xEC\x9C\x84", box.text);
     EXPECT_EQ("Selection: " + box.text + "\n", BoxAsLine(box));
-    BoxLayout error = DescribeMessageBox("Failed to open DIB file KOREA.bmp.\n", "Error", MB_OK);
+    BoxLayout error = DescribeMessageBox("Failed to open DIB file KOREA.bmp.\n", "Error", MB_OK,
+                                         kBoxTextSystem);
     EXPECT_EQ("Error: Failed to open DIB file KOREA.bmp.\n", BoxAsLine(error))
         << "a text's own line feed ends the line";
-    EXPECT_EQ(": \n", BoxAsLine(DescribeMessageBox(nullptr, nullptr, MB_OK)));
+    EXPECT_EQ(": \n", BoxAsLine(DescribeMessageBox(nullptr, nullptr, MB_OK, kBoxTextSystem)));
+}
+
+// MessageBoxA's texts are the system's (file names in UTF-8): kept byte for
+// byte where they are UTF-8, every other byte shown as \xNN. Only
+// MessageBoxCp949's texts are read as code page 949.
+TEST(BoxLayout, SystemTextsKeepUtf8AndEscapeOtherBytes)
+{
+    const struct {
+        const char *given;
+        const char *shown;
+    } cases[] = {
+        {"Failed to open DIB file /home/jos\xC3\xA9/KOREA.bmp.\n",
+         "Failed to open DIB file /home/jos\xC3\xA9/KOREA.bmp.\n"},
+        {"/tmp/caf\xE9.bmp", "/tmp/caf\\xE9.bmp"},              // Latin-1 é
+        {"/tmp/\xB4\xEB.bmp", "/tmp/\\xB4\\xEB.bmp"},          // code page 949 bytes
+        {"a\xC3", "a\\xC3"},                                   // cut off at the end
+        {"\xE0\x80\x80 \xED\xA0\x80 \xF4\x90\x80\x80",         // overlong, surrogate, too high
+         "\\xE0\\x80\\x80 \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},
+        {"\xF0\x9F\x98\x80 C:\\x41", "\xF0\x9F\x98\x80 C:\\x41"},  // four bytes; backslash kept
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.shown, DescribeMessageBox(c.given, "Error", MB_OK, kBoxTextSystem).text)
+            << "given " << ::testing::PrintToString(std::string(c.given));
+    EXPECT_EQ("\xEB\x8C\x80", DescribeMessageBox("\xB4\xEB", "Selection", MB_OK, kBoxTextCp949).text);
 }
 
 struct Seen {

@@ -6,6 +6,9 @@
 
 #include <functional>
 #include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
@@ -33,7 +36,7 @@ protected:
         FakeOnSwap([script](int frame) {
             script(frame);
             if (frame > 500)
-                key_down[VK_ESCAPE] = true;
+                key_pressed[VK_ESCAPE] = true;
         });
         return RunPresentation();
     }
@@ -101,8 +104,8 @@ TEST_F(MainLoop, HeldFunctionKeyFlipsOncePerKeyDownIncludingRepeats)
 }
 
 // F2 and F4 flip their own flags; F3 pressed and released within one burst
-// has no effect, while F5 pressed in the same burst does.
-TEST_F(MainLoop, EachFunctionKeyTogglesItsOwnFlagButNotWhenReleasedInTheSameBurst)
+// counts as a press all the same.
+TEST_F(MainLoop, EachFunctionKeyTogglesItsOwnFlagEvenWhenReleasedInTheSameBurst)
 {
     Run([&](int frame) {
         if (frame == 1) {
@@ -116,12 +119,61 @@ TEST_F(MainLoop, EachFunctionKeyTogglesItsOwnFlagButNotWhenReleasedInTheSameBurs
             Down(VK_ESCAPE);
     });
     EXPECT_FALSE(lighting_on);
-    EXPECT_TRUE(texturing_on);
+    EXPECT_FALSE(texturing_on);
     EXPECT_FALSE(solid_spheres);
     EXPECT_FALSE(filled_polygons);
-    EXPECT_FALSE(key_down[VK_F2]) << "the loop clears the keys it acts on";
-    EXPECT_TRUE(key_down[VK_ESCAPE]) << "Esc is never cleared";
+    EXPECT_FALSE(key_pressed[VK_F2]) << "the loop takes the presses it acts on";
+    EXPECT_TRUE(key_down[VK_F2]) << "a key not yet released stays down";
+    EXPECT_FALSE(key_down[VK_F3]);
 }
+
+// Quick taps: what the keys do between two frames, and how often the loop
+// acts on them. A press counts once however soon it is released; presses
+// the loop has not yet looked at count once together.
+struct TapCase {
+    const char *name;
+    std::vector<std::pair<int, FakeKeyAction>> burst;
+    int lighting_flips;
+    bool ends;
+};
+
+class MainLoopTaps : public MainLoop, public ::testing::WithParamInterface<TapCase> {};
+
+TEST_P(MainLoopTaps, ActOnceForEveryPressSeen)
+{
+    const TapCase &c = GetParam();
+    int flips = 0, frames = 0;
+    bool was_lit = lighting_on;
+    int code = Run([&](int frame) {
+        frames = frame;
+        if (lighting_on != was_lit)
+            ++flips;
+        was_lit = lighting_on;
+        if (frame == 1)
+            for (const auto &key : c.burst)
+                FakeKey(key.first, key.second);
+        if (frame == 4)
+            Down(VK_ESCAPE);
+    });
+    EXPECT_EQ(0, code) << c.name;
+    EXPECT_EQ(c.lighting_flips, flips) << c.name;
+    EXPECT_EQ(c.ends ? 1 : 4, frames) << c.name << ": frames presented before the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bursts, MainLoopTaps,
+    ::testing::Values(
+        TapCase{"EscTapped", {{VK_ESCAPE, kFakeKeyDown}, {VK_ESCAPE, kFakeKeyUp}}, 0, true},
+        TapCase{"F2Tapped", {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyUp}}, 1, false},
+        TapCase{"F2TappedTwiceBeforeAFrame",
+                {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyUp}, {VK_F2, kFakeKeyDown},
+                 {VK_F2, kFakeKeyUp}},
+                1, false},
+        TapCase{"F2RepeatedThenUp",
+                {{VK_F2, kFakeKeyDown}, {VK_F2, kFakeKeyRepeat}, {VK_F2, kFakeKeyUp}}, 1, false},
+        TapCase{"F2ReleasedOnly", {{VK_F2, kFakeKeyUp}}, 0, false},
+        TapCase{"OtherKeyTapped", {{VK_F12, kFakeKeyDown}, {VK_F12, kFakeKeyUp}}, 0, false}),
+    [](const ::testing::TestParamInfo<TapCase> &info) { return std::string(info.param.name); });
 
 TEST_F(MainLoop, F1SwitchesToFullscreenAndBackKeepingFlagsAndAngles)
 {
@@ -259,7 +311,7 @@ TEST_P(MainLoopEndingDuringABox, ClosesTheBoxThenEndsAsForAClose)
     ASSERT_EQ(1u, FakeMessageBoxes().size());
     EXPECT_EQ("Selection", FakeMessageBoxes()[0].caption);
     EXPECT_EQ(2, FakeSwapCount()) << "no frame after the box";
-    int box = FakeCallIndex("MessageBoxA");
+    int box = FakeCallIndex("MessageBoxCp949");
     EXPECT_GT(FakeCallIndex("PostQuitMessage"), box) << "the close comes while the box is open";
     EXPECT_GT(FakeCallIndex("DestroyWindow"), box);
     EXPECT_FALSE(FakeWindowInfo().exists);

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "assets/shared_state.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
 #include "support/program_state.h"
@@ -108,6 +109,48 @@ TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
     for (const RecordedMessageBox &box : FakeMessageBoxes()) {
         EXPECT_EQ("Error", box.caption);
         EXPECT_EQ(window_handle, box.owner) << box.text;
+    }
+}
+
+// A resize delivered by a picture's Error box comes while that picture's
+// texture list is being compiled: it takes effect once the lists are
+// closed, and no list holds a viewport or matrix call of it.
+TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAfterTheListsAndStaysOutOfThem)
+{
+    char empty[] = "/tmp/scene_window_test.XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(empty));
+    ASSERT_EQ(0, chdir(empty));
+    int boxes = 0;
+    FakeOnMessageBox([&boxes](const RecordedMessageBox &) { FakeResize(800 + 10 * boxes++, 600); });
+    ASSERT_EQ(1, Open());
+    FakeOnMessageBox(nullptr);
+    ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
+    rmdir(empty);
+    ASSERT_EQ(5, boxes);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(840, viewport[2]) << "the last size, applied after the lists";
+    EXPECT_EQ(600, viewport[3]);
+    EXPECT_FLOAT_EQ(840.0f / 600.0f, aspect_ratio);
+
+    // Each list called on a state of its own: none may change it.
+    for (GLuint list = kFirstTextureList; list < kFirstTextureList + kTextureListCount; ++list) {
+        glViewport(1, 2, 3, 4);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(5.0f, 6.0f, 7.0f);
+        glCallList(list);
+        GLfloat modelview[16], projection[16];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        EXPECT_TRUE(viewport[2] == 3 && modelview[14] == 7.0f && projection[0] == 1.0f)
+            << "list " << list << " holds a viewport or matrix call: viewport width "
+            << viewport[2] << ", model-view z " << modelview[14] << ", projection "
+            << projection[0];
     }
 }
 

@@ -33,11 +33,17 @@ std::vector<RecordedBox> boxes;
 
 }  // namespace
 
-int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+int MessageBoxAnsi(HWND owner, const char *text, const char *caption, UINT type)
 {
     boxes.push_back(RecordedBox{owner, text != nullptr ? text : "",
                                 caption != nullptr ? caption : "", type});
     return IDOK;
+}
+
+// The loader never shows a code page 949 text; linked for the scene's code.
+int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type)
+{
+    return MessageBoxAnsi(owner, text, caption, type);
 }
 
 namespace {

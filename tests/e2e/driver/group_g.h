@@ -19,8 +19,9 @@ constexpr int kExitAfterInterrupt = 0;
 // After a window that could not be opened, at start or after F1.
 constexpr int kExitAfterFailedOpen = 1;
 
-// F1 on the scene window, held until the program has closed it and shown
-// its new one, which is returned; None if none came within `limit`.
+// F1 tapped on the scene window, then a wait until the program has closed
+// it and shown its new one, which is returned; None if none came within
+// `limit`.
 Window SwitchWithF1(const XSession &s, Window scene, Seconds limit);
 
 // Copies the five pictures of the build's run folder into `dir`.

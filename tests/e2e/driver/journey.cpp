@@ -154,7 +154,7 @@ void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 void Journey::Press(Window w, KeySym key)
 {
     ASSERT_TRUE(PressKey(x_, w, key))
-        << "while " << XKeysymToString(key) << " was held the window presented fewer than "
+        << "after " << XKeysymToString(key) << " was tapped the window presented fewer than "
         << kFramesToSeeAKey << " frames";
 }
 
@@ -176,8 +176,8 @@ Seconds Journey::FrameTime(Window w, int frames)
 void Journey::EndWithEscape(Window scene)
 {
     ASSERT_TRUE(PressUntil(x_, scene, XK_Escape, kAppear, [&] { return !program_.Running(); }))
-        << "expected Esc to end the program; it still runs after Esc was held for "
-        << kAppear.count() << "s";
+        << "expected a tap of Esc to end the program; it still runs " << kAppear.count()
+        << "s after it";
     ExpectExit(kExitAfterClose);
 }
 

@@ -15,7 +15,7 @@
 // The driver, for journeys of your own (see x_session.h, x_windows.h,
 // x_input.h, screenshot.h, scene_probe.h, tools/child_process.h):
 //   Window scene = StartShow();            // desktop, pictures, program, frames
-//   Press(scene, XK_F2);                   // held until the program saw it
+//   Press(scene, XK_F2);                   // tapped; frames wait for the program
 //   Window box = WaitForBox("Selection");  // shown and drawn
 //   AnswerBox(box, XK_Return, "Selection");
 //   Image frame = Look(scene, "name");     // frozen frame, kept for artifacts
@@ -76,12 +76,14 @@ protected:
     Window WaitForBox(const std::string &title, const std::string &name = "");
     // Answers the box with a key and waits until it has gone.
     void AnswerBox(Window box, KeySym key, const std::string &title);
-    // A key held until the program has seen it (see x_input.h).
+    // A key tapped, then frames waited for until the program has acted on it
+    // (see x_input.h).
     void Press(Window w, KeySym key);
     void WaitFrames(Window w, int frames);
     // How long the window takes to present `frames` frames as things stand.
     Seconds FrameTime(Window w, int frames);
-    // Esc, held until the program ends, which it must do as promised.
+    // Esc tapped, then a wait until the program ends, which it must do as
+    // promised.
     void EndWithEscape(Window scene);
 
     // Stops the program (SIGSTOP) and waits until it has; the screen then

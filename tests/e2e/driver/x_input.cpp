@@ -158,25 +158,17 @@ bool FrameWatch::WaitFrames(int n, Seconds limit)
 bool PressUntil(const XSession &s, Window w, KeySym key, Seconds limit,
                 const std::function<bool()> &done)
 {
-    if (!Focus(s, w))
-        return false;
-    KeyDown(s, key);
-    bool held = WaitUntil(limit, done);
-    KeyUp(s, key);
-    return held;
+    return Tap(s, w, key) && WaitUntil(limit, done);
 }
 
 bool PressKey(const XSession &s, Window w, KeySym key, Seconds limit)
 {
     FrameWatch watch(s, w);
-    if (!watch.ok() || !Focus(s, w))
+    if (!watch.ok() || !Tap(s, w, key))
         return false;
-    KeyDown(s, key);
-    // Counted from the press on: frames presented before it do not help.
+    // Counted from the tap on: frames presented before it do not help.
     watch.Restart();
-    bool seen = watch.WaitFrames(kFramesToSeeAKey, limit);
-    KeyUp(s, key);
-    return seen;
+    return watch.WaitFrames(kFramesToSeeAKey, limit);
 }
 
 }  // namespace e2e

@@ -4,12 +4,11 @@
 // presents (through the DAMAGE extension), so input can be timed by the
 // program's own progress instead of by the clock.
 //
-// A program that polls its key table between frames misses a key pressed
-// and released between two of its frames, so PressKey holds a key until the
-// window has presented enough frames for the program to have read and acted
-// on it: the frame it may have been drawing, the pass that reads the press,
-// and the pass that acts on it, plus one to spare. Auto-repeat is off on the
-// session's display, so holding never types a key twice.
+// Keys are tapped, pressed and released at once, as a quick typist does;
+// PressKey then waits until the window has presented enough frames for the
+// program to have acted on the tap: the frame it may have been drawing, the
+// pass that reads the press, and the pass that acts on it, plus one to
+// spare. Auto-repeat is off on the session's display.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -28,9 +27,7 @@ bool Focus(const XSession &s, Window w, Seconds limit = Seconds(30));
 
 void KeyDown(const XSession &s, KeySym key);
 void KeyUp(const XSession &s, KeySym key);
-// Focus (waiting up to `limit` for it), then press and release at once:
-// for windows that act on each key event as it comes (message boxes), not
-// for the scene.
+// Focus (waiting up to `limit` for it), then press and release at once.
 bool Tap(const XSession &s, Window w, KeySym key, Seconds limit = Seconds(30));
 // Focus, then the keys pressed in order and released in reverse (Alt+F4).
 bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys);
@@ -66,12 +63,12 @@ private:
     int frames_ = 0;
 };
 
-// Focus, key down, hold until `done` holds (up to `limit`), key up. True if
+// Focus, a tap of `key`, then a wait up to `limit` for `done`. True if
 // `done` held.
 bool PressUntil(const XSession &s, Window w, KeySym key, Seconds limit,
                 const std::function<bool()> &done);
-// Holds `key` on `w` for kFramesToSeeAKey of its frames (see above). False
-// if the window stopped presenting frames within `limit`.
+// Taps `key` on `w` and waits for kFramesToSeeAKey of its frames (see
+// above). False if the window stopped presenting frames within `limit`.
 bool PressKey(const XSession &s, Window w, KeySym key, Seconds limit = Seconds(60));
 
 }  // namespace e2e
