@@ -15,18 +15,21 @@
 //  - Message boxes in the process (GTK 3), owned by and centred over the
 //    scene window, whose messages keep arriving while a box is open.
 //  - SIGTERM, SIGINT and SIGHUP close the window as its close button does;
-//    losing the X connection ends the process at once with status 1.
+//    losing the X connection or the compositor ends the process at once
+//    with status 1.
 // Missing features (departures from the platform the program was written
 // for):
 //  - No WM_CHAR: TranslateMessage makes no character messages.
 //  - AdjustWindowRectEx leaves the rectangle alone: the window manager draws
 //    the frame outside the client area, so the size asked for is the client.
 //  - Only the X11 and Wayland video drivers are used (a window the user can
-//    see); with neither, window creation fails. On Wayland a box cannot name
-//    its owner, and the scene window's events are taken every 50 ms while a
-//    box is open rather than as they come.
+//    see); with neither, window creation fails. On Wayland a box names its
+//    owner only where the compositor can export surfaces (xdg-foreign), and
+//    the scene window's events are taken every 50 ms while a box is open
+//    rather than as they come.
 //  - One message box at a time; a second one while the first is open goes
 //    to standard error.
+#include <SDL_syswm.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +42,7 @@
 #include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/wayland/wayland_display.h"
 #include "platform/x11/x11_display.h"
 
 SdlState &Sdl()
@@ -216,6 +220,16 @@ static void ReportButton(PlatformWindow *w, const SDL_MouseButtonEvent &e, bool 
     }
 }
 
+// SDL tells of a compositor that has gone as of a request to quit; the
+// program ends then as it does when its X display goes.
+static void EndIfCompositorLost(SDL_Window *sdl)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_WAYLAND)
+        WaylandEndIfConnectionLost(info.info.wl.display);
+}
+
 void BackendPollEvents(void)
 {
     if (!Sdl().video_ready)
@@ -229,6 +243,7 @@ void BackendPollEvents(void)
             continue;
         switch (e.type) {
         case SDL_QUIT:
+            EndIfCompositorLost(sdl);
             CoreInputCloseRequest(w);
             break;
         case SDL_WINDOWEVENT:
