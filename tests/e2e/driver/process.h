@@ -20,7 +20,8 @@ using Seconds = std::chrono::duration<double>;
 
 struct ProcessOptions {
     std::vector<std::string> argv;  // argv[0] is the program's path
-    std::vector<std::string> env;   // "NAME=VALUE" added to (or replacing in) ours
+    // "NAME=VALUE" added to (or replacing in) ours; a bare "NAME" unsets it.
+    std::vector<std::string> env;
     std::string cwd;                // the folder to start in; ours if empty
     std::string out_path;           // stdout goes here (/dev/null if empty)
     std::string err_path;           // stderr goes here (/dev/null if empty)
