@@ -1,22 +1,11 @@
 // The BMP loader: maps a file read-only through the platform's kernel
 // services, rebuilds its header and colour table in the 40-byte form, has
 // the DIB conversion write the pixels straight into the result's RGB rows,
-// and reports every failure in one "Error" box. Relies on bmp_header for the
-// bounded reading of headers and on dib_convert for the pixels. It never
-// copies the file, keeps no state between calls and needs no GL context.
-//
-// The conversion and the reorder into RGB rows are one pass: the pixel
-// buffer takes the place (and the failure message) of the 24-bit image that
-// a separate conversion would render into first.
-//
-// Hostile and unlucky files: only files on disk are read (a pipe or a device
-// fails like a file that cannot be opened); a header is judged against the
-// size limits of bmp_loader.h before anything is allocated for it; only the
-// pages the picture needs are read, however large the file; and a file that
-// loses pages while it is read (truncated by another program) fails with the
-// conversion error instead of loading zeros. Each failure leaves its
-// particulars in BmpFailureReason for the picture checker; the boxes keep
-// the loader's four fixed texts.
+// and reports every failure in one "Error" box, with its particulars in
+// BmpFailureReason. Relies on bmp_header for the bounded reading of headers
+// and on dib_convert for the pixels. Reads only files on disk and only the
+// pages a picture needs; never copies the file, keeps no state between calls
+// and needs no GL context.
 #include "assets/bmp_loader.h"
 
 #include <cstdarg>
@@ -262,6 +251,9 @@ void fill_source_block(const BmpHeaderInfo &info, unsigned char *source_block)
 // Allocates the target header block and the pixel buffer, converts the
 // pixel bits straight into the buffer's RGB rows, and wraps the buffer in a
 // record. Null after its message on failure, with nothing left allocated.
+// Conversion and reorder are one pass: the pixel buffer takes the place (and
+// the failure message) of the 24-bit image a separate conversion would
+// render into first.
 RgbImage *allocate_and_convert(const uint8_t *view, size_t size, const BmpHeaderInfo &info,
                                const unsigned char *source_block)
 {

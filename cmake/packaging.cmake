@@ -6,17 +6,20 @@
 # without them nothing here is installed and no package is offered.
 #
 # Windows: group_g-VERSION-windows-x86_64.zip, the run folder as it is (the
-# program, bmpcheck, the five pictures and a short read-me, in one folder),
-# to be unpacked anywhere and started from there. tools/build_windows.sh
-# builds it; nothing else here is for Windows.
+# program, bmpcheck, the five pictures, a short read-me and the licence, in
+# one folder), to be unpacked anywhere and started from there.
+# tools/build_windows.sh builds it; nothing else here is for Windows.
 if(WIN32)
   install(TARGETS group_g bmpcheck RUNTIME DESTINATION .)
   install(FILES ${GROUP_G_PICTURE_FILES} DESTINATION .)
   # Windows' own line ends, so that Notepad shows the lines.
-  file(READ ${PROJECT_SOURCE_DIR}/platform/win32/README.txt readme)
-  string(REPLACE "\n" "\r\n" readme "${readme}")
-  file(WRITE ${CMAKE_BINARY_DIR}/README.txt "${readme}")
-  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  foreach(text platform/win32/README.txt LICENSE)
+    get_filename_component(name ${text} NAME_WE)
+    file(READ ${PROJECT_SOURCE_DIR}/${text} content)
+    string(REPLACE "\n" "\r\n" content "${content}")
+    file(WRITE ${CMAKE_BINARY_DIR}/${name}.txt "${content}")
+    install(FILES ${CMAKE_BINARY_DIR}/${name}.txt DESTINATION .)
+  endforeach()
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME group_g)

@@ -1,7 +1,8 @@
-// The seam between the operations shared by both backends (files, memory,
-// fonts, text) and the backend that is linked in. The program's backend lets
-// every call through; the recording backend used by tests notes each call and
-// can make a chosen one fail.
+// The seam between the operations every backend shares (files, memory,
+// fonts, text) and the backend that is linked in (sdl, fake or console; the
+// Windows build has none of these). The program's and the tools' backends
+// let every call through; the recording backend notes each call and can make
+// a chosen one fail.
 #pragma once
 
 // True when this call of the named operation is to fail. Every operation

@@ -1,7 +1,7 @@
 // The handful of Windows-style types, constants and record layouts that the
 // program's code is written against. The stand-in platform layer implements
-// the operations over SDL2, FreeType, iconv and POSIX (platform/sdl/,
-// platform/posix/), or records them for tests (platform/fake/); this header
+// the operations over SDL2, GTK, FreeType, iconv and POSIX (the folders
+// beside this header), or records them for tests (platform/fake/); this header
 // only names things, so it compiles anywhere and carries no platform library
 // with it. Built for Windows, the five platform headers take the system's own
 // declarations instead, and the program calls the real operations.

@@ -24,8 +24,9 @@ float swiss_orbit = kSwissStartOrbit;
 float swiss_spin = 0.0f;
 float orbit_radius = kStartOrbitRadius;
 
-// Steps and reset thresholds are single precision on purpose: the sums are
-// rounded to float each pass, and 359.95f is what the orbit test compares to.
+// Steps and reset thresholds are single precision on purpose: the angles are
+// floats, rounded each pass, and each is compared with its threshold in that
+// same precision (a sum equal to 359.95f is above the double 359.95).
 static const float kTitleStep = 5.0f;
 static const float kCenterStep = 5.0f;
 static const float kCenterLimit = 359.5f;

@@ -5,7 +5,8 @@
 // Where the pass puts things: the common frame this far in front of the eye,
 // the title turning about a point lifted above its centre, the four spheres
 // in a frame tilted about (1, 1, 0), the orbiting three a third of a turn
-// apart at the start. Tests that look at the screen place things by these.
+// apart at the start. Whatever must find an object on the screen computes
+// its place from these, not from copies.
 constexpr float kSceneDistance = 22.0f;
 constexpr float kTitleLift = 6.0f;
 constexpr float kTiltAngle = 45.0f;

@@ -5,7 +5,8 @@
 // depth: the first record, in drawing order, decides.
 // The team texts are code page 949 bytes, as the ANSI message box takes
 // them; the platform layer converts them for the desktop. Their UTF-8 form
-// stands beside them, for the tests and for a caller that wants it.
+// stands beside them, for callers that show text themselves and as the
+// reference the platform's conversion must meet.
 #include "scene/picking.h"
 
 #include <GL/glu.h>
@@ -48,8 +49,8 @@ static_assert(sizeof kFranceText - 1 == 31, "France text is 31 bytes in CP949");
 static_assert(sizeof kSwissText - 1 == 32, "Swiss text is 32 bytes in CP949");
 
 // Each text twice: as the ANSI message box takes it, in code page 949, and
-// as it reads, in UTF-8. The tests hold every pair against the platform's
-// conversion, with iconv and without it.
+// as it reads, in UTF-8. The platform's conversion, with iconv and without
+// it, must turn the first into the second.
 struct PickTextEntry {
     GLuint name;
     const char *cp949;

@@ -1,7 +1,9 @@
 // The program's control flow: open the scene window, then alternate between
 // handing one message to the window procedure and drawing one frame, act on
 // the function keys between frames, and close the window at the end. There
-// is no clock and no other thread; the animation moves one step per frame.
+// is no clock, and all of the program's own code runs on this one thread
+// (the backend's start-up warm-up has threads of its own that run none of
+// it); the animation moves one step per frame.
 #include "shell/main_loop.h"
 
 #include "assets/outline_font.h"

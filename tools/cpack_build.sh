@@ -9,7 +9,13 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 generator=$1 build=$2 what=$3
 shift 3
 
-"$here/tools/install_deps.sh"
+# The Debian package needs only what the program needs; a Windows package
+# needs the cross compiler, which comes with the test set.
+if [ "$generator" = DEB ]; then
+  "$here/tools/install_deps.sh"
+else
+  "$here/tools/install_deps.sh" --tests
+fi
 mkdir -p "$build"
 build="$(cd "$build" && pwd)"
 

@@ -1,21 +1,52 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need,
-# only those that are missing. Run as root, or with sudo available.
-# With --check it installs nothing and only says (and exits 1) when some
+# install_deps.sh [--tests] [--print | --check]: installs the Debian packages
+# that are missing, as root or through sudo. Alone: what building and running
+# the program needs (its package and its headless run included); --tests adds
+# what the test command needs. --print lists the chosen set, one a line, and
+# installs nothing; --check installs nothing and says (and exits 1) when some
 # are missing.
 set -euo pipefail
 
-packages=(
+# Building, packaging and running the program, and the headless run of
+# tools/run_presentation.sh. One package a line.
+run_packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev libgl1-mesa-dri
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-comic-neue
   libgtk-3-dev fonts-nanum
-  libpng-dev libstb-dev libgtest-dev libx11-dev libxtst-dev libxdamage-dev
-  xvfb xauth xdotool x11-utils openbox imagemagick
+  libpng-dev
+  dpkg-dev file
+  xvfb xauth xdotool imagemagick
+)
+
+# What tools/run_tests.sh needs beyond the above: the test and benchmark
+# libraries, the window manager, the sanitizer and fuzzer runtimes, the
+# package checks, the Windows cross build and Wine.
+test_packages=(
+  libgtest-dev libosmesa6-dev libstb-dev libxtst-dev libxdamage-dev
+  openbox x11-utils
   clang libclang-rt-14-dev
-  dpkg-dev file lintian desktop-file-utils appstream
+  lintian desktop-file-utils appstream
   g++-mingw-w64-x86-64 wine wine64 locales unzip
 )
+
+tests=0 action=install
+for arg in "$@"; do
+  case $arg in
+    --tests) tests=1 ;;
+    --print) action=print ;;
+    --check) action=check ;;
+    *) echo "usage: $0 [--tests] [--print | --check]" >&2; exit 2 ;;
+  esac
+done
+
+packages=("${run_packages[@]}")
+[ $tests -eq 1 ] && packages+=("${test_packages[@]}")
+
+if [ $action = print ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,7 +55,7 @@ for p in "${packages[@]}"; do
   fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
-if [ "${1:-}" = --check ]; then
+if [ $action = check ]; then
   echo "Missing: ${missing[*]}"
   exit 1
 fi

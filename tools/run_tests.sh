@@ -12,7 +12,7 @@ root="${GROUP_G_TEST_ROOT:-$here}"
 fuzz_seconds="${GROUP_G_FUZZ_SECONDS:-60}"
 
 # The installer only runs when something is missing (it may need sudo).
-"$here/tools/install_deps.sh" --check >/dev/null || "$here/tools/install_deps.sh" || exit 1
+"$here/tools/install_deps.sh" --tests --check >/dev/null || "$here/tools/install_deps.sh" --tests || exit 1
 
 passed=0
 failed=0

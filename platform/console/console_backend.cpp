@@ -1,8 +1,9 @@
-// The backend of the command-line tools (bmpcheck): no windows, so no focus,
-// and message boxes become lines on standard error, their bytes as given,
-// that answer OK at once.
-// Shared operations (files, memory, text) come from platform_common and are
-// never made to fail here.
+// The backend of the command-line tools (bmpcheck, icongen).
+// Implemented: message boxes as lines on standard error, their bytes as
+//  given, answering OK at once; GetFocus (no window has it); the shared
+//  operations (files, memory, fonts, text, from the platform_posix library),
+//  never made to fail here.
+// Missing: windows, messages, GL contexts and display modes.
 #include <cstdio>
 #include <string>
 

@@ -1,6 +1,6 @@
 // A message box's texts, icon, buttons and answers from its MessageBoxA
-// arguments. Pure: no window system, so it is shared by the command-line
-// tools' backend as well and tested on its own.
+// arguments. Pure: no window system, so the command-line tools' backend
+// shares it as well.
 #include "platform/core/core_message_box.h"
 
 #include "platform/platform_internal.h"

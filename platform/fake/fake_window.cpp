@@ -3,6 +3,13 @@
 // and a caption of 23, a screen-saver inhibitor, and the user's actions,
 // which wait like a window system's events until the core's next pump
 // reports them through the same CoreInput* calls as SDL's events.
+// Implemented: the window core's native operations on a desktop of its own;
+//  keys, clicks, resize, minimize and restore, focus, the close button and
+//  termination signals as user actions; display modes to switch between; a
+//  real offscreen Mesa context per window; every call recorded, any one made
+//  to fail; message boxes recorded and answered as told.
+// Missing: anything on a screen (nothing is shown); WM_CHAR, as in the SDL
+//  backend; losing the display connection.
 #include "platform/core/core_backend.h"
 #include "platform/fake/fake_state.h"
 

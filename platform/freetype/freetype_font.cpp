@@ -1,18 +1,10 @@
-// Font objects of the stand-in graphics device, over fontconfig and FreeType:
-// CreateFontA records a logical font, SelectObject makes it the font of a
-// device context, and FaceOfFont finds the installed face that best matches
-// the request (fontconfig's answer stands in for the platform's font mapper:
-// whatever it returns is used, and a face name that is not installed is not
-// an error) and opens it once for the whole run.
-//
-// Cost per CreateFontA call: one small record. Requests that ask for the same
-// thing share one resolution, and requests that resolve to the same file
-// share one FreeType face, so a program that makes a font on every display
-// switch opens the font file once. Font objects are never deleted (the
-// program never asks for that); they stay reachable here until exit.
-//
-// Shared by every backend. Draws nothing: freetype_outlines.cpp turns the
-// selected font into glyph geometry.
+// Font objects of the stand-in graphics device, over fontconfig and FreeType,
+// shared by every backend: CreateFontA records a logical font, SelectObject
+// makes it the font of a device context, and FaceOfFont opens the installed
+// face that best matches the request, once for the whole run. fontconfig's
+// answer stands in for the platform's font mapper: whatever it returns is
+// used, and a face name that is not installed is not an error. Draws
+// nothing: freetype_outlines.cpp turns the selected font into geometry.
 #include <fontconfig/fontconfig.h>
 
 #include <cstring>
@@ -45,6 +37,11 @@ struct OpenFace {
     FT_Face handle;
 };
 
+// Cost per CreateFontA call: one small record. Requests that ask for the
+// same thing share one resolution, and requests that resolve to the same file
+// share one FreeType face, so a program that makes a font on every display
+// switch opens the font file once. Font objects are never deleted (the
+// program never asks for that); they stay reachable here until exit.
 // Deques: records are handed out by address and must not move.
 static std::deque<FontRequest> font_requests;
 static std::deque<PlatformGdiObject> font_objects;

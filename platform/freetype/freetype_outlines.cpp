@@ -1,25 +1,10 @@
-// wglUseFontOutlinesA over FreeType and the GLU tessellator: the glyphs of the
-// font selected into a device context become display lists of solid geometry
-// in em units, with their metrics. This file walks FreeType's outlines; the
-// flattening helpers, the fill and the extrusion are platform/glyphs/, which
-// the Windows build shares.
-//
-// Each glyph's outline is read unscaled (font units, no hinting) and divided
-// by the em size, so the em square maps to 1.0 whatever height the font was
-// made with. Curves (quadratic for TrueType, cubic for CFF) are flattened:
-// each curve gets the fewest equal parameter steps whose chords stay within
-// the deviation of the true curve, so a gentle curve costs one segment and a
-// tight one only as many as it needs. The flattened contours are filled with
-// the GLU tessellator under the outline's own winding rule; the fill is laid
-// down twice, at z = 0 facing +z and at z = -extrusion facing -z, and every
-// contour segment becomes a side wall whose normal points out of the glyph,
-// so the text is lit like a solid. Outer contours run clockwise in TrueType
-// fonts and counterclockwise in CFF ones; the outline's orientation decides
-// which side of a segment is outside.
-//
-// Every list ends with the glyph's advance as a translation. Lists are only
-// compiled, never executed, and no GL state is changed. No texture
-// coordinates are given: glyphs take whatever the caller has current.
+// wglUseFontOutlinesA over FreeType: the glyphs of the font selected into a
+// device context become display lists of solid geometry in em units, with
+// their metrics. This file walks FreeType's outlines; flattening, fill and
+// extrusion are platform/glyphs/, which the Windows build shares. Every list
+// ends with the glyph's advance as a translation. Lists are only compiled,
+// never executed, and no GL state is changed; no texture coordinates are
+// given, so glyphs take whatever the caller has current.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BBOX_H
@@ -94,6 +79,11 @@ static std::vector<GlyphPoint> flatten_contour(const FT_Outline &outline, int fi
     return contour;
 }
 
+// The outline is read unscaled (font units, no hinting) and multiplied by
+// `scale`, one over the em size, so the em square maps to 1.0 whatever
+// height the font was made with. Outer contours run clockwise in TrueType
+// fonts and counterclockwise in CFF ones; the orientation found here decides
+// which side of a segment is outside.
 static FlatOutline flatten_outline(const FT_Outline &outline, double scale, double tolerance)
 {
     FlatOutline flat;

@@ -1,22 +1,10 @@
-// Kernel services over POSIX: the program's own path from /proc, file
-// attributes from stat, files opened read-only, read-only mappings of a
-// whole file with mmap, and local memory blocks over malloc. Shared by every
-// backend. A file handle and a mapping handle are small heap records; a view
-// is the mmap address itself, remembered with its length so it can be
-// unmapped. Only read access is offered, which is all the program asks for.
-//
-// Two things the platform's own file services give that POSIX does not:
-// - Opening never blocks. A named pipe with no writer would hold open() until
-//   one comes, so files are opened non-blocking; GetFileType then tells a
-//   file on disk (a regular file) from a pipe, a device or a socket.
-// - Share modes. FILE_SHARE_READ keeps writers out while a file is open;
-//   here another program may truncate a file while a view of it is read,
-//   and a read past the new end raises SIGBUS. A SIGBUS handler puts private
-//   zero pages in place of the part of a live view that the file lost and
-//   lets the read go on; VirtualQuery reports that part as MEM_PRIVATE
-//   rather than MEM_MAPPED, which is how a caller learns that its view no
-//   longer holds the file. A fault anywhere else goes to whatever handled
-//   SIGBUS before.
+// Kernel services over POSIX, shared by every backend: the program's own
+// path from /proc, file attributes from stat, files opened read-only and
+// without blocking, read-only mappings of a whole file with mmap, and local
+// memory blocks over malloc. A file handle and a mapping handle are small
+// heap records; a view is the mmap address itself, remembered with its
+// length so it can be unmapped. Only read access is offered, which is all
+// the program asks for.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -46,6 +34,14 @@ struct KernelObject {
     uint64_t size;  // a mapping: the length of the file when it was made
 };
 
+// POSIX has no share modes: where FILE_SHARE_READ would keep writers out,
+// another program may truncate a file while a view of it is read, and a read
+// past the new end raises SIGBUS. The SIGBUS handler puts private zero pages
+// in place of the part of a live view that the file lost and lets the read go
+// on; VirtualQuery reports that part as MEM_PRIVATE rather than MEM_MAPPED,
+// which is how a caller learns that its view no longer holds the file. A
+// fault anywhere else goes to whatever handled SIGBUS before.
+//
 // A view as the fault handler sees it. Records are never freed, only reused,
 // so the handler can walk the list at any moment without a lock: a record
 // is published (address set) after its other fields are written.

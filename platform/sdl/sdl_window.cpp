@@ -1,34 +1,17 @@
-// The program's backend: the window core (platform/core/) fed by SDL2. This
-// file starts SDL's video, gives the core its native window operations, and
-// turns SDL's events into the core's input reports. Its siblings make the GL
-// contexts (sdl_gl_context.cpp), change display modes (sdl_display.cpp),
-// map keys (sdl_keys.cpp) and lend the GTK message boxes (platform/gtk/)
-// what they need of the scene window (sdl_box_host.cpp).
-//
-// Implemented features:
-//  - One class and one window at a time, a double-buffered RGBA GL context
-//    with the depth buffer asked for, fullscreen at an offered display mode.
-//  - Keys, mouse buttons, size, activation, minimize and restore, the close
-//    button and Alt+F4, through the core exactly as the other backends.
-//  - The screen saver and display power saving held off while the window is
-//    active and its procedure swallows their requests.
-//  - Message boxes in the process (GTK 3), owned by and centred over the
-//    scene window, whose messages keep arriving while a box is open.
-//  - SIGTERM, SIGINT and SIGHUP close the window as its close button does;
-//    losing the X connection or the compositor ends the process at once
-//    with status 1.
-// Missing features (departures from the platform the program was written
-// for):
-//  - No WM_CHAR: TranslateMessage makes no character messages.
-//  - AdjustWindowRectEx leaves the rectangle alone: the window manager draws
-//    the frame outside the client area, so the size asked for is the client.
-//  - Only the X11 and Wayland video drivers are used (a window the user can
-//    see); with neither, window creation fails. On Wayland a box names its
-//    owner only where the compositor can export surfaces (xdg-foreign), and
-//    the scene window's events are taken every 50 ms while a box is open
-//    rather than as they come.
-//  - One message box at a time; a second one while the first is open goes
-//    to standard error.
+// The program's backend: starts SDL's video, gives the window core
+// (platform/core/) its native window operations and turns SDL's events into
+// the core's input reports. Siblings: GL contexts, display modes, keys, and
+// the host the GTK boxes (platform/gtk/) use.
+// Implemented: one class and one window, a double-buffered RGBA GL context
+//  with depth, fullscreen at an offered mode; keys, buttons, size,
+//  activation, minimize, close and Alt+F4; screen saver held off while
+//  active; GTK boxes owned by the scene window; SIGTERM/SIGINT/SIGHUP as the
+//  close button; X connection or compositor loss ends the process with 1.
+// Missing: WM_CHAR (TranslateMessage makes none); AdjustWindowRectEx leaves
+//  the rectangle alone (the frame is drawn outside the client); video drivers
+//  other than X11 and Wayland; on Wayland without xdg-foreign a box's owner;
+//  on Wayland events polled every 50 ms while a box is open; a second box
+//  while one is open (goes to stderr).
 #include <SDL_syswm.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -4,18 +4,17 @@
 // of the program's Korean texts. Any other character (symbols, Hanja, old
 // letters) and any broken sequence becomes U+FFFD, so the bytes never reach
 // the desktop read as if they were UTF-8.
-//
-// The syllables need no table of code points: code page 949 holds all of
-// them in Unicode order, the 2350 of KS X 1001 in rows 0xB0 to 0xC8 (94 to a
-// row) and the other 8822 in the extension area from 0x81 on (178 to a row
-// below lead 0xA1, then 84). One bit per syllable says which of the two
-// areas holds it; the n-th syllable of an area is the n-th syllable whose
-// bit says so. The tests hold this against iconv for every two-byte code.
 #include <cstdint>
 #include <string>
 
 #include "platform/platform_internal.h"
 
+// The syllables need no table of code points: code page 949 holds all of
+// them in Unicode order, the 2350 of KS X 1001 in rows 0xB0 to 0xC8 (94 to a
+// row) and the other 8822 in the extension area from 0x81 on (178 to a row
+// below lead 0xA1, then 84). One bit per syllable says which of the two
+// areas holds it; the n-th syllable of an area is the n-th syllable whose
+// bit says so. For every two-byte code this agrees with iconv's converter.
 static const uint32_t kFirstSyllable = 0xAC00;
 static const unsigned kSyllableCount = 11172;
 

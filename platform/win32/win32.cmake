@@ -2,6 +2,12 @@
 # system's own headers and linked with USER32, GDI32, OPENGL32, GLU32 and
 # KERNEL32. The C and C++ runtimes are linked in, so the run folder holds no
 # DLL beside the system's. Cross-compiled with cmake/mingw-w64-x86_64.cmake.
+# Implemented: the program and bmpcheck on the system's own windows, GDI, WGL
+#  and kernel services; code page 949 boxes through MessageBoxW; glyph lists
+#  from GDI outlines; Ctrl+C and a closed console act as the close button;
+#  bmpcheck's boxes as lines on the console.
+# Missing: the recording backend, so only the loader and text tests run as
+#  Windows programs; call failures cannot be injected.
 
 # GL/gl.h brings in windows.h when it comes first, so these go to every file
 # rather than to the platform headers alone.

@@ -11,7 +11,7 @@ endif()
 include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
 if(GROUP_G_WINDOWS_MISSING)
   message(FATAL_ERROR "the Wine tests need ${GROUP_G_WINDOWS_MISSING} "
-                      "(tools/install_deps.sh installs it)")
+                      "(tools/install_deps.sh --tests installs it)")
 endif()
 find_program(GROUP_G_UNZIP unzip REQUIRED)
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # wine_package.sh WINE_DIR WINDOWS_BUILD_DIR OUT_DIR: the Windows zip holds
-# exactly the run folder (the two programs, the five pictures, the read-me)
+# exactly the run folder (the two programs, the five pictures, the read-me and the licence)
 # in one folder; its programs need no DLL beside the system's; and unpacked
 # anywhere, its bmpcheck.exe loads every picture beside it.
 set -uo pipefail
@@ -17,7 +17,7 @@ zip=$(ls "$out"/group_g-*-windows-x86_64.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || fail "no zip in $out"
 top=$(basename "$zip" .zip)
 
-expected="README.txt BACK.bmp FRANCE.bmp KOREA.bmp SWIS.bmp TOGO.bmp bmpcheck.exe group_g.exe"
+expected="README.txt LICENSE.txt BACK.bmp FRANCE.bmp KOREA.bmp SWIS.bmp TOGO.bmp bmpcheck.exe group_g.exe"
 listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
 want=$(for f in $expected; do echo "$top/$f"; done | sort | tr '\n' ' ')
 [ "$listed" = "$want" ] || fail "the zip holds: $listed; expected: $want"
