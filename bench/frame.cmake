@@ -1,6 +1,5 @@
 # frame: the program's frame against an empty frame and against a bare SDL2
 # program issuing the same GL work (frame_reference, run by frame_bench).
-pkg_check_modules(XTST REQUIRED IMPORTED_TARGET xtst)
 
 # The reference takes only the outline builder from the platform layer, for
 # its glyph lists; every frame is its own GL and SDL calls.
@@ -9,8 +8,7 @@ target_link_libraries(frame_reference PRIVATE platform_console SDL2::SDL2 PkgCon
 group_g_warnings(frame_reference)
 
 add_executable(frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/frame_bench.cpp)
-target_link_libraries(frame_bench PRIVATE group_g_core platform_sdl virtual_display
-                      PkgConfig::X11 PkgConfig::XTST Threads::Threads)
+target_link_libraries(frame_bench PRIVATE group_g_core platform_sdl x_driver Threads::Threads)
 target_compile_definitions(frame_bench PRIVATE
   GROUP_G_RUN_DIR="${GROUP_G_RUN_DIR}"
   FRAME_REFERENCE_PATH="$<TARGET_FILE:frame_reference>")

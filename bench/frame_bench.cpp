@@ -12,19 +12,16 @@
 // window that OpenSceneWindow opens. The reference runs beside it as a child
 // process, and the two take turns in short runs. A click is timed from the
 // window procedure's button message to the box's window being mapped, as
-// seen from a second X connection that then gives the box the focus and
-// answers it with a Return typed through the XTEST extension.
+// seen from a second X connection, through which the end-to-end driver then
+// finds the box and answers it with a Return typed through XTest.
 // Without a DISPLAY it runs on a private virtual display of its own
 // (tools/virtual_display) and stops it at the end.
 #include <GL/gl.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,6 +41,9 @@
 #include "shell/main_loop.h"
 #include "shell/scene_window.h"
 #include "virtual_display.h"
+#include "x_input.h"
+#include "x_session.h"
+#include "x_windows.h"
 
 namespace {
 
@@ -175,33 +175,39 @@ void bind_textures_once(const std::vector<Picture> &pictures)
 // frame_reference runs beside us for the whole comparison and times a run
 // whenever asked, so the two sides can take turns in short runs.
 struct Reference {
-    pid_t pid = 0;
+    Process process;
     FILE *to = nullptr;
     FILE *from = nullptr;
 };
 
+// The reference reads its orders on stdin and answers on stdout.
 bool start_reference(Reference *r, const std::string &pictures, const std::string &frame_out)
 {
     int to_child[2], from_child[2];
-    if (pipe(to_child) != 0 || pipe(from_child) != 0)
+    if (pipe2(to_child, O_CLOEXEC) != 0)
         return false;
-    r->pid = fork();
-    if (r->pid < 0)
-        return false;
-    if (r->pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        dup2(to_child[0], STDIN_FILENO);
-        dup2(from_child[1], STDOUT_FILENO);
+    if (pipe2(from_child, O_CLOEXEC) != 0) {
         close(to_child[0]);
         close(to_child[1]);
-        close(from_child[0]);
-        close(from_child[1]);
-        execl(FRAME_REFERENCE_PATH, FRAME_REFERENCE_PATH, pictures.c_str(), frame_out.c_str(),
-              (char *)nullptr);
-        _exit(127);
+        return false;
     }
+    ProcessOptions o;
+    o.argv = {FRAME_REFERENCE_PATH, pictures, frame_out};
+    o.in_fd = to_child[0];
+    o.out_fd = from_child[1];
+    // Its complaints go where ours go, added to whatever is there.
+    o.err_path = "/dev/stderr";
+    o.append = true;
+    o.death_signal = SIGTERM;
+    std::string error;
+    bool started = r->process.Start(o, &error);
     close(to_child[0]);
     close(from_child[1]);
+    if (!started) {
+        close(to_child[1]);
+        close(from_child[0]);
+        return false;
+    }
     r->to = fdopen(to_child[1], "w");
     r->from = fdopen(from_child[0], "r");
     char line[64];
@@ -228,8 +234,8 @@ void stop_reference(Reference *r)
         fclose(r->to);
     if (r->from != nullptr)
         fclose(r->from);
-    if (r->pid > 0)
-        waitpid(r->pid, nullptr, 0);
+    // It ends once its orders end.
+    r->process.WaitExit(std::chrono::seconds(60));
 }
 
 // Pixels (RGBA) that differ between two frames of the same size.
@@ -261,92 +267,49 @@ struct BoxWatch {
     std::atomic<long long> shown_at{0};  // steady clock, nanoseconds; 0 = not yet
 };
 
-// Types Return into the box. The box takes only keys the server delivers
-// (not ones sent to it by another client), so it is given the focus first.
-void press_return(Display *display, Window window)
+// Finds the box and answers it with Return until it has gone. The key is
+// typed again now and then: the box may take it only once it has drawn
+// itself.
+void answer_box(const e2e::XSession &s, BoxWatch *watch)
 {
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
-    KeyCode code = XKeysymToKeycode(display, XK_Return);
-    XTestFakeKeyEvent(display, code, True, CurrentTime);
-    XTestFakeKeyEvent(display, code, False, CurrentTime);
-    XFlush(display);
-}
-
-// The box may close between two answers; errors about it on the watcher's
-// own connection are expected and ignored, all others go where they went.
-Display *watcher_display = nullptr;
-XErrorHandler earlier_handler = nullptr;
-
-int ignore_watcher_errors(Display *display, XErrorEvent *error)
-{
-    if (display == watcher_display)
-        return 0;
-    return earlier_handler != nullptr ? earlier_handler(display, error) : 0;
-}
-
-bool has_caption(Display *display, Window window, const char *caption)
-{
-    char *name = nullptr;
-    bool same = XFetchName(display, window, &name) && name != nullptr &&
-                strcmp(name, caption) == 0;
-    if (name != nullptr)
-        XFree(name);
-    return same;
-}
-
-// The window with the caption at or under `window`, or None. Under a window
-// manager the mapped window is the frame the box was put in.
-Window find_captioned(Display *display, Window window, const char *caption)
-{
-    if (has_caption(display, window, caption))
-        return window;
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    Window found = None;
-    if (XQueryTree(display, window, &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && found == None; ++i)
-            found = find_captioned(display, children[i], caption);
-        if (children != nullptr)
-            XFree(children);
-    }
-    return found;
+    Window box = e2e::WaitForWindow(s, "Selection", e2e::Seconds(30));
+    if (box == None)
+        return;
+    e2e::GoneWatch gone(s, e2e::TopLevel(s, box));
+    do {
+        e2e::Tap(s, box, XK_Return, e2e::Seconds(1));
+    } while (!gone.Wait(e2e::Seconds(0.2)) && !watch->pick_done && !watch->quit);
 }
 
 void watch_for_boxes(BoxWatch *watch)
 {
-    Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
+    e2e::XSession s;
+    const char *display = getenv("DISPLAY");
+    std::string error;
+    if (display == nullptr || !s.Connect(display, &error)) {
         watch->listening = true;
         return;
     }
-    watcher_display = display;
-    earlier_handler = XSetErrorHandler(ignore_watcher_errors);
-    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
-    XSync(display, False);
+    XSelectInput(s.x(), s.root(), SubstructureNotifyMask);
+    s.Sync();
     watch->connected = true;
     watch->listening = true;
-    Window box = None;
-    pollfd p{ConnectionNumber(display), POLLIN, 0};
+    pollfd p{ConnectionNumber(s.x()), POLLIN, 0};
     while (!watch->quit) {
-        while (XPending(display)) {
+        bool shown = false;
+        while (XPending(s.x())) {
             XEvent event;
-            XNextEvent(display, &event);
+            XNextEvent(s.x(), &event);
             if (event.type == MapNotify && watch->shown_at == 0 && !watch->pick_done) {
                 watch->shown_at = Clock::now().time_since_epoch().count();
-                Window inner = find_captioned(display, event.xmap.window, "Selection");
-                box = inner != None ? inner : event.xmap.window;
+                shown = true;
             }
         }
-        // Keep answering until the click has returned: the box may take the
-        // key only once it has drawn itself.
-        if (box != None && !watch->pick_done)
-            press_return(display, box);
-        if (watch->pick_done)
-            box = None;
-        poll(&p, 1, box != None ? 200 : 1);
+        if (shown)
+            answer_box(s, watch);
+        else
+            poll(&p, 1, 100);
     }
-    XSetErrorHandler(earlier_handler);
-    XCloseDisplay(display);
 }
 
 // A click outside the view: the same selection pass, with nothing hit and

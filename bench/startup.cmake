@@ -15,5 +15,6 @@ target_link_libraries(startup_baseline PRIVATE SDL2::SDL2 PkgConfig::GL)
 group_g_warnings(startup_baseline)
 
 add_executable(startup_bench ${CMAKE_CURRENT_SOURCE_DIR}/startup_bench.cpp)
+target_link_libraries(startup_bench PRIVATE child_process)
 group_g_warnings(startup_bench)
 add_dependencies(startup_bench group_g_first_frame startup_baseline pictures)

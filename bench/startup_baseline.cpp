@@ -5,17 +5,11 @@
 // ends at once after the first present.
 #include <SDL.h>
 #include <SDL_opengl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
 
-static double now_ms()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
+#include "startup_clock.h"
 
 int main(int, char **)
 {

@@ -9,9 +9,8 @@
 // the GL driver starts at idle priority can hold it up on a busy machine),
 // is printed beside it for information. The median of each step is printed
 // as the breakdown.
-#include <spawn.h>
+#include <fcntl.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,16 +21,10 @@
 #include <string>
 #include <vector>
 
-extern char **environ;
+#include "child_process.h"
+#include "startup_clock.h"
 
 namespace {
-
-double now_ms()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 struct Run {
     double total;    // spawn to exit
@@ -45,23 +38,21 @@ struct Run {
 Run run_once(const std::string &program, const std::string &dir)
 {
     int err[2];
-    if (pipe(err) != 0) {
+    if (pipe2(err, O_CLOEXEC) != 0) {
         perror("pipe");
         exit(1);
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, err[0]);
-    char *argv[] = {const_cast<char *>(program.c_str()), nullptr};
+    ProcessOptions o;
+    o.argv = {program};
+    o.cwd = dir;
+    o.err_fd = err[1];
+    Process child;
+    std::string error;
     double start = now_ms();
-    pid_t pid;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0) {
-        perror("posix_spawn");
+    if (!child.Start(o, &error)) {
+        fprintf(stderr, "cannot start %s: %s\n", program.c_str(), error.c_str());
         exit(1);
     }
-    posix_spawn_file_actions_destroy(&actions);
     close(err[1]);
     std::string text;
     char chunk[4096];
@@ -69,8 +60,9 @@ Run run_once(const std::string &program, const std::string &dir)
     while ((n = read(err[0], chunk, sizeof chunk)) > 0)
         text.append(chunk, (size_t)n);
     close(err[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    // Its standard error has closed, so it is ending.
+    child.WaitExit(std::chrono::hours(1));
+    int status = child.status();
     Run run;
     run.total = now_ms() - start;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {

@@ -8,7 +8,6 @@
 // A step that runs several times (the five pictures) is reported from its
 // first begin to its last end. The program's own procedures have C++
 // linkage, so they are wrapped by their mangled names.
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,15 +17,9 @@
 #include "platform/gdi32.h"
 #include "platform/user32.h"
 #include "platform/wgl.h"
+#include "startup_clock.h"
 
 namespace {
-
-double now_ms()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 struct Step {
     const char *name;

@@ -3,24 +3,22 @@
 # (bench/run_bench.sh asks), since it brings the whole Windows build with
 # it, and only where the MinGW-w64 compilers and Wine are installed.
 option(GROUP_G_WINE_BENCH "Time group_g.exe under Wine (cross-builds the Windows programs)" OFF)
-if(NOT GROUP_G_WINE_BENCH)
-  return()
+if(GROUP_G_WINE_BENCH)
+  include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
+  if(GROUP_G_WINDOWS_MISSING)
+    message(STATUS "wine_frame_bench is not built (needs ${GROUP_G_WINDOWS_MISSING}: "
+                   "Wine, MinGW-w64)")
+  else()
+    add_executable(wine_frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/wine_frame_bench.cpp)
+    target_link_libraries(wine_frame_bench PRIVATE x_driver)
+    target_compile_definitions(wine_frame_bench PRIVATE
+      GROUP_G_WINE_SCRIPTS="${PROJECT_SOURCE_DIR}/tests/win32"
+      GROUP_G_WINE_DIR="${GROUP_G_WINE_DIR}"
+      GROUP_G_LINUX_BIN="$<TARGET_FILE:group_g>"
+      GROUP_G_LINUX_RUN_DIR="${GROUP_G_RUN_DIR}"
+      GROUP_G_WINDOWS_BIN="${GROUP_G_WINDOWS_DIR}/run/group_g.exe"
+      GROUP_G_WINDOWS_RUN_DIR="${GROUP_G_WINDOWS_DIR}/run")
+    group_g_warnings(wine_frame_bench)
+    add_dependencies(wine_frame_bench windows_build group_g pictures)
+  endif()
 endif()
-include(${PROJECT_SOURCE_DIR}/cmake/windows_build.cmake)
-find_package(X11)
-if(GROUP_G_WINDOWS_MISSING OR NOT X11_Xdamage_FOUND)
-  message(STATUS "wine_frame_bench is not built (needs ${GROUP_G_WINDOWS_MISSING} "
-                 "Wine, MinGW-w64, libxdamage-dev)")
-  return()
-endif()
-add_executable(wine_frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/wine_frame_bench.cpp)
-target_link_libraries(wine_frame_bench PRIVATE X11::X11 X11::Xdamage)
-target_compile_definitions(wine_frame_bench PRIVATE
-  GROUP_G_WINE_SCRIPTS="${PROJECT_SOURCE_DIR}/tests/win32"
-  GROUP_G_WINE_DIR="${GROUP_G_WINE_DIR}"
-  GROUP_G_LINUX_BIN="$<TARGET_FILE:group_g>"
-  GROUP_G_LINUX_RUN_DIR="${GROUP_G_RUN_DIR}"
-  GROUP_G_WINDOWS_BIN="${GROUP_G_WINDOWS_DIR}/run/group_g.exe"
-  GROUP_G_WINDOWS_RUN_DIR="${GROUP_G_WINDOWS_DIR}/run")
-group_g_warnings(wine_frame_bench)
-add_dependencies(wine_frame_bench windows_build group_g pictures)

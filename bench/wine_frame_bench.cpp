@@ -8,12 +8,10 @@
 // out: the turns begin once both programs present frames. Both draw with
 // Mesa's software rasterizer. Needs a DISPLAY (bench/run_bench.sh gives
 // one), the Windows build and the Wine test prefix of this build folder
-// (made here if need be).
+// (made here if need be). Programs, windows and frames go through the
+// end-to-end driver and the child process library.
 #include <X11/Xlib.h>
-#include <X11/extensions/Xdamage.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
+#include "x_input.h"
+#include "x_session.h"
+#include "x_windows.h"
 
 namespace {
 
@@ -37,112 +39,55 @@ double seconds_since(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Starts argv in cwd in a process group of its own, output discarded.
-pid_t start(const std::vector<std::string> &args, const std::string &cwd)
+// Starts argv in cwd, output discarded; false if it could not be started.
+bool start(Process *program, const std::vector<std::string> &args, const std::string &cwd)
 {
-    pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        if (chdir(cwd.c_str()) != 0)
-            _exit(127);
-        if (freopen("/dev/null", "w", stdout) == nullptr ||
-            freopen("/dev/null", "w", stderr) == nullptr)
-            _exit(127);
-        std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    if (pid > 0)
-        setpgid(pid, pid);
-    return pid;
+    ProcessOptions o;
+    o.argv = args;
+    o.cwd = cwd;
+    std::string ignored;
+    return program->Start(o, &ignored);
 }
 
-void stop_group(pid_t pid)
+// A shown window called kTitle other than `other`, or None after `limit`.
+Window wait_for_window(const e2e::XSession &s, Window other, double limit)
 {
-    if (pid <= 0)
-        return;
-    kill(-pid, SIGCONT);
-    kill(-pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
-// A shown window called kTitle other than `other`, searched depth first.
-Window find_window(Display *x, Window under, Window other)
-{
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(x, under, &root, &parent, &children, &count))
-        return None;
     Window found = None;
-    for (unsigned int i = 0; i < count && found == None; ++i) {
-        char *name = nullptr;
-        XWindowAttributes a;
-        if (children[i] != other && XFetchName(x, children[i], &name) && name != nullptr &&
-            std::string(name) == kTitle && XGetWindowAttributes(x, children[i], &a) &&
-            a.map_state == IsViewable)
-            found = children[i];
-        if (name != nullptr)
-            XFree(name);
-        if (found == None)
-            found = find_window(x, children[i], other);
-    }
-    if (children != nullptr)
-        XFree(children);
+    e2e::WaitUntil(e2e::Seconds(limit), [&] {
+        for (Window w : e2e::FindWindows(s, kTitle)) {
+            if (w != other) {
+                found = w;
+                return true;
+            }
+        }
+        return false;
+    });
     return found;
 }
 
-Window wait_for_window(Display *x, Window other, double limit)
-{
-    Clock::time_point start = Clock::now();
-    while (seconds_since(start) < limit) {
-        Window w = find_window(x, DefaultRootWindow(x), other);
-        if (w != None)
-            return w;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return None;
-}
-
 // Frames the window presents in `seconds`, as milliseconds per frame
-// (negative when it presented none): one DAMAGE report per drawing request,
-// the last of a request's rectangles without `more`.
-double ms_per_frame(Display *x, int damage_events, Window w, double seconds)
+// (negative when it presented none). Read every few milliseconds, so the
+// server never queues many reports for us.
+double ms_per_frame(const e2e::XSession &s, Window w, double seconds)
 {
-    Damage damage = XDamageCreate(x, w, XDamageReportRawRectangles);
-    XSync(x, False);
-    auto drain = [&] {
-        int frames = 0;
-        while (XPending(x)) {
-            XEvent e;
-            XNextEvent(x, &e);
-            if (e.type == damage_events + XDamageNotify &&
-                !reinterpret_cast<XDamageNotifyEvent *>(&e)->more)
-                ++frames;
-        }
-        return frames;
-    };
-    drain();
+    e2e::FrameWatch watch(s, w);
     Clock::time_point start = Clock::now();
-    int frames = 0;
     while (seconds_since(start) < seconds) {
-        frames += drain();
+        watch.Frames();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    int frames = watch.Frames();
     double elapsed = seconds_since(start);
-    XDamageDestroy(x, damage);
     return frames > 0 ? elapsed * 1000.0 / frames : -1.0;
 }
 
 // One program's turn: it runs alone for a moment to settle, then is timed.
-double turn(Display *x, int damage_events, pid_t runs, pid_t waits, Window w)
+double turn(const e2e::XSession &s, Process *runs, Process *waits, Window w)
 {
-    kill(-waits, SIGSTOP);
-    kill(-runs, SIGCONT);
+    waits->SignalGroup(SIGSTOP);
+    runs->SignalGroup(SIGCONT);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return ms_per_frame(x, damage_events, w, kSecondsPerTurn);
+    return ms_per_frame(s, w, kSecondsPerTurn);
 }
 
 double median(std::vector<double> v)
@@ -155,9 +100,13 @@ double median(std::vector<double> v)
 
 int main()
 {
-    Display *x = XOpenDisplay(nullptr);
-    int damage_events = 0, damage_errors = 0;
-    if (x == nullptr || !XDamageQueryExtension(x, &damage_events, &damage_errors)) {
+    // X errors are ignored on this connection: a window can go while it is
+    // looked at (a program that ends); that turn then counts no frames
+    // rather than ending the bench.
+    e2e::XSession s;
+    const char *display = getenv("DISPLAY");
+    std::string error;
+    if (display == nullptr || !s.Connect(display, &error) || !e2e::FrameWatch(s, s.root()).ok()) {
         fprintf(stderr, "wine_frame_bench: needs a DISPLAY with DAMAGE (run_bench.sh gives one)\n");
         return 1;
     }
@@ -170,35 +119,31 @@ int main()
     }
     // The Linux build first, moved below where the Windows build's window
     // will open, so that neither covers the other.
-    pid_t linux_build = start({GROUP_G_LINUX_BIN}, GROUP_G_LINUX_RUN_DIR);
-    Window linux_window = wait_for_window(x, None, 60);
-    pid_t windows_build =
-        start({scripts + "/wine_run.sh", "--new-session", GROUP_G_WINE_DIR, GROUP_G_WINDOWS_BIN},
-              GROUP_G_WINDOWS_RUN_DIR);
+    Process linux_build, windows_build;
+    start(&linux_build, {GROUP_G_LINUX_BIN}, GROUP_G_LINUX_RUN_DIR);
+    Window linux_window = wait_for_window(s, None, 60);
+    start(&windows_build,
+          {scripts + "/wine_run.sh", "--new-session", GROUP_G_WINE_DIR, GROUP_G_WINDOWS_BIN},
+          GROUP_G_WINDOWS_RUN_DIR);
     if (linux_window != None) {
-        XMoveWindow(x, linux_window, 0, 530);
-        XSync(x, False);
+        XMoveWindow(s.x(), linux_window, 0, 530);
+        s.Sync();
     }
-    Window windows_window = wait_for_window(x, linux_window, 180);
+    Window windows_window = wait_for_window(s, linux_window, 180);
     if (linux_window == None || windows_window == None) {
         fprintf(stderr, "wine_frame_bench: %s window did not appear\n",
                 linux_window == None ? "the Linux build's" : "group_g.exe's");
-        stop_group(linux_build);
-        stop_group(windows_build);
-        return 1;
+        return 1;  // both programs' groups are killed on the way out
     }
 
     std::vector<double> linux_ms, windows_ms;
-    // A window can go while it is looked at (a program that ends); that
-    // turn then counts no frames rather than ending the bench.
-    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
     for (int i = 0; i < kTurns; ++i) {
-        linux_ms.push_back(turn(x, damage_events, linux_build, windows_build, linux_window));
-        windows_ms.push_back(turn(x, damage_events, windows_build, linux_build, windows_window));
+        linux_ms.push_back(turn(s, &linux_build, &windows_build, linux_window));
+        windows_ms.push_back(turn(s, &windows_build, &linux_build, windows_window));
     }
-    stop_group(linux_build);
-    stop_group(windows_build);
-    XCloseDisplay(x);
+    linux_build.Kill();
+    windows_build.Kill();
+    s.Stop();
     // Wine's session would otherwise stay a few seconds after the program.
     setenv("WINEPREFIX", GROUP_G_WINE_DIR "/prefix", 1);
     int ended = system("wineserver --kill 2>/dev/null");

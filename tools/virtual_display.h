@@ -10,17 +10,18 @@
 // it manages windows, not merely once it has announced itself: a window
 // mapped in between may never be shown.
 //
-// Relies on Xvfb and openbox being on PATH. Does not set DISPLAY
-// for the calling process; callers pass `name` on to whoever needs it.
+// Relies on Xvfb and openbox being on PATH, started as child processes.
+// Does not set DISPLAY for the calling process; callers pass `name` on to
+// whoever needs it.
 #pragma once
-
-#include <sys/types.h>
 
 #include <string>
 
+#include "child_process.h"
+
 struct VirtualDisplay {
-    pid_t server = 0;
-    pid_t window_manager = 0;
+    Process server;
+    Process window_manager;
     std::string name;  // ":N", the value for DISPLAY
 };
 

@@ -18,7 +18,7 @@
 // Window the steps take and give is that window.
 //
 // The driver, for journeys of your own (see x_session.h, x_windows.h,
-// x_input.h, screenshot.h, process.h, scene_probe.h):
+// x_input.h, screenshot.h, scene_probe.h, tools/child_process.h):
 //   Window scene = StartShow();            // desktop, pictures, program, frames
 //   Press(scene, XK_F2);                   // held until the program saw it
 //   Window box = WaitForBox("Selection");  // shown and drawn
@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "group_g.h"
-#include "process.h"
+#include "child_process.h"
 #include "scene_probe.h"
 #include "screenshot.h"
 #include "wayland_session.h"

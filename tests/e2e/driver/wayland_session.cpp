@@ -118,6 +118,7 @@ bool Compositor::Start(Session session, const XSession &x, const std::string &lo
                  std::to_string(kOutputHeight)};
     o.out_path = log_dir + "/compositor.log";
     o.err_path = log_dir + "/compositor.log";
+    o.append = true;
     if (!process_.Start(o, error))
         return false;
     std::string socket_path = runtime_dir_ + "/" + socket_;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "process.h"
+#include "child_process.h"
 #include "screenshot.h"
 #include "x_session.h"
 

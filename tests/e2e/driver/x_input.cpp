@@ -38,9 +38,9 @@ void KeyUp(const XSession &s, KeySym key)
     s.Sync();
 }
 
-bool Tap(const XSession &s, Window w, KeySym key)
+bool Tap(const XSession &s, Window w, KeySym key, Seconds limit)
 {
-    if (!Focus(s, w))
+    if (!Focus(s, w, limit))
         return false;
     KeyDown(s, key);
     KeyUp(s, key);

@@ -28,9 +28,10 @@ bool Focus(const XSession &s, Window w, Seconds limit = Seconds(30));
 
 void KeyDown(const XSession &s, KeySym key);
 void KeyUp(const XSession &s, KeySym key);
-// Focus, then press and release at once: for windows that act on each key
-// event as it comes (message boxes), not for the scene.
-bool Tap(const XSession &s, Window w, KeySym key);
+// Focus (waiting up to `limit` for it), then press and release at once:
+// for windows that act on each key event as it comes (message boxes), not
+// for the scene.
+bool Tap(const XSession &s, Window w, KeySym key, Seconds limit = Seconds(30));
 // Focus, then the keys pressed in order and released in reverse (Alt+F4).
 bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys);
 

@@ -48,6 +48,19 @@ bool XSession::Start(const std::string &screen, bool window_manager, const std::
     return true;
 }
 
+bool XSession::Connect(const std::string &name, std::string *error)
+{
+    Stop();
+    x_ = XOpenDisplay(name.c_str());
+    if (x_ == nullptr) {
+        *error = "cannot connect to the display \"" + name + "\"";
+        return false;
+    }
+    display_.name = name;
+    XSetErrorHandler(ignore_errors);
+    return true;
+}
+
 void XSession::Stop()
 {
     if (x_ != nullptr) {

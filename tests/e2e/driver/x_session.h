@@ -1,6 +1,7 @@
 // A private X display for one test and our connection to it: the virtual
 // display (and optionally its window manager) from tools/virtual_display,
-// one Xlib connection, and waiting for conditions with a deadline.
+// or a display already there (a benchmark's); one Xlib connection; and
+// waiting for conditions with a deadline.
 //
 // Every wait in the driver is WaitUntil: a condition polled every few
 // milliseconds until it holds or its deadline passes. Deadlines are
@@ -50,6 +51,9 @@ public:
     // drawn is seen once. False, with the reason in `error`, on failure.
     bool Start(const std::string &screen, bool window_manager, const std::string &log_dir,
                std::string *error);
+    // Connects to a display someone else started (`name`, as in DISPLAY),
+    // leaving its keyboard settings alone; Stop then only disconnects.
+    bool Connect(const std::string &name, std::string *error);
     void Stop();
 
     ::Display *x() const { return x_; }

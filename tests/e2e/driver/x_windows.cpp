@@ -4,7 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include "process.h"
+#include "child_process.h"
 
 namespace e2e {
 namespace {

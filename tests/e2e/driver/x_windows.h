@@ -15,9 +15,9 @@
 
 #include "x_session.h"
 
-namespace e2e {
-
 class Process;
+
+namespace e2e {
 
 std::string WindowTitle(const XSession &s, Window w);
 bool IsShown(const XSession &s, Window w);

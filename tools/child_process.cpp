@@ -1,5 +1,5 @@
-// Child processes for the end-to-end tests; see process.h.
-#include "process.h"
+// Child processes; see child_process.h.
+#include "child_process.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,7 +19,6 @@
 
 extern char **environ;
 
-namespace e2e {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -92,6 +91,13 @@ int open_terminal(std::string *slave_path)
     return master;
 }
 
+// An output file for the child, or -1.
+int open_output(const std::string &path, bool append)
+{
+    return open(path.empty() ? "/dev/null" : path.c_str(),
+                O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
+}
+
 // In the child, between fork and exec: only async-signal-safe calls.
 [[noreturn]] void become(const ProcessOptions &o, const char *slave, char **argv, char **env,
                          pid_t parent)
@@ -105,26 +111,26 @@ int open_terminal(std::string *slave_path)
         dup2(tty, STDOUT_FILENO);
     } else {
         setpgid(0, 0);
-        int in = open("/dev/null", O_RDONLY);
-        const char *out = o.out_path.empty() ? "/dev/null" : o.out_path.c_str();
-        int out_fd = open(out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out_fd < 0)
+        int in = o.in_fd >= 0 ? o.in_fd : open("/dev/null", O_RDONLY);
+        int out = o.out_fd >= 0 ? o.out_fd : open_output(o.out_path, o.append);
+        if (in < 0 || out < 0)
             _exit(126);
         dup2(in, STDIN_FILENO);
-        dup2(out_fd, STDOUT_FILENO);
+        dup2(out, STDOUT_FILENO);
     }
-    const char *err = o.err_path.empty() ? "/dev/null" : o.err_path.c_str();
-    int err_fd = open(err, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (err_fd < 0)
+    int err = o.err_fd >= 0 ? o.err_fd : open_output(o.err_path, o.append);
+    if (err < 0)
         _exit(126);
-    dup2(err_fd, STDERR_FILENO);
-    // A test that dies must not leave its program running.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    dup2(err, STDERR_FILENO);
+    if (o.keep_fd >= 0)
+        fcntl(o.keep_fd, F_SETFD, 0);
+    // Whoever started it and died must not leave it running.
+    prctl(PR_SET_PDEATHSIG, o.death_signal);
     if (getppid() != parent)
         _exit(126);
     if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0)
         _exit(126);
-    execve(argv[0], argv, env);
+    execvpe(argv[0], argv, env);
     _exit(127);
 }
 
@@ -178,7 +184,7 @@ bool Process::Running()
     return !ended_;
 }
 
-bool Process::WaitExit(Seconds limit)
+bool Process::WaitExit(std::chrono::duration<double> limit)
 {
     Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
     while (Running()) {
@@ -198,6 +204,12 @@ void Process::Signal(int signal_number)
 {
     if (Running())
         kill(pid_, signal_number);
+}
+
+void Process::SignalGroup(int signal_number)
+{
+    if (Running())
+        kill(-pid_, signal_number);
 }
 
 bool Process::Type(const std::string &text)
@@ -256,6 +268,13 @@ void Process::Kill()
     }
 }
 
+void Process::Stop(std::chrono::duration<double> grace)
+{
+    Signal(SIGTERM);
+    WaitExit(grace);
+    Kill();
+}
+
 std::string DescribeStatus(int status)
 {
     if (WIFEXITED(status))
@@ -265,5 +284,3 @@ std::string DescribeStatus(int status)
                strsignal(WTERMSIG(status)) + ")";
     return "wait status " + std::to_string(status);
 }
-
-}  // namespace e2e

@@ -1,0 +1,16 @@
+# The end-to-end driver's X side: a display and our connection to it,
+# windows found by title, XTest input and frames counted through DAMAGE.
+# Shared by the journeys (e2e_driver builds on it) and the benchmarks, which
+# type into and answer the program's windows the same way.
+find_package(X11 REQUIRED)
+if(NOT X11_XTest_FOUND OR NOT X11_Xdamage_FOUND)
+  message(FATAL_ERROR "the end-to-end tests and the benchmarks need XTest and DAMAGE "
+                      "(libxtst-dev, libxdamage-dev)")
+endif()
+add_library(x_driver STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/x_session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/x_windows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/x_input.cpp)
+target_include_directories(x_driver PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(x_driver PUBLIC virtual_display X11::X11 X11::Xtst X11::Xdamage)
+group_g_warnings(x_driver)
