@@ -18,7 +18,8 @@
 // Window the steps take and give is that window.
 //
 // The driver, for journeys of your own (see x_session.h, x_windows.h,
-// x_input.h, screenshot.h, scene_probe.h, tools/child_process.h):
+// x_input.h, screenshot.h, scene_probe.h, wayland_session.h,
+// tools/child_process.h):
 //   Window scene = StartShow();            // desktop, pictures, program, frames
 //   Press(scene, XK_F2);                   // held until the program saw it
 //   Window box = WaitForBox("Selection");  // shown and drawn

@@ -130,6 +130,13 @@ bool Compositor::Start(Session session, const XSession &x, const std::string &lo
         *error = SessionName(session) + " did not come up (see " + o.err_path + ")";
         return false;
     }
+    // The keyboard given to its window for good: with the display's focus
+    // following the pointer, each time the pointer left the window the
+    // compositor would take the keyboard from its clients.
+    if (!Focus(x, output_)) {
+        *error = SessionName(session) + "'s window did not take the focus";
+        return false;
+    }
     return true;
 }
 

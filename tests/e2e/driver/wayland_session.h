@@ -37,7 +37,6 @@ public:
     // Kills it at once, as a crash would; then Stop cleans up.
     void Kill() { process_.Kill(); }
     void Stop();
-    bool running() { return process_.started() && process_.Running(); }
     Window output() const { return output_; }  // its X window
     // What a client needs in its environment to connect.
     std::string socket() const { return socket_; }
