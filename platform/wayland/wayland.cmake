@@ -1,8 +1,8 @@
 # The Wayland side of the SDL backend: xdg-foreign's client glue generated
-# from the protocol descriptions (wayland-protocols, wayland-scanner) and
-# the code that exports the scene window's surface and notices a lost
-# compositor. libwayland-client is
-# already loaded with SDL, so linking it costs the start nothing.
+# from the protocol descriptions (wayland-protocols, wayland-scanner), the
+# code that exports the scene window's surface, and the check for a lost
+# compositor. libwayland-client is loaded with SDL anyway, so linking it
+# costs the start nothing.
 pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
 pkg_get_variable(WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
 find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
