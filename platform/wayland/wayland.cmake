@@ -5,9 +5,10 @@
 # costs the start nothing.
 pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
 pkg_get_variable(WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
-find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
-if(NOT WAYLAND_PROTOCOLS_DIR)
-  message(FATAL_ERROR "the Wayland backend needs wayland-protocols")
+find_program(WAYLAND_SCANNER wayland-scanner)
+if(NOT WAYLAND_PROTOCOLS_DIR OR NOT WAYLAND_SCANNER)
+  message(FATAL_ERROR "the Wayland backend needs wayland-protocols and wayland-scanner "
+                      "(libwayland-bin)")
 endif()
 
 set(WAYLAND_GLUE_DIR ${CMAKE_CURRENT_BINARY_DIR}/wayland-glue)
