@@ -143,6 +143,12 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   # show empty squares where its Korean text should be.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, fonts-nanum | fonts-noto-cjk, libgtk-3-0")
+  # A decorations plugin draws the title bar and close button of a native
+  # Wayland window, which GNOME's compositor leaves to the program. It is
+  # recommended rather than required: X11 is the first choice wherever
+  # DISPLAY is set, and a window without it still shows the scene and ends
+  # on Esc. Recommends are installed by default.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo | libdecor-0-plugin-1")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D presentation of group G of a football tournament")
   # The extended description, which CPack indents and puts below the summary.

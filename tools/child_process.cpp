@@ -32,7 +32,8 @@ std::vector<char *> pointers(std::vector<std::string> &strings)
     return p;
 }
 
-// Ours, with each of `extra`'s names replaced or added.
+// Ours, with each of `extra`'s names replaced or added; a bare name
+// ("DISPLAY") takes that name out.
 std::vector<std::string> merged_environment(const std::vector<std::string> &extra)
 {
     std::vector<std::string> env;
@@ -41,11 +42,14 @@ std::vector<std::string> merged_environment(const std::vector<std::string> &extr
         std::string name = entry.substr(0, entry.find('=') + 1);
         bool replaced = false;
         for (const std::string &x : extra)
-            replaced = replaced || x.compare(0, name.size(), name) == 0;
+            replaced = replaced || x.compare(0, name.size(), name) == 0 ||
+                       x + "=" == name;
         if (!replaced)
             env.push_back(entry);
     }
-    env.insert(env.end(), extra.begin(), extra.end());
+    for (const std::string &x : extra)
+        if (x.find('=') != std::string::npos)
+            env.push_back(x);
     return env;
 }
 

@@ -17,7 +17,8 @@
 struct ProcessOptions {
     // argv[0] is the program: looked up on PATH unless it holds a slash.
     std::vector<std::string> argv;
-    std::vector<std::string> env;   // "NAME=VALUE" added to (or replacing in) ours
+    // "NAME=VALUE" added to (or replacing in) ours; a bare "NAME" unsets it.
+    std::vector<std::string> env;
     std::string cwd;                // the folder to start in; ours if empty
     std::string out_path;           // stdout goes here (/dev/null if empty)
     std::string err_path;           // stderr goes here (/dev/null if empty)

@@ -7,25 +7,30 @@
 # are missing.
 set -euo pipefail
 
-# Building, packaging and running the program, and the headless run of
-# tools/run_presentation.sh. One package a line.
+# Building, packaging and running the program (on Wayland too: the protocol
+# glue and the plugin that draws the window's title bar), and the headless
+# run of tools/run_presentation.sh. One package a line.
 run_packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxrandr-dev
   libfreetype-dev libfontconfig-dev fonts-comic-neue
   libgtk-3-dev fonts-nanum
   libpng-dev
+  libwayland-dev libwayland-bin wayland-protocols libdecor-0-plugin-1-cairo
   dpkg-dev file
   xvfb xauth xdotool imagemagick
 )
 
 # What tools/run_tests.sh needs beyond the above: the test and benchmark
 # libraries, the window manager, the sanitizer and fuzzer runtimes, the
-# package checks, the Windows cross build, its setup program (NSIS) and Wine,
-# and icoutils to read the Windows programs' resources back.
+# package checks, the Wayland compositors the journeys nest in the test's
+# display (Mutter runs in a session bus of its own), the Windows cross build,
+# its setup program (NSIS) and Wine, and icoutils to read the Windows
+# programs' resources back.
 test_packages=(
   libgtest-dev libosmesa6-dev libstb-dev libxtst-dev libxdamage-dev
   openbox x11-utils
+  mutter weston dbus-daemon
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream
   g++-mingw-w64-x86-64 wine wine64 locales unzip

@@ -7,6 +7,7 @@
 // it, are set the way GTK 3 still does them; those calls are marked as old,
 // not gone.
 #define GDK_DISABLE_DEPRECATION_WARNINGS
+#include <gdk/gdkwayland.h>
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -16,6 +17,7 @@
     X(gtk_disable_setlocale) X(gtk_init_check) X(gdk_set_allowed_backends)       \
     X(gdk_display_get_default) X(gdk_display_flush) X(gdk_display_sync)         \
     X(gdk_x11_window_foreign_new_for_display) X(gdk_window_set_transient_for)    \
+    X(gdk_wayland_window_set_transient_for_exported)                             \
     X(gtk_message_dialog_new) X(gtk_message_dialog_set_image)                    \
     X(gtk_image_new_from_icon_name) X(gtk_dialog_add_button)                     \
     X(gtk_dialog_set_default_response) X(gtk_dialog_get_widget_for_response)     \

@@ -11,6 +11,12 @@ struct PlatformWindow;
 bool BoxHostOwnerPosition(PlatformWindow *owner, int *x, int *y);
 // The owner's X window, or 0 (no window, or not on X11).
 unsigned long BoxHostX11Window(PlatformWindow *owner);
+// On Wayland, the handle under which the owner's surface is exported to
+// other clients for the box that is about to open; null when the
+// compositor cannot export it (or not on Wayland). The export lasts until
+// BoxHostEndOwnerExport.
+const char *BoxHostExportOwner(PlatformWindow *owner);
+void BoxHostEndOwnerExport(void);
 // GDK's name of the window system the scene window is on ("x11",
 // "wayland"), or null before the backend has started its video.
 const char *BoxHostWindowSystem(void);

@@ -1,12 +1,14 @@
 // The program's message boxes: GTK 3 dialogs in the program's own process
 // (the recording backend's twin is fake_message_box.cpp). The text is drawn
 // by Pango with fontconfig's fonts, so Hangul shows in any locale. A box is
-// transient for its owner's X window, modal to it and centred over it; one
-// without an owner is centred on the screen. While it is open the wait
+// transient for its owner (its X window, or on Wayland its surface exported
+// where the compositor can), modal to it and centred over it; one without an
+// owner is centred on the screen. While it is open the wait
 // watches GTK's connection, the scene window's and the core's wake pipe
 // together, so the core can deliver the scene window's events as they come
 // without the CPU spinning. Keys typed after the answer, which the window
 // system sent to the box before it closed, go on to the owner.
+#include <cstring>
 #include <vector>
 
 #include "platform/core/core_backend.h"
@@ -21,6 +23,7 @@ struct OpenBox {
     GdkWindow *owner = nullptr;  // the owner's X window as GDK knows it
     PlatformWindow *owner_window = nullptr;
     std::vector<GdkEventKey> keys_after_answer;
+    bool exported = false;       // the owner's Wayland surface is the parent
     guint sources[3] = {0, 0, 0};
     bool answered = false;
     int answer = 0;
@@ -130,17 +133,25 @@ void PlaceOver(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
                         y + (owner->client_height - size.height) / 2);
 }
 
-// Names the owner's X window as the box's owner: the window manager keeps
-// the box above it and treats it as modal to it.
+// Names the owner as the box's owner: its X window on X11, its exported
+// surface on Wayland. The window manager or compositor then keeps the box
+// above it, places it over it and treats it as modal to it.
 void SetOwner(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 {
+    GdkWindow *box = gtk.gtk_widget_get_window(dialog);
+    if (const char *handle = BoxHostExportOwner(owner)) {
+        // GTK takes a writable string but only reads it.
+        g_box.exported = gtk.gdk_wayland_window_set_transient_for_exported(
+            box, const_cast<char *>(handle));
+        return;
+    }
     unsigned long xid = BoxHostX11Window(owner);
     GdkDisplay *display = gtk.gdk_display_get_default();
     if (xid == 0 || display == nullptr)
         return;
     g_box.owner = gtk.gdk_x11_window_foreign_new_for_display(display, xid);
     if (g_box.owner != nullptr)
-        gtk.gdk_window_set_transient_for(gtk.gtk_widget_get_window(dialog), g_box.owner);
+        gtk.gdk_window_set_transient_for(box, g_box.owner);
 }
 
 }  // namespace
@@ -180,17 +191,24 @@ bool BackendOpenBox(const BoxRequest &request)
                                    nullptr, (GConnectFlags)0);
 
     gtk->gtk_widget_realize(dialog);
-    // Until GTK has painted it, the box's window shows its own background
-    // colour rather than whatever was under it (the scene, say).
-    GdkRGBA background;
-    gtk->gtk_style_context_get_background_color(gtk->gtk_widget_get_style_context(dialog),
-                                                GTK_STATE_FLAG_NORMAL, &background);
-    gtk->gdk_window_set_background_rgba(gtk->gtk_widget_get_window(dialog), &background);
+    // Until GTK has painted it, the box's X window shows its own background
+    // colour rather than whatever was under it (the scene, say). A Wayland
+    // surface shows nothing before its first picture, and there the colour
+    // would fill the margin GTK leaves around the box for its shadow.
+    const char *window_system = BoxHostWindowSystem();
+    if (window_system == nullptr || strcmp(window_system, "wayland") != 0) {
+        GdkRGBA background;
+        gtk->gtk_style_context_get_background_color(gtk->gtk_widget_get_style_context(dialog),
+                                                    GTK_STATE_FLAG_NORMAL, &background);
+        gtk->gdk_window_set_background_rgba(gtk->gtk_widget_get_window(dialog), &background);
+    }
     if (owner != nullptr) {
         gtk->gtk_window_set_modal(as_window, TRUE);
         SetOwner(*gtk, dialog, owner);
     }
-    PlaceOver(*gtk, dialog, owner);
+    // A compositor places a box with a parent itself; clients cannot.
+    if (!g_box.exported)
+        PlaceOver(*gtk, dialog, owner);
     gtk->gtk_widget_show_all(dialog);
     if (GtkWidget *first = gtk->gtk_dialog_get_widget_for_response(as_dialog,
                                                                    layout.return_answer))
@@ -235,6 +253,7 @@ void BackendCloseBox(int)
     gtk.gtk_widget_destroy(g_box.dialog);
     if (g_box.owner != nullptr)
         gtk.g_object_unref(g_box.owner);
+    BoxHostEndOwnerExport();
     // Off the screen now, not whenever GTK next talks to the display.
     gtk.gdk_display_flush(gtk.gdk_display_get_default());
     g_box = OpenBox();

@@ -4,6 +4,7 @@
 #include "platform/core/core_backend.h"
 #include "platform/gtk/gtk_host.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/wayland/wayland_foreign.h"
 #include "platform/x11/x11_display.h"
 
 bool BoxHostOwnerPosition(PlatformWindow *owner, int *x, int *y)
@@ -65,4 +66,27 @@ unsigned long BoxHostX11Window(PlatformWindow *window)
 {
     SDL_SysWMinfo info;
     return WindowSystemInfo(window, &info) ? info.info.x11.window : 0;
+}
+
+// The owner's export while a box is open: one box at a time.
+static WaylandExport *g_owner_export = nullptr;
+
+const char *BoxHostExportOwner(PlatformWindow *window)
+{
+    BoxHostEndOwnerExport();
+    SDL_Window *sdl = SdlWindowOf(window);
+    if (sdl == nullptr || Sdl().x11)
+        return nullptr;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return nullptr;
+    g_owner_export = WaylandExportSurface(info.info.wl.display, info.info.wl.surface);
+    return g_owner_export != nullptr ? WaylandExportHandle(g_owner_export) : nullptr;
+}
+
+void BoxHostEndOwnerExport(void)
+{
+    WaylandUnexport(g_owner_export);
+    g_owner_export = nullptr;
 }

@@ -5,13 +5,16 @@
 // Implemented: one class and one window, a double-buffered RGBA GL context
 //  with depth, fullscreen at an offered mode (on X11 switched when asked for
 //  and put back at the close, at exit, on display loss and before an abrupt
-//  end); keys, buttons, size, activation, minimize, close and Alt+F4; the
-//  screen saver held off while active; GTK boxes owned by the scene window; SIGTERM/SIGINT/SIGHUP as the
-//  close button; X connection loss ends the process with status 1.
+//  end); keys, buttons, size, activation, minimize, close and Alt+F4; screen
+//  saver held off while active; GTK boxes owned by the scene window;
+//  SIGTERM/SIGINT/SIGHUP as the close button; X connection or compositor
+//  loss ends the process with 1.
 // Missing: WM_CHAR (TranslateMessage makes none); AdjustWindowRectEx leaves
 //  the rectangle alone (the frame is drawn outside the client); video drivers
-//  other than X11 and Wayland; on Wayland a box's owner (events are then
-//  polled every 50 ms); a second box while one is open (goes to stderr).
+//  other than X11 and Wayland; on Wayland without xdg-foreign a box's owner;
+//  on Wayland events polled every 50 ms while a box is open; a second box
+//  while one is open (goes to stderr).
+#include <SDL_syswm.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +27,7 @@
 #include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/wayland/wayland_display.h"
 #include "platform/x11/x11_display.h"
 
 SdlState &Sdl()
@@ -201,6 +205,16 @@ static void ReportButton(PlatformWindow *w, const SDL_MouseButtonEvent &e, bool 
     }
 }
 
+// SDL tells of a compositor that has gone as of a request to quit; the
+// program ends then as it does when its X display goes.
+static void EndIfCompositorLost(SDL_Window *sdl)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_WAYLAND)
+        WaylandEndIfConnectionLost(info.info.wl.display);
+}
+
 void BackendPollEvents(void)
 {
     if (!Sdl().video_ready)
@@ -214,6 +228,7 @@ void BackendPollEvents(void)
             continue;
         switch (e.type) {
         case SDL_QUIT:
+            EndIfCompositorLost(sdl);
             CoreInputCloseRequest(w);
             break;
         case SDL_WINDOWEVENT:

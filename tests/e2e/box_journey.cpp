@@ -4,6 +4,7 @@
 // Korean text looks the same in every locale; and a hang-up signal while a
 // box is open closes the box and ends the program, leaving nothing behind.
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 
 #include "driver/journey.h"
@@ -13,8 +14,14 @@ namespace {
 
 const char kBox[] = "Selection";
 
-class BoxJourney : public Journey {
+template <typename Base>
+class BoxSteps : public Base {
 protected:
+    using Base::artifacts_;
+    using Base::program_;
+    using Base::run_dir_;
+    using Base::x_;
+
     // The program with `env` added to what a test gives it (the run folder
     // must be ready).
     void StartWith(const std::vector<std::string> &env)
@@ -29,10 +36,13 @@ protected:
     // its box, kept as `name`.
     Window PickKorea(Window scene, const std::string &name)
     {
-        Click(x_, scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y), 1);
-        return WaitForBox(kBox, name);
+        this->ClickScene(scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y));
+        return this->WaitForBox(kBox, name);
     }
 };
+
+using BoxJourney = BoxSteps<Journey>;
+using BoxJourneyInSessions = BoxSteps<SessionJourney>;
 
 // The Selection box's owner is checked with its other facts in the pick
 // journey (LeftClicksNameWhatIsUnderTheCursor).
@@ -98,6 +108,42 @@ TEST_F(BoxJourney, HangUpWithABoxOpenLeavesNothingBehind)
     EXPECT_EQ(FindWindow(x_, kBox), None) << "the box stayed on the screen";
     EXPECT_EQ(FindWindow(x_, kSceneTitle), None) << "the scene window stayed on the screen";
 }
+
+// The Selection box comes with its text, over the scene window wherever
+// the box can name that window as its owner (not on Weston, which cannot
+// export a surface, and places the box itself); Return closes it. Under
+// Mutter the window is first dragged off the output's centre, so a box it
+// merely centred would not be over it.
+TEST_P(BoxJourneyInSessions, SelectionBoxComesOverItsOwnerAndReturnCloses)
+{
+    Window scene = StartShow();
+    if (session_ == Session::kMutter) {
+        Rect from = scene_area_;
+        ASSERT_TRUE(DragOnOutput(x_, scene, from.x + 100, from.y - 12, 860, from.y - 12, kReact, [&] {
+            return FindSceneArea(GrabClient(x_, scene), &scene_area_) && scene_area_.x >= 700;
+        })) << "the scene window was not dragged; it stands at " << ToString(scene_area_);
+        WaitForScene();  // where it came to rest
+    }
+    Window box = PickKorea(scene, "selection");
+    Rect owner = OnWayland() ? scene_area_ : ClientRect(x_, scene);
+    Rect shown = OnWayland() ? box_area_ : ClientRect(x_, box);
+    const Image &picture = kept_["selection"];
+    long text = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            text += picture.At(x, y).g < 120;
+    EXPECT_GE(text, 150) << "expected the box's text drawn in it";
+    if (session_ != Session::kWeston) {
+        int middle = shown.x + shown.width / 2;
+        EXPECT_TRUE(std::abs(middle - (owner.x + owner.width / 2)) <= 40 &&
+                    shown.y >= owner.y && shown.y + shown.height <= owner.y + owner.height)
+            << "expected the box " << ToString(shown) << " over its owner " << ToString(owner);
+    }
+    AnswerBox(box, XK_Return, kBox);
+    EndWithEscape(scene);
+}
+
+INSTANTIATE_IN_SESSIONS(BoxJourneyInSessions, EVERY_SESSION);
 
 }  // namespace
 }  // namespace e2e

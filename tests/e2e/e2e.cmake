@@ -1,12 +1,15 @@
 # End-to-end journeys: the real group_g on a private virtual X display,
-# driven through XTest like a user and judged by screenshots in memory. The
-# driver (e2e/driver/) is a library the journeys, the soak and any later
-# end-to-end test share, on top of its X side (x_driver.cmake), which the
-# benchmarks use too; every test case starts a display of its own.
+# driven through XTest like a user and judged by screenshots in memory; the
+# journeys that take a session also run it natively on Mutter and Weston
+# nested in that display. The driver (e2e/driver/) is a library the
+# journeys, the soak and any later end-to-end test share, on top of its X
+# side (x_driver.cmake), which the benchmarks use too; every test case
+# starts a display of its own.
 pkg_check_modules(E2E_PNG REQUIRED IMPORTED_TARGET libpng)
 
 set(E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 add_library(e2e_driver STATIC
+  ${E2E_DIR}/driver/wayland_session.cpp
   ${E2E_DIR}/driver/screenshot.cpp
   ${E2E_DIR}/driver/scene_probe.cpp
   ${E2E_DIR}/driver/group_g.cpp

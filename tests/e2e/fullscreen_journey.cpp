@@ -1,6 +1,7 @@
-// F1: fullscreen and back on a screen that offers 640x480, the monitor
-// switched to that mode on a larger screen and put back however the
-// program ends, and the question a screen without that mode asks instead.
+// F1: fullscreen and back on a screen that offers 640x480 (X11, and any
+// Wayland compositor), the monitor switched to that mode on a larger X
+// screen and put back however the program ends, and the question a screen
+// without that mode asks instead.
 #include "driver/journey.h"
 
 #include <X11/extensions/Xrandr.h>
@@ -185,6 +186,34 @@ TEST_F(FullscreenJourney, WithoutTheModeF1AsksToStayWindowed)
     AnswerBox(WaitForBox("ERROR"), XK_Return, "ERROR");
     ExpectExit(kExitAfterFailedOpen);
 }
+
+// On a compositor SDL offers 640x480 as a mode it draws scaled to the
+// output, so F1 is granted: the scene fills the whole output, without its
+// title bar, and F1 again brings the window back with it.
+using FullscreenJourneyOnWayland = SessionJourney;
+
+TEST_P(FullscreenJourneyOnWayland, F1FillsTheOutputAndComesBack)
+{
+    Window output = StartShow();
+    auto filled = [&] {
+        Image all = Keep("output", GrabClient(x_, output));
+        return BackdropBorderShare(all) >= 0.95;
+    };
+    ASSERT_TRUE(PressUntil(x_, output, XK_F1, kAppear, filled))
+        << "F1: expected the scene over the whole output, its edges the backdrop's";
+    Rect ignored;
+    EXPECT_FALSE(FindBoxArea(GrabClient(x_, output), &ignored)) << "F1 asked a question";
+    ASSERT_TRUE(PressUntil(x_, output, XK_F1, kAppear, [&] { return !filled(); }))
+        << "second F1: expected the window back";
+    WaitForScene();
+    EXPECT_TRUE(TitleBarAbove(Keep("windowed", GrabClient(x_, output)), scene_area_))
+        << "second F1: expected the window with its title bar at " << ToString(scene_area_);
+    EndWithEscape(output);
+}
+
+// Not on Weston 10, where the program crashes on F1 inside SDL 2.26, as it
+// dispatches libdecor's events for the new fullscreen window.
+INSTANTIATE_IN_SESSIONS(FullscreenJourneyOnWayland, Session::kMutter);
 
 }  // namespace
 }  // namespace e2e

@@ -1,5 +1,6 @@
 // The program's life on a desktop: termination and hang-up signals end it
-// as its close button does; a session that ends (the signal and the X
+// as its close button does, and losing a Wayland compositor ends it as a
+// failure; a session that ends (the signal and the X
 // server going away together) never leaves it running, nor does a window
 // system that stops answering; without a display it fails at once and says
 // why; and a window that merely loses the focus to another one keeps its
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -18,19 +20,48 @@ namespace {
 
 using LifeJourney = Journey;
 
-class LifeJourneySignal : public Journey, public ::testing::WithParamInterface<int> {};
+// A signal in each session: the program's own handling, whatever draws it.
+class LifeJourneySignal : public Journey,
+                          public ::testing::WithParamInterface<std::tuple<int, Session>> {
+protected:
+    void SetUp() override
+    {
+        session_ = std::get<1>(GetParam());
+        Journey::SetUp();
+    }
+};
 
 TEST_P(LifeJourneySignal, EndsTheProgramAsForAClose)
 {
     StartShow();
-    program_.Signal(GetParam());
+    program_.Signal(std::get<0>(GetParam()));
     ExpectExit(kExitAfterInterrupt);
 }
 
-INSTANTIATE_TEST_SUITE_P(TermAndHangUp, LifeJourneySignal, ::testing::Values(SIGTERM, SIGHUP),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGHUP");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    TermAndHangUp, LifeJourneySignal,
+    ::testing::Combine(::testing::Values(SIGTERM, SIGHUP), ::testing::Values(EVERY_SESSION)),
+    [](const ::testing::TestParamInfo<std::tuple<int, Session>> &info) {
+        return std::string(std::get<0>(info.param) == SIGTERM ? "SIGTERM_" : "SIGHUP_") +
+               SessionName(std::get<1>(info.param));
+    });
+
+// The compositor gone (crashed, or its session ended): the program ends as
+// for a lost X display, with status 1 and a word on standard error, not as
+// if it had been closed.
+using LifeJourneyOnWayland = SessionJourney;
+
+TEST_P(LifeJourneyOnWayland, LosingTheCompositorEndsWithOneAndSaysSo)
+{
+    StartShow();
+    compositor_.Kill();
+    ExpectExit(kExitAfterFailedOpen, kReact);
+    std::string err = Tail(artifacts_ + "/program.err");
+    EXPECT_NE(err.find("compositor"), std::string::npos)
+        << "expected a line on the lost compositor; stderr: " << err;
+}
+
+INSTANTIATE_IN_SESSIONS(LifeJourneyOnWayland, Session::kMutter, Session::kWeston);
 
 // Logging out: SIGTERM and the X server's end come together. Whichever the
 // program notices first, it must be gone soon after, with no process left,

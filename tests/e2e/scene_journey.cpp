@@ -97,8 +97,10 @@ KoreaLook look_at_korea(const Image &f)
 // spheres' style (the Korea sphere becomes a wire mesh with the backdrop
 // between its lines), F5 outlines (the backdrop, larger than the view,
 // keeps only its edges, off screen, so the corner shows the black of the
-// clear colour).
-TEST_F(SceneJourney, FunctionKeysToggleAndRestore)
+// clear colour). In every session: the keys come through the compositor.
+using SceneJourneyInSessions = SessionJourney;
+
+TEST_P(SceneJourneyInSessions, FunctionKeysToggleAndRestore)
 {
     Window scene = StartShow();
     Image base = Look(scene, "base");
@@ -150,6 +152,8 @@ TEST_F(SceneJourney, FunctionKeysToggleAndRestore)
 
     EndWithEscape(scene);
 }
+
+INSTANTIATE_IN_SESSIONS(SceneJourneyInSessions, EVERY_SESSION);
 
 }  // namespace
 }  // namespace e2e

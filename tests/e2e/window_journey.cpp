@@ -1,5 +1,6 @@
 // The window and every way the README says ends the program: where it
-// opens, the close button without and with a window manager, Alt+F4
+// opens, the close button without and with a window manager (and on
+// Wayland compositors, with its title bar), Alt+F4
 // without one (the program's own system key) and with one (the desktop's
 // binding), and Ctrl+C in the terminal it was started from.
 #include "driver/journey.h"
@@ -19,15 +20,22 @@ TEST_F(WindowJourney, OpensAtTheScreenCornerAndCloseButtonEnds)
     ExpectExit(kExitAfterClose);
 }
 
-TEST_F(WindowJourney, WindowManagerCloseEnds)
+// The close button of the title bar: under openbox, and natively on each
+// compositor, where the decorations are the program's own and must be there.
+using WindowJourneyInSessions = SessionJourney;
+
+TEST_P(WindowJourneyInSessions, TitleBarCloseButtonEnds)
 {
     Window scene = StartShow(true);
-    // The window manager takes the window into its list a moment after it
-    // maps; a close asked before then would go nowhere.
-    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }));
-    AskWindowManagerToClose(x_, scene);
+    if (OnWayland()) {
+        EXPECT_TRUE(TitleBarAbove(Keep("output", GrabClient(x_, scene)), scene_area_))
+            << "expected a title bar above the scene at " << ToString(scene_area_);
+    }
+    CloseWithButton(scene);
     ExpectExit(kExitAfterClose);
 }
+
+INSTANTIATE_IN_SESSIONS(WindowJourneyInSessions, EVERY_SESSION);
 
 TEST_F(WindowJourney, AltF4EndsWithoutWindowManager)
 {

@@ -36,6 +36,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for needed in fonts-comic-neue libsdl2-2.0-0 libfreetype6 libfontconfig1; do
   grep -q "\\b$needed\\b" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+grep -q "\\blibdecor-0-plugin-1-cairo\\b" <<<"$recommends" ||
+  fail "Recommends lacks the decorations plugin: $recommends"
 
 contents="$ARTIFACTS/contents"
 dpkg-deb -x "$deb" "$contents"

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -75,7 +76,13 @@ void Journey::TearDown()
             gdb.WaitExit(kAppear);
     }
     program_.Kill();
+    compositor_.Stop();
     x_.Stop();
+}
+
+std::string SessionParamName(const ::testing::TestParamInfo<Session> &info)
+{
+    return SessionName(info.param);
 }
 
 std::string Journey::ProgramState()
@@ -89,7 +96,10 @@ std::string Journey::ProgramState()
 void Journey::StartDisplay(const std::string &screen, bool window_manager)
 {
     std::string error;
-    ASSERT_TRUE(x_.Start(screen, window_manager, artifacts_, &error)) << error;
+    ASSERT_TRUE(x_.Start(screen, window_manager && !OnWayland(), artifacts_, &error)) << error;
+    if (OnWayland()) {
+        ASSERT_TRUE(compositor_.Start(session_, x_, artifacts_, &error)) << error;
+    }
 }
 
 void Journey::PrepareRunFolder()
@@ -102,6 +112,14 @@ void Journey::StartProgram(const std::string &binary, const std::string &cwd, bo
 {
     ProcessOptions o = GroupGOptions(binary, cwd.empty() ? run_dir_ : cwd, x_.name(), artifacts_);
     o.terminal = terminal;
+    if (OnWayland()) {
+        // No X display at all: the compositor is all the program can use.
+        o.env.erase(std::remove_if(o.env.begin(), o.env.end(),
+                                   [](const std::string &e) { return e.rfind("DISPLAY=", 0) == 0; }),
+                    o.env.end());
+        o.env.insert(o.env.end(), {"DISPLAY", "WAYLAND_DISPLAY=" + compositor_.socket(),
+                                   "XDG_RUNTIME_DIR=" + compositor_.runtime_dir()});
+    }
     std::string error;
     ASSERT_TRUE(program_.Start(o, &error)) << "could not start " << o.argv[0] << ": " << error;
     frozen_ = false;
@@ -117,6 +135,28 @@ Window Journey::StartShow(bool window_manager)
 
 Window Journey::WaitForScene()
 {
+    if (OnWayland()) {
+        // Found at the same place twice: a window the compositor still
+        // slides or fades in would be found elsewhere the next time.
+        Window output = compositor_.output();
+        Rect last;
+        if (!WaitUntil(kAppear, [&] {
+                bool same = FindSceneArea(GrabClient(x_, output), &scene_area_) &&
+                            scene_area_ == last;
+                last = scene_area_;
+                return same;
+            }))
+            JOURNEY_FAIL() << "expected the scene on " << SessionName(session_) << " within "
+                           << kAppear.count() << "s; none appeared (" << ProgramState()
+                           << "; its stderr: " << Tail(artifacts_ + "/program.err") << ")";
+        // Weston does not always give a new window the keyboard: a person
+        // clicks its title bar to be sure. (Not elsewhere: a press on the
+        // title bar soon after would be a double click, which maximizes.)
+        if (session_ == Session::kWeston)
+            ClickOutput(x_, output, scene_area_.x + 40, scene_area_.y - 12, 1);
+        WaitFrames(output, 3);
+        return output;
+    }
     Window scene = WaitForWindow(x_, kSceneTitle, kAppear, &program_);
     if (scene == None)
         JOURNEY_FAIL() << "expected the window \"" << kSceneTitle << "\" within "
@@ -128,6 +168,23 @@ Window Journey::WaitForScene()
 
 Window Journey::WaitForBox(const std::string &title, const std::string &name)
 {
+    if (OnWayland()) {
+        // A box has no title to find it by here: the one box the program
+        // shows at a time, once it has drawn and holds still.
+        Window output = compositor_.output();
+        Image last, now;
+        if (!WaitUntil(kAppear, [&] {
+                Image all = GrabClient(x_, output);
+                now = FindBoxArea(all, &box_area_) ? Crop(all, box_area_) : Image();
+                bool same = !now.empty() && DifferingPixels(now, last) == 0;
+                last = now;
+                return same;
+            }))
+            JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count()
+                           << "s; none appeared and held still (" << ProgramState() << ")";
+        Keep(name.empty() ? title : name, now);
+        return output;
+    }
     Window box = WaitForWindow(x_, title, kAppear, &program_);
     if (box == None)
         JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count()
@@ -141,6 +198,22 @@ Window Journey::WaitForBox(const std::string &title, const std::string &name)
 
 void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
+    if (OnWayland()) {
+        // Weston does not always give a new box the keyboard either: a
+        // person clicks it (its corner, away from the buttons) first.
+        if (session_ == Session::kWeston)
+            ClickOutput(x_, box, box_area_.x + 8, box_area_.y + 8, 1);
+        ASSERT_TRUE(Tap(x_, box, key)) << "the compositor did not take the focus";
+        Rect ignored;
+        ASSERT_TRUE(WaitUntil(kReact, [&] { return !FindBoxArea(GrabClient(x_, box), &ignored); }))
+            << "the box \"" << title << "\" is still shown " << kReact.count()
+            << "s after the key";
+        // Weston gives the keyboard to no window when a box without an
+        // owner goes; a person clicks the scene window's title bar again.
+        if (session_ == Session::kWeston)
+            ClickOutput(x_, box, scene_area_.x + 40, scene_area_.y - 12, 1);
+        return;
+    }
     // Gone means its frame too: a frame a window manager has not taken
     // down yet still shows the box's last picture. This box, not any box of
     // that title, and by its own unmap, not by its id: the next one (a second
@@ -153,13 +226,43 @@ void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 
 void Journey::Press(Window w, KeySym key)
 {
+    if (OnWayland()) {
+        ASSERT_TRUE(Focus(x_, w)) << "the compositor did not take the focus";
+        KeyDown(x_, key);
+        bool seen = SceneChanges(w, kFramesToSeeAKey, kAppear);
+        KeyUp(x_, key);
+        ASSERT_TRUE(seen) << "while " << XKeysymToString(key) << " was held the scene changed "
+                          << "fewer than " << kFramesToSeeAKey << " times";
+        return;
+    }
     ASSERT_TRUE(PressKey(x_, w, key))
         << "after " << XKeysymToString(key) << " was tapped the window presented fewer than "
         << kFramesToSeeAKey << " frames";
 }
 
+// The compositor's window changes for more than the program's frames (the
+// pointer, its own repaints): there the scene's own picture is counted.
+bool Journey::SceneChanges(Window output, int n, Seconds limit)
+{
+    Image last = GrabScene(output);
+    int changes = 0;
+    return WaitUntil(limit, [&] {
+        Image now = GrabScene(output);
+        if (DifferingPixels(now, last) != 0)
+            ++changes;
+        last = now;
+        return changes >= n;
+    });
+}
+
 void Journey::WaitFrames(Window w, int frames)
 {
+    if (OnWayland()) {
+        ASSERT_TRUE(SceneChanges(w, frames, kAppear))
+            << "expected the scene to change " << frames << " times within " << kAppear.count()
+            << "s (" << ProgramState() << ")";
+        return;
+    }
     FrameWatch watch(x_, w);
     ASSERT_TRUE(watch.WaitFrames(frames, kAppear))
         << "expected " << frames << " new frames of the scene within " << kAppear.count()
@@ -208,7 +311,7 @@ Image Journey::Look(Window w, const std::string &name)
     // way to the screen: the picture counts once two looks agree.
     Image last, now;
     if (!WaitUntil(kReact, [&] {
-            now = GrabClient(x_, w);
+            now = GrabScene(w);
             bool same = !now.empty() && DifferingPixels(now, last) == 0;
             last = now;
             return same;
@@ -232,6 +335,32 @@ bool Journey::FreezeOnTitle(Window scene, int *x, int *y)
         WaitFrames(scene, 1);
     }
     return false;
+}
+
+Image Journey::GrabScene(Window scene)
+{
+    return OnWayland() ? Crop(GrabClient(x_, scene), scene_area_) : GrabClient(x_, scene);
+}
+
+void Journey::ClickScene(Window scene, int x, int y, int button)
+{
+    if (OnWayland())
+        ClickOutput(x_, scene, scene_area_.x + x, scene_area_.y + y, button);
+    else
+        Click(x_, scene, x, y, button);
+}
+
+void Journey::CloseWithButton(Window scene)
+{
+    if (OnWayland()) {
+        // The decorations' close button: the last of the title bar's.
+        ClickOutput(x_, scene, scene_area_.x + scene_area_.width - 17, scene_area_.y - 12, 1);
+        return;
+    }
+    // The window manager takes the window into its list a moment after it
+    // maps; a close asked before then would go nowhere.
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }));
+    AskWindowManagerToClose(x_, scene);
 }
 
 const Image &Journey::Keep(const std::string &name, const Image &image)

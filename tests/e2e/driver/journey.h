@@ -12,8 +12,14 @@
 // into an exception, so a failed ASSERT (or JOURNEY_FAIL) inside a helper
 // ends the whole test, not just the helper; TearDown still runs.
 //
+// A journey that takes a Session as its parameter (SessionJourney) runs
+// the program natively on a nested compositor too: the scene and its boxes
+// are then parts of the compositor's window, found in its pictures, and the
+// Window the steps take and give is that window.
+//
 // The driver, for journeys of your own (see x_session.h, x_windows.h,
-// x_input.h, screenshot.h, scene_probe.h, tools/child_process.h):
+// x_input.h, screenshot.h, scene_probe.h, wayland_session.h,
+// tools/child_process.h):
 //   Window scene = StartShow();            // desktop, pictures, program, frames
 //   Press(scene, XK_F2);                   // tapped; frames wait for the program
 //   Window box = WaitForBox("Selection");  // shown and drawn
@@ -37,6 +43,7 @@
 #include "child_process.h"
 #include "scene_probe.h"
 #include "screenshot.h"
+#include "wayland_session.h"
 #include "x_input.h"
 #include "x_session.h"
 #include "x_windows.h"
@@ -99,13 +106,29 @@ protected:
     bool FreezeOnTitle(Window scene, int *x, int *y);
     const Image &Keep(const std::string &name, const Image &image);
 
+    // Clicks (x, y) of the scene's client area.
+    void ClickScene(Window scene, int x, int y, int button = 1);
+    // The title bar's close button (on X11, the window manager's close).
+    void CloseWithButton(Window scene);
+    bool OnWayland() const { return session_ != Session::kX11; }
+    // The scene's client area as the screen shows it.
+    Image GrabScene(Window scene);
+    // Waits up to `limit` for the scene's picture to change `n` times.
+    bool SceneChanges(Window scene, int n, Seconds limit);
+
     // The program ends by itself within `limit` with exit code `code`,
     // leaves no process behind and printed no sanitizer report.
     void ExpectExit(int code, Seconds limit = kAppear);
     // "the program runs" or how it ended, for messages.
     std::string ProgramState();
 
+    Session session_ = Session::kX11;
     XSession x_;
+    Compositor compositor_;
+    // On a compositor: the scene's client area and the last box, in its
+    // window.
+    Rect scene_area_;
+    Rect box_area_;
     Process program_;
     std::string artifacts_;
     std::string run_dir_;
@@ -113,4 +136,23 @@ protected:
     bool frozen_ = false;
 };
 
+// A journey run in every session it is instantiated with (see
+// INSTANTIATE_IN_SESSIONS).
+class SessionJourney : public Journey, public ::testing::WithParamInterface<Session> {
+protected:
+    void SetUp() override
+    {
+        session_ = GetParam();
+        Journey::SetUp();
+    }
+};
+
+std::string SessionParamName(const ::testing::TestParamInfo<Session> &info);
+
 }  // namespace e2e
+
+// Runs `suite`'s cases in each of the sessions listed after it.
+#define INSTANTIATE_IN_SESSIONS(suite, ...)                                           \
+    INSTANTIATE_TEST_SUITE_P(Sessions, suite, ::testing::Values(__VA_ARGS__),       \
+                             ::e2e::SessionParamName)
+#define EVERY_SESSION ::e2e::Session::kX11, ::e2e::Session::kMutter, ::e2e::Session::kWeston
