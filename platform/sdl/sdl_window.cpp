@@ -206,9 +206,14 @@ static void ReportButton(PlatformWindow *w, const SDL_MouseButtonEvent &e, bool 
 }
 
 // SDL tells of a compositor that has gone as of a request to quit; the
-// program ends then as it does when its X display goes.
+// program ends then as it does when its X display goes. It is also looked
+// for before every pump: a failure found while the GL swap read the
+// connection, with events still queued, would send the decorations
+// plugin's dispatch round for ever.
 static void EndIfCompositorLost(SDL_Window *sdl)
 {
+    if (sdl == nullptr)
+        return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_WAYLAND)
@@ -219,6 +224,7 @@ void BackendPollEvents(void)
 {
     if (!Sdl().video_ready)
         return;
+    EndIfCompositorLost(SdlWindowOf(Core().window));
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         // Read afresh for every event: handling one may end the window.
