@@ -227,12 +227,10 @@ void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 void Journey::Press(Window w, KeySym key)
 {
     if (OnWayland()) {
-        ASSERT_TRUE(Focus(x_, w)) << "the compositor did not take the focus";
-        KeyDown(x_, key);
-        bool seen = SceneChanges(w, kFramesToSeeAKey, kAppear);
-        KeyUp(x_, key);
-        ASSERT_TRUE(seen) << "while " << XKeysymToString(key) << " was held the scene changed "
-                          << "fewer than " << kFramesToSeeAKey << " times";
+        ASSERT_TRUE(Tap(x_, w, key)) << "the compositor did not take the focus";
+        ASSERT_TRUE(SceneChanges(w, kFramesToSeeAKey, kAppear))
+            << "after " << XKeysymToString(key) << " was tapped the scene changed fewer than "
+            << kFramesToSeeAKey << " times";
         return;
     }
     ASSERT_TRUE(PressKey(x_, w, key))
