@@ -1,21 +1,11 @@
-// frame_bench: what one frame of the program costs on Mesa's software GL at
-// 640x480, against an empty frame and against frame_reference, a bare SDL2
-// program issuing the same GL work; and the cost of a left click up to its
-// message box on screen, for the first box of the run (which starts GTK) and
-// for the boxes after it, with the context's first selection pass (which
-// sets up the GL's selection mode) timed on its own before them. Also, for information, the frame with the pictures
-// held in texture objects bound once instead of uploaded by the lists every
-// frame.
-//
-// Our frame is one pass of the program's loop that finds the queue empty:
-// PeekMessageA, DrawScene, SwapBuffers, through the real SDL backend in the
-// window that OpenSceneWindow opens. The reference runs beside it as a child
-// process, and the two take turns in short runs. A click is timed from the
-// window procedure's button message to the box's window being mapped, as
-// seen from a second X connection, through which the end-to-end driver then
-// finds the box and answers it with a Return typed through XTest.
-// Without a DISPLAY it runs on a private virtual display of its own
-// (tools/virtual_display) and stops it at the end.
+// frame_bench: one frame of the program on Mesa's software GL at 640x480,
+// against an empty frame and against frame_reference (same GL work, bare
+// SDL2, a child process taking turns in short runs); and a left click up to
+// its box on screen: the first box of the run (which starts GTK), later boxes,
+// and the context's first selection pass on its own. Our frame is PeekMessageA,
+// DrawScene, SwapBuffers through the real SDL backend; a click is timed from
+// the button message to the box's map, seen over a second X connection. Runs
+// on a private virtual display when DISPLAY is unset.
 #include <GL/gl.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>

@@ -1,30 +1,12 @@
 // frame_reference: the scene's frame as a bare SDL2 program issues it, the
-// baseline that frame_bench holds the program's own frame against. One
-// window and GL context straight from SDL, the same fixed state, the same
-// lists (the glyphs, the pictures, and the spheres and backdrop compiled
-// once, as the program draws them), and each frame the same GL calls written
-// out in a row, then SDL_GL_SwapWindow. No window procedure, no message
-// loop, none of the program's scene code.
-//
-// Setup borrows two things so that the lists hold exactly the program's GL
-// work: the glyph outlines come from the platform's outline builder with the
-// program's font request, and the pictures arrive as the program's texture
-// lists upload them (frame_bench reads them back from the GL and passes them
-// in a file).
-//
-// Usage: frame_reference PICTURES FIRST_FRAME_OUT
-// Writes its first frame (640x480 RGBA, bottom row first) to FIRST_FRAME_OUT
-// and prints "ready". Then, for each line "run SECONDS" on its input, times
-// that long of frames and prints "ms_per_frame=... frames=..."; it ends at
-// the end of its input. Its window stands beside the program's, at x = 640,
-// so neither covers the other's pixels.
-//
-// Usage: frame_reference --first-frame
-// The start-up reference for startup_bench: started in the run folder as
-// the program is, it reads the five pictures there with the program's BMP
-// loader, opens its window at the screen's corner, builds the same lists,
-// presents the first frame and ends at once, reporting its steps on
-// standard error as startup_first_frame.cpp does for the program.
+// baseline for frame_bench and startup_bench. One SDL window and context, the
+// program's fixed state and lists (glyph outlines from the platform's builder,
+// pictures as the program uploads them), each frame's GL calls in a row, then
+// a swap; no window procedure, loop or scene code.
+//   frame_reference PICTURES FIRST_FRAME_OUT: writes the first frame, prints
+//   "ready", then times each "run SECONDS" read on its input (window at x=640).
+//   frame_reference --first-frame: the start-up reference, run as the program
+//   is; reports its steps on stderr and ends after the first frame.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>

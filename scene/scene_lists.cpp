@@ -1,15 +1,11 @@
-// The scene's fixed geometry in display lists: each sphere the pass can ask
-// for (24 or 12 subdivisions, filled or as lines, with or without texture
-// coordinates) and the backdrop quad, compiled once per rendering context.
-// Mesa's selection mode keeps memory for every vertex issued between
-// glBegin and glEnd outside a list, pass after pass; vertices played from a
-// list cost nothing there, so a pick draws its whole scene from lists.
-//
-// A list holds only what gluSphere or the quad's glBegin/glEnd issue, so it
-// draws the same pixels and leaves the same current normal and texture
-// coordinate behind. Colours, textures, names and matrices stay with the
-// pass. Relies on sphere_quadric (render_setup.cpp); the lists live and die
-// with the context that compiled them.
+// The scene's fixed geometry in display lists, compiled once per context:
+// each sphere the pass can ask for (24 or 12 subdivisions, filled or lines,
+// with or without texture coordinates) and the backdrop quad. Mesa's selection
+// mode keeps memory for every vertex issued outside a list, pass after pass;
+// vertices played from a list cost nothing there, so a pick draws from lists.
+// A list holds only what gluSphere or the quad issue (same pixels, same
+// current normal and texture coordinate left behind); colours, textures,
+// names and matrices stay with the pass.
 #include "scene/scene_lists.h"
 
 #include <GL/glu.h>

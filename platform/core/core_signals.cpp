@@ -1,16 +1,11 @@
-// Requests to end the program from outside: SIGTERM (a session ending),
-// SIGINT (Ctrl+C in the terminal) and SIGHUP (the terminal closed). The
-// handler only notes the request and writes a byte to a pipe that blocking
-// waits (a message box's) watch; the next pump turns it into the window's
-// close, so the program ends as its close button ends it. Nothing here
-// calls into the window system from a signal handler.
-//
-// A session that ends takes the display with it, and the GL driver or the
-// window system may then wait for ever on something that will not answer.
-// So a request also starts a deadline: a program still running two seconds
-// later ends at once, with status 1. Either abrupt end first lets the
-// backend put the desktop's display mode back, and a second alarm ends the
-// process should that hang.
+// Requests to end the program from outside: SIGTERM (session end), SIGINT
+// (Ctrl+C) and SIGHUP (terminal closed). The handler notes the request and
+// writes a byte to the pipe a box's wait watches; the next pump turns it into
+// the window's close, as the close button does. A request also starts a 2 s
+// deadline, since a session that ends takes the display with it and the GL
+// driver may then wait for ever: the program then ends with status 1, after
+// the backend has put the desktop's display mode back (a second alarm ends the
+// process should that hang).
 #include <fcntl.h>
 #include <unistd.h>
 
