@@ -16,7 +16,7 @@ run_packages=(
   libfreetype-dev libfontconfig-dev fonts-comic-neue
   libgtk-3-dev fonts-nanum
   libpng-dev
-  libwayland-dev libwayland-bin wayland-protocols libdecor-0-plugin-1-cairo
+  libwayland-dev libwayland-bin wayland-protocols libdecor-0-dev libdecor-0-plugin-1-cairo
   dpkg-dev file
   xvfb xauth xdotool imagemagick
 )

@@ -27,6 +27,7 @@
 #include "platform/core/core_backend.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_state.h"
+#include "platform/wayland/wayland_decorations.h"
 #include "platform/wayland/wayland_display.h"
 #include "platform/x11/x11_display.h"
 
@@ -136,8 +137,20 @@ void BackendDestroyWindow(PlatformWindow *window)
 {
     if (window->native == nullptr)
         return;
-    if (window->native->sdl != nullptr)
-        SDL_DestroyWindow(window->native->sdl);
+    if (SDL_Window *sdl = window->native->sdl) {
+        // Hidden first, as SDL_DestroyWindow would, while the decorations
+        // are still there to hide.
+        SDL_HideWindow(sdl);
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_WAYLAND) {
+            SDL_version linked;
+            SDL_GetVersion(&linked);
+            WaylandForgetDecorations(info.info.wl.surface,
+                                     linked.major == 2 && linked.minor == 26);
+        }
+        SDL_DestroyWindow(sdl);
+    }
     delete window->native;
     window->native = nullptr;
 }

@@ -211,9 +211,7 @@ TEST_P(FullscreenJourneyOnWayland, F1FillsTheOutputAndComesBack)
     EndWithEscape(output);
 }
 
-// Not on Weston 10, where the program crashes on F1 inside SDL 2.26, as it
-// dispatches libdecor's events for the new fullscreen window.
-INSTANTIATE_IN_SESSIONS(FullscreenJourneyOnWayland, Session::kMutter);
+INSTANTIATE_IN_SESSIONS(FullscreenJourneyOnWayland, Session::kMutter, Session::kWeston);
 
 }  // namespace
 }  // namespace e2e
