@@ -9,16 +9,9 @@ if(GROUP_G_FUZZ)
   endif()
   set(BMP_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
                      -fno-omit-frame-pointer)
-  add_executable(bmp_fuzzer
-    ${PROJECT_SOURCE_DIR}/tests/fuzz/bmp_fuzzer.cpp
-    ${PROJECT_SOURCE_DIR}/assets/bmp_loader.cpp
-    ${PROJECT_SOURCE_DIR}/assets/bmp_header.cpp
-    ${PROJECT_SOURCE_DIR}/assets/dib_convert.cpp
-    ${PROJECT_SOURCE_DIR}/platform/posix/posix_kernel.cpp
-    ${PROJECT_SOURCE_DIR}/platform/console/console_backend.cpp
-    ${PROJECT_SOURCE_DIR}/platform/iconv/iconv_cp949.cpp
-    ${PROJECT_SOURCE_DIR}/platform/text/cp949_hangul.cpp
-    ${PROJECT_SOURCE_DIR}/platform/text/text_format.cpp)
+  include(${PROJECT_SOURCE_DIR}/cmake/loader_sources.cmake)
+  add_executable(bmp_fuzzer ${PROJECT_SOURCE_DIR}/tests/fuzz/bmp_fuzzer.cpp
+                            ${GROUP_G_LOADER_SOURCES})
   target_include_directories(bmp_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
   target_link_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
