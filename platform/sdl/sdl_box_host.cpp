@@ -74,12 +74,8 @@ static WaylandExport *g_owner_export = nullptr;
 const char *BoxHostExportOwner(PlatformWindow *window)
 {
     BoxHostEndOwnerExport();
-    SDL_Window *sdl = SdlWindowOf(window);
-    if (sdl == nullptr || Sdl().x11)
-        return nullptr;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+    if (!SdlWaylandInfo(SdlWindowOf(window), &info))
         return nullptr;
     g_owner_export = WaylandExportSurface(info.info.wl.display, info.info.wl.surface);
     return g_owner_export != nullptr ? WaylandExportHandle(g_owner_export) : nullptr;

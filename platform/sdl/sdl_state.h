@@ -34,6 +34,10 @@ SdlState &Sdl();
 bool SdlEnsureVideo(void);
 // SDL's window of the scene window, or null.
 SDL_Window *SdlWindowOf(PlatformWindow *window);
+struct SDL_SysWMinfo;
+// The Wayland connection and surface of `sdl`; false on X11 (without
+// asking SDL) or for a null window.
+bool SdlWaylandInfo(SDL_Window *sdl, SDL_SysWMinfo *info);
 // Whether the desktop session has a message bus. Without one, the D-Bus
 // library would start a bus of its own for SDL and GTK, forking a helper
 // whose bus outlives the program (and a fork while other threads hold

@@ -123,6 +123,14 @@ SDL_Window *SdlWindowOf(PlatformWindow *window)
     return window != nullptr && window->native != nullptr ? window->native->sdl : nullptr;
 }
 
+bool SdlWaylandInfo(SDL_Window *sdl, SDL_SysWMinfo *info)
+{
+    if (sdl == nullptr || Sdl().x11)
+        return false;
+    SDL_VERSION(&info->version);
+    return SDL_GetWindowWMInfo(sdl, info) && info->subsystem == SDL_SYSWM_WAYLAND;
+}
+
 // ---- the native window ------------------------------------------------------
 
 bool BackendCreateWindow(PlatformWindow *window)
@@ -142,8 +150,7 @@ void BackendDestroyWindow(PlatformWindow *window)
         // are still there to hide.
         SDL_HideWindow(sdl);
         SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_WAYLAND) {
+        if (SdlWaylandInfo(sdl, &info)) {
             SDL_version linked;
             SDL_GetVersion(&linked);
             WaylandForgetDecorations(info.info.wl.surface,
@@ -225,11 +232,8 @@ static void ReportButton(PlatformWindow *w, const SDL_MouseButtonEvent &e, bool 
 // plugin's dispatch round for ever.
 static void EndIfCompositorLost(SDL_Window *sdl)
 {
-    if (sdl == nullptr)
-        return;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_WAYLAND)
+    if (SdlWaylandInfo(sdl, &info))
         WaylandEndIfConnectionLost(info.info.wl.display);
 }
 
