@@ -5,7 +5,6 @@
 // box is open closes the box and ends the program, leaving nothing behind.
 #include <csignal>
 #include <cstdlib>
-#include <cstdio>
 
 #include "driver/journey.h"
 
@@ -48,11 +47,7 @@ using BoxJourneyInSessions = BoxSteps<SessionJourney>;
 // journey (LeftClicksNameWhatIsUnderTheCursor).
 TEST_F(BoxJourney, PictureErrorBoxBelongsToTheSceneWindow)
 {
-    StartDisplay();
-    PrepareRunFolder();
-    std::remove((run_dir_ + "/TOGO.bmp").c_str());
-    StartProgram();
-    Window error = WaitForBox("Error");
+    Window error = StartWithoutTogo();
     Window scene = FindWindow(x_, kSceneTitle);
     ASSERT_NE(scene, None) << "the scene window should be up while its pictures load";
     EXPECT_EQ(TransientFor(x_, error), scene) << "the picture's Error box has no owner";
@@ -66,11 +61,7 @@ TEST_F(BoxJourney, PictureErrorBoxBelongsToTheSceneWindow)
 // and ends the program.
 TEST_F(BoxJourney, EscTypedWithTheAnswerReachesTheSceneWindow)
 {
-    StartDisplay();
-    PrepareRunFolder();
-    std::remove((run_dir_ + "/TOGO.bmp").c_str());
-    StartProgram();
-    Window error = WaitForBox("Error");
+    Window error = StartWithoutTogo();
     ASSERT_TRUE(Focus(x_, error)) << "the Error box did not take the focus";
     for (KeySym key : {XK_Return, XK_Escape}) {
         KeyDown(x_, key);

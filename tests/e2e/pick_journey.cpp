@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <thread>
 
 #include "driver/journey.h"
@@ -198,11 +197,7 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
 // the Togo sphere names a team and a click in the corner the standings.
 TEST_F(PickJourney, ResizeDuringAPictureErrorBoxLeavesPickingWhole)
 {
-    StartDisplay();
-    PrepareRunFolder();
-    std::filesystem::remove(run_dir_ + "/TOGO.bmp");
-    StartProgram();
-    Window error = WaitForBox("Error");
+    Window error = StartWithoutTogo();
     Window scene = FindWindow(x_, kSceneTitle);
     ASSERT_NE(scene, static_cast<Window>(None)) << "no scene window behind the Error box";
     ResizeClient(x_, scene, 800, 600);

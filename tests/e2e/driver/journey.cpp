@@ -133,6 +133,15 @@ Window Journey::StartShow(bool window_manager)
     return WaitForScene();
 }
 
+Window Journey::StartWithoutTogo()
+{
+    StartDisplay();
+    PrepareRunFolder();
+    fs::remove(run_dir_ + "/TOGO.bmp");
+    StartProgram();
+    return WaitForBox("Error");
+}
+
 Window Journey::WaitForScene()
 {
     if (OnWayland()) {

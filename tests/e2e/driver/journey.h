@@ -76,6 +76,9 @@ protected:
                       bool terminal = false);
     // The usual start: a desktop, a fresh run folder, the program drawing.
     Window StartShow(bool window_manager = true);
+    // The usual start with TOGO.bmp missing: the picture's Error box, shown
+    // while the scene window opens.
+    Window StartWithoutTogo();
     // The scene window, once shown and presenting frames.
     Window WaitForScene();
     // A box called `title`, once shown and drawn; its picture is kept
