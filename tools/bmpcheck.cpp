@@ -283,23 +283,23 @@ struct PngLedger {
     std::vector<std::string> written_for;  // the input each was written for
 };
 
-// Why `target` may not be written, or empty when it may. Inputs and
-// written PNGs are files, so only a file can be one of them.
+// Why `target` may not be written, or empty when it may.
 std::string refusal(const std::string &target, const PngLedger &ledger)
 {
     FileId id;
     PathKind kind = LookAtPath(target, &id);
     if (kind == PathKind::kNothing)
         return "";  // nothing there yet
-    for (size_t i = 0; kind == PathKind::kFile && i < ledger.written.size(); ++i)
+    // Inputs and written PNGs are files; only a file has an identity to match.
+    if (kind != PathKind::kFile)
+        return "it exists and is not a PNG";
+    for (size_t i = 0; i < ledger.written.size(); ++i)
         if (same_file(id, ledger.written[i]))
             return "already written for " + ledger.written_for[i];
-    for (size_t i = 0; kind == PathKind::kFile && i < ledger.inputs.size(); ++i)
-        if (same_file(id, ledger.inputs[i]))
+    for (const FileId &input : ledger.inputs)
+        if (same_file(id, input))
             return "it is one of the inputs";
-    if (kind != PathKind::kFile || !starts_as_png(target))
-        return "it exists and is not a PNG";
-    return "";
+    return starts_as_png(target) ? "" : "it exists and is not a PNG";
 }
 
 // Writes the PNG of one loaded file; false after saying why it did not.
