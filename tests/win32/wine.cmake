@@ -80,7 +80,7 @@ set(wine_journey_cases
   scene_journey:SceneJourney.*
   fullscreen_journey:FullscreenJourney.WithoutTheMode*
   pictures_journey:PicturesJourney.Missing*:PicturesJourney.Broken*:PicturesJourney.HugeClaim*
-  wine_journey:WineJourney.*)
+  wine_journey:WineJourney.*:Locales/WineHangul.*)
 foreach(entry ${wine_journey_cases})
   string(REPLACE ":" ";" parts ${entry})
   list(GET parts 0 journey)
