@@ -1,6 +1,7 @@
 // The Windows counterpart of the stand-in's text conversion: the program's
 // 8-bit texts, code page 949 bytes, as UTF-16 for the wide-character calls.
-// Nothing outside platform/ includes this.
+// The program's own code never includes this; outside platform/ only the
+// Windows build's tests do.
 #pragma once
 
 #include <string>
