@@ -33,7 +33,7 @@ static bool *const kToggledFlags[4] = {&lighting_on, &texturing_on,
 // A press the loop has not yet acted on: true once, then cleared. A key
 // pressed and released between two frames still counts; a held key counts
 // again with each repeated WM_KEYDOWN, at most once per frame.
-static bool TakeKeyPress(int key)
+static bool take_key_press(int key)
 {
     bool pressed = key_pressed[key];
     key_pressed[key] = false;
@@ -66,19 +66,19 @@ int RunPresentation(void)
 
         if (window_active && !DrawScene())
             done = true;
-        if (!done && TakeKeyPress(VK_ESCAPE))
+        if (!done && take_key_press(VK_ESCAPE))
             done = true;
         if (!done)
             SwapBuffers(device_context);
 
-        if (TakeKeyPress(VK_F1)) {
+        if (take_key_press(VK_F1)) {
             CloseSceneWindow();
             fullscreen = !fullscreen;
             if (!OpenSceneWindow(kTitle, 640, 480, 16, fullscreen))
                 return 1;
         }
         for (int i = 0; i < 4; ++i) {
-            if (TakeKeyPress(VK_F2 + i))
+            if (take_key_press(VK_F2 + i))
                 *kToggledFlags[i] = !*kToggledFlags[i];
         }
     }

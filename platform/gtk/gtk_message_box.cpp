@@ -139,15 +139,17 @@ void PlaceOver(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 void SetOwner(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 {
     GdkWindow *box = gtk.gtk_widget_get_window(dialog);
-    if (const char *handle = BoxHostExportOwner(owner)) {
-        // GTK takes a writable string but only reads it.
-        g_box.exported = gtk.gdk_wayland_window_set_transient_for_exported(
-            box, const_cast<char *>(handle));
-        return;
+    if (gtk.gdk_wayland_window_set_transient_for_exported != nullptr) {
+        if (const char *handle = BoxHostExportOwner(owner)) {
+            // GTK takes a writable string but only reads it.
+            g_box.exported = gtk.gdk_wayland_window_set_transient_for_exported(
+                box, const_cast<char *>(handle));
+            return;
+        }
     }
     unsigned long xid = BoxHostX11Window(owner);
     GdkDisplay *display = gtk.gdk_display_get_default();
-    if (xid == 0 || display == nullptr)
+    if (xid == 0 || display == nullptr || gtk.gdk_x11_window_foreign_new_for_display == nullptr)
         return;
     g_box.owner = gtk.gdk_x11_window_foreign_new_for_display(display, xid);
     if (g_box.owner != nullptr)

@@ -1,7 +1,7 @@
 // The Windows build's text handling beyond the system's calls: the
 // program's code page 949 texts as UTF-16 for the wide-character calls, and
-// texts in the ANSI code page written to a console. Nothing outside
-// platform/ includes this but the Windows tools and tests.
+// texts written to a console. The program's own code never includes this;
+// outside platform/ only the Windows tools and tests do.
 #pragma once
 
 #include <cstdio>
