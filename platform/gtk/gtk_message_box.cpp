@@ -7,7 +7,13 @@
 // watches GTK's connection, the scene window's and the core's wake pipe
 // together, so the core can deliver the scene window's events as they come
 // without the CPU spinning. Keys typed after the answer, which the window
-// system sent to the box before it closed, go on to the owner.
+// system sent to the box before it closed, go on to the owner, all but
+// Return and space: those answer boxes, and a second press or a repeat of
+// one was meant for the box, not for the owner, where it would open the
+// next box. For the same reason a box answered while Return or space is
+// held stays until the key is released, so the keyboard's repeats never
+// reach the owner.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +29,7 @@ struct OpenBox {
     GdkWindow *owner = nullptr;  // the owner's X window as GDK knows it
     PlatformWindow *owner_window = nullptr;
     std::vector<GdkEventKey> keys_after_answer;
+    std::vector<guint16> answer_keys_held;  // hardware key codes
     bool exported = false;       // the owner's Wayland surface is the parent
     guint sources[3] = {0, 0, 0};
     bool answered = false;
@@ -63,13 +70,41 @@ void OnResponse(GtkDialog *, gint response, gpointer)
     g_box.answered = true;
 }
 
-// Once answered the box takes no more keys: they are kept for the owner.
+bool AnswersBoxes(guint keyval)
+{
+    return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_space ||
+           keyval == GDK_KEY_KP_Space;
+}
+
+// Notes which of Return and space are down, from the box's point of view.
+void NoteAnswerKey(const GdkEventKey &key)
+{
+    std::vector<guint16> &held = g_box.answer_keys_held;
+    auto it = std::find(held.begin(), held.end(), key.hardware_keycode);
+    if (key.type == GDK_KEY_PRESS && it == held.end())
+        held.push_back(key.hardware_keycode);
+    else if (key.type == GDK_KEY_RELEASE && it != held.end())
+        held.erase(it);
+}
+
+// Once answered the box takes no more keys: they are kept for the owner,
+// but for Return and space.
 gboolean KeepKeyAfterAnswer(GtkWidget *, GdkEvent *event, gpointer)
 {
+    if (AnswersBoxes(event->key.keyval))
+        NoteAnswerKey(event->key);
     if (!g_box.answered)
         return FALSE;
-    g_box.keys_after_answer.push_back(event->key);
+    if (!AnswersBoxes(event->key.keyval))
+        g_box.keys_after_answer.push_back(event->key);
     return TRUE;
+}
+
+// A box that loses the keyboard will not hear of keys released elsewhere.
+gboolean ForgetHeldKeys(GtkWidget *, GdkEvent *, gpointer)
+{
+    g_box.answer_keys_held.clear();
+    return FALSE;
 }
 
 // The virtual-key code of a GDK key, for the keys the owner may act on
@@ -189,6 +224,8 @@ bool BackendOpenBox(const BoxRequest &request)
     for (const char *signal : {"key-press-event", "key-release-event"})
         gtk->g_signal_connect_data(dialog, signal, G_CALLBACK(KeepKeyAfterAnswer), nullptr,
                                    nullptr, (GConnectFlags)0);
+    gtk->g_signal_connect_data(dialog, "focus-out-event", G_CALLBACK(ForgetHeldKeys), nullptr,
+                               nullptr, (GConnectFlags)0);
 
     gtk->gtk_widget_realize(dialog);
     // Until GTK has painted it, the box's X window shows its own background
@@ -236,7 +273,7 @@ bool BackendWaitForBox(int *answer)
     // Blocks unless the scene window has events in memory that no
     // descriptor shows.
     gtk.g_main_context_iteration(nullptr, BoxHostEventsWaiting() ? FALSE : TRUE);
-    if (!g_box.answered)
+    if (!g_box.answered || !g_box.answer_keys_held.empty())
         return false;
     *answer = g_box.answer;
     return true;
