@@ -24,6 +24,8 @@ static void print_help(void)
            "Controls:\n"
            "  left click    what is under the cursor: a team, the standings, the title\n"
            "  right click   nudges the orbiting spheres forward\n"
+           "  Tab           keyboard focus to the next object (Shift+Tab: previous)\n"
+           "  Return, Space what the focused object is, as a click on it shows\n"
            "  F1            window / fullscreen\n"
            "  F2, F3        lighting on/off, textures on/off\n"
            "  F4, F5        solid / wire-frame spheres, filled / outlined polygons\n"
