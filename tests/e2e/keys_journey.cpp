@@ -78,8 +78,10 @@ MarkSeen FindMark(const Image &image)
                 if (run >= kRun) {
                     seen.pixels += run;
                     int first = at - run, last = at - 1;
-                    left = std::min(left, dx ? first : line), right = std::max(right, dx ? last : line);
-                    top = std::min(top, dx ? line : first), bottom = std::max(bottom, dx ? line : last);
+                    left = std::min(left, dx ? first : line);
+                    right = std::max(right, dx ? last : line);
+                    top = std::min(top, dx ? line : first);
+                    bottom = std::max(bottom, dx ? line : last);
                 }
                 run = 0;
             }
@@ -110,18 +112,20 @@ std::string JudgeMark(const Image &frame, int index)
     // The band runs all the way round (each side is two pixels wide).
     if (mark.pixels < (r.width + r.height) * 2 * 2 * 9 / 10)
         return "the mark's band is broken (" + std::to_string(mark.pixels) + " pixels)" + where;
+    bool right_place = true;
     if (index == 5)
-        return r.width >= 620 && r.height >= 460 ? "" : "the backdrop's mark is not round the window" + where;
-    if (index == 0)
-        return r.y + r.height / 2 < kBelowTitle && r.width + r.height > 100 ? ""
-                                                                : "the title's mark is not above the spheres" + where;
-    if (index == 1)
-        return Inside(r, KoreaSpot().x, KoreaSpot().y, KoreaSpot().radius) ? ""
-                                                                             : "Korea is not inside the mark" + where;
+        right_place = r.width >= 620 && r.height >= 460;  // round the window
+    else if (index == 0)
+        right_place = r.y + r.height / 2 < kBelowTitle && r.width + r.height > 100;
+    else if (index == 1)
+        right_place = Inside(r, KoreaSpot().x, KoreaSpot().y, KoreaSpot().radius);
+    if (index < 2 || index == 5)
+        return right_place ? "" : "the mark is not round the object" + where;
     OrbitFit orbit = FindOrbit(frame);
     if (orbit.found) {
         Spot s = OrbitSpot(orbit.phase + OrbitOffset(index - 2));
-        return Inside(r, s.x, s.y, 0.8 * s.radius) ? "" : "the sphere is not inside the mark" + where;
+        return Inside(r, s.x, s.y, 0.8 * s.radius) ? ""
+                                                     : "the sphere is not inside the mark" + where;
     }
     // Off the axis of view a sphere's box is drawn out a little.
     bool sphere_sized = r.width > 50 && r.width < 200 &&
