@@ -70,6 +70,7 @@ void OnResponse(GtkDialog *, gint response, gpointer)
     g_box.answered = true;
 }
 
+// Return and space, which answer a box, and open one from the scene window.
 bool AnswersBoxes(guint keyval)
 {
     return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_space ||
@@ -107,9 +108,8 @@ gboolean ForgetHeldKeys(GtkWidget *, GdkEvent *, gpointer)
     return FALSE;
 }
 
-// The virtual-key code of a GDK key, for the keys the owner may act on
-// (Esc, the function keys, Return, space, letters and digits); 0 for
-// others.
+// The virtual-key code of a GDK key handed on, for the keys the owner may
+// act on (Esc, the function keys, letters and digits); 0 for others.
 int VirtualKeyOf(guint keyval)
 {
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12)
@@ -119,13 +119,7 @@ int VirtualKeyOf(guint keyval)
     if ((keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) ||
         (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9))
         return (int)keyval;
-    switch (keyval) {
-    case GDK_KEY_Escape: return VK_ESCAPE;
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter: return VK_RETURN;
-    case GDK_KEY_space: return VK_SPACE;
-    }
-    return 0;
+    return keyval == GDK_KEY_Escape ? VK_ESCAPE : 0;
 }
 
 // The focus goes to the owner while the box is still up, so that keys from
