@@ -52,7 +52,7 @@ static void load_placement(unsigned int name)
 
 // The corners of the box the object's geometry fits in, in its own
 // coordinates; the spheres are boxed in eye space instead (below).
-static int object_box(unsigned int name, GLdouble corners[8][3])
+static void object_box(unsigned int name, GLdouble corners[8][3])
 {
     GLdouble low[3], high[3];
     if (name == kTitleName) {
@@ -74,7 +74,6 @@ static int object_box(unsigned int name, GLdouble corners[8][3])
         corners[i][1] = (i & 2) ? high[1] : low[1];
         corners[i][2] = (i & 4) ? high[2] : low[2];
     }
-    return 8;
 }
 
 // Object coordinates to eye coordinates under the column-major `model`.
