@@ -265,7 +265,24 @@ BoxSeen ReadBox(const std::string &what, const std::string &expected)
     return box;
 }
 
-class KeysJourney : public Journey {
+// The usual start, with the accessibility bus up before the program, as a
+// desktop session has it.
+template <typename Base>
+class ReadableShow : public Base {
+protected:
+    Window StartReadableShow()
+    {
+        this->StartDisplay();
+        std::string error = g_accessibility_bus.Start(this->artifacts_);
+        if (!error.empty())
+            JOURNEY_FAIL() << error;
+        this->PrepareRunFolder();
+        this->StartProgram();
+        return this->WaitForScene();
+    }
+};
+
+class KeysJourney : public ReadableShow<Journey> {
 protected:
     void TearDown() override
     {
@@ -293,11 +310,7 @@ protected:
 
 TEST_F(KeysJourney, EveryObjectReachedFromTheKeyboardWithItsMarkAndItsBoxReadByAtSpi)
 {
-    StartDisplay();
-    ASSERT_EQ("", g_accessibility_bus.Start(artifacts_));
-    PrepareRunFolder();
-    StartProgram();
-    Window scene = WaitForScene();
+    Window scene = StartReadableShow();
 
     // Tab to each object in turn; Return shows its box, which AT-SPI reads.
     for (int i = 0; i < 6; ++i) {
@@ -361,15 +374,11 @@ TEST_F(KeysJourney, EveryObjectReachedFromTheKeyboardWithItsMarkAndItsBoxReadByA
 
 // On Weston: Tab, Tab and Return give exactly the box a click on Korea
 // gives, and AT-SPI reads it there too.
-class KeysJourneyOnWayland : public SessionJourney {};
+class KeysJourneyOnWayland : public ReadableShow<SessionJourney> {};
 
 TEST_P(KeysJourneyOnWayland, TabAndReturnShowTheBoxAClickShows)
 {
-    StartDisplay();
-    ASSERT_EQ("", g_accessibility_bus.Start(artifacts_));
-    PrepareRunFolder();
-    StartProgram();
-    Window scene = WaitForScene();
+    Window scene = StartReadableShow();
     ClickScene(scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y));
     Window box = WaitForBox(kBox, "click-box");
     AnswerBox(box, XK_Return, kBox);
