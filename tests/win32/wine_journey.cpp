@@ -288,6 +288,24 @@ TEST_F(WineJourney, BoxTextsReadBackAsUnicodeOutsideAKoreanLocale)
     EndWithEscape(scene);
 }
 
+// From the keyboard alone: Tab, Tab and Return give Korea's box (nothing
+// in the Windows build takes Tab for itself), and the Return that answers
+// it opens no other.
+TEST_F(WineJourney, TabAndReturnShowTheFocusedObjectsBox)
+{
+    Window scene = StartWindowsShow("C.UTF-8");
+    Press(scene, XK_Tab);
+    Press(scene, XK_Tab);
+    ASSERT_TRUE(Tap(x_, scene, XK_Return));
+    Window box = WaitForBox(kBox, "korea-key-box");
+    EXPECT_EQ(BoxText({kBox}), Utf16Hex(kKoreaText))
+        << "the box of the object Tab reached should be Korea's";
+    AnswerBox(box, XK_Return, kBox);
+    WaitFrames(scene, 2 * kFramesToSeeAKey);
+    EXPECT_EQ(None, FindWindow(x_, kBox)) << "the Return that answered the box opened another";
+    EndWithEscape(scene);
+}
+
 // With a Hangul font, the box draws the Hangul: the first line, four
 // syllables, holds glyphs of several shapes, where four missing glyphs
 // would be four copies of one empty box. In a Korean-locale Wine through
