@@ -75,8 +75,8 @@ static void forget_box_keys(void)
 // pass is drawn, so unlike a click it costs the animation no step.
 static void report_focused_object(void)
 {
-    bool pressed = TakeKeyPress(VK_RETURN);
-    pressed = TakeKeyPress(VK_SPACE) || pressed;
+    bool pressed = take_key_press(VK_RETURN);
+    pressed = take_key_press(VK_SPACE) || pressed;
     if (!pressed || focused_object == kNoFocus)
         return;
     const GLuint record[4] = {1, 0, 0, focused_object};
