@@ -6,8 +6,6 @@
 // it); the animation moves one step per frame.
 #include "shell/main_loop.h"
 
-#include <GL/gl.h>
-
 #include "assets/outline_font.h"
 #include "platform/gdi32.h"
 #include "platform/user32.h"
@@ -139,28 +137,6 @@ int RunPresentation(void)
     return msg.message == WM_QUIT ? (int)msg.wParam : 0;
 }
 
-// A size that came while a display list was being compiled: a picture's
-// Error box delivers WM_SIZE from inside the texture list it interrupts, and
-// ResizeScene's calls would be compiled into that list instead of carried
-// out. It is kept here until the open has closed its lists.
-static bool resize_held = false;
-static int held_width = 0;
-static int held_height = 0;
-
-static bool compiling_a_list(void)
-{
-    GLint list = 0;  // stays 0 without a current context
-    glGetIntegerv(GL_LIST_INDEX, &list);
-    return list != 0;
-}
-
-void ApplyHeldResize(void)
-{
-    if (resize_held)
-        ResizeScene(held_width, held_height);
-    resize_held = false;
-}
-
 LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -194,21 +170,12 @@ LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
             key_down[wparam] = false;
         return 0;
     case WM_SIZE:
-        if (compiling_a_list()) {
-            resize_held = true;
-            held_width = LOWORD(lparam);
-            held_height = HIWORD(lparam);
-        } else {
-            ResizeScene(LOWORD(lparam), HIWORD(lparam));
-        }
+        ResizeScene(LOWORD(lparam), HIWORD(lparam));
         return 0;
     case WM_LBUTTONDOWN:
         // A click takes the keyboard focus away: the mark goes.
         focused_object = kNoFocus;
-        // A pick draws the scene; inside a list it would be compiled, not
-        // drawn. No click is meant then: a box is open over the window.
-        if (!compiling_a_list())
-            PickAt(LOWORD(lparam), HIWORD(lparam));
+        PickAt(LOWORD(lparam), HIWORD(lparam));
         forget_box_keys();
         return 0;
     case WM_RBUTTONDOWN:

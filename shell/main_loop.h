@@ -26,8 +26,4 @@ constexpr float kOrbitNudge = 3.0f;
 // The whole program: open, loop, close. Returns the process exit code.
 int RunPresentation(void);
 
-// Carries out a WM_SIZE that came while a display list was being compiled,
-// once the lists are closed; nothing when none came.
-void ApplyHeldResize(void);
-
 LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

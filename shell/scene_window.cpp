@@ -175,10 +175,7 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
     SetFocus(window_handle);
     ResizeScene(width, height);
 
-    int initialized = InitScene();
-    // A resize that a box delivered while InitScene compiled its lists.
-    ApplyHeldResize();
-    if (!initialized)
+    if (!InitScene())
         return fail_open("Initialization Failed.");
     return 1;
 }
