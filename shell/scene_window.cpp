@@ -7,7 +7,7 @@
 #include "platform/user32.h"
 #include "platform/wgl.h"
 #include "scene/render_setup.h"
-#include "shell/main_loop.h"
+#include "shell/window_procedure.h"
 
 bool fullscreen = false;
 HINSTANCE module_instance = nullptr;
