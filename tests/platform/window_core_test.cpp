@@ -13,6 +13,7 @@
 
 #include "platform/core/core_state.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/support/fake_window.h"
 #include "platform/user32.h"
 
 namespace {
@@ -47,13 +48,7 @@ protected:
 
     static HWND Open(bool show = true, WNDPROC procedure = RecordingProcedure)
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = procedure;
-        wc.lpszClassName = "OpenGL";
-        EXPECT_NE(0, RegisterClassA(&wc));
-        HWND w = CreateWindowExA(0, "OpenGL", "t", WS_OVERLAPPEDWINDOW, 0, 0, 656, 519, nullptr,
-                                 nullptr, nullptr, nullptr);
-        EXPECT_NE(nullptr, w);
+        HWND w = OpenFakeWindow(WS_OVERLAPPEDWINDOW, 656, 519, procedure);
         if (show)
             ShowWindow(w, SW_SHOW);
         seen.clear();
