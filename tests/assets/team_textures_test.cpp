@@ -219,7 +219,6 @@ protected:
         TeamTextures::SetUp();
         // The folder is found from the program's own folder: climbing past
         // the root stays at the root, so enough ".." reach /tmp from it.
-        relative_ = "";
         for (int level = 0; level < 64; level++)
             relative_ += "../";
         relative_ += installed_.substr(1);
