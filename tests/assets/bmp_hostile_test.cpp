@@ -24,6 +24,7 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/kernel32.h"
 #include "tests/support/loaded_image.h"
+#include "tests/support/temp_dir.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -32,20 +33,12 @@ const char kConversionError[] = "Image file conversion error.";
 
 class HostileFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        FakeReset();
-        char pattern[] = "/tmp/bmp_hostile_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void SetUp() override { FakeReset(); }
 
     std::string Write(const Bytes &bytes, const std::string &name = "picture.bmp")
     {
-        std::string path = dir_ + "/" + name;
-        EXPECT_TRUE(WriteBytes(path, bytes)) << path;
-        return path;
+        EXPECT_TRUE(WriteBytes(dir_ / name, bytes)) << dir_ / name;
+        return dir_ / name;
     }
 
     // Null with exactly one box of `text` and a reason that mentions `why`.
@@ -64,7 +57,7 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    std::string dir_;
+    TempDir dir_{"bmp_hostile_test"};
 };
 
 TEST_F(HostileFiles, SizeLimitsHoldOnBothSidesAndAreJudgedBeforeAnyAllocation)
@@ -112,13 +105,10 @@ TEST_F(HostileFiles, ColourCountsPastSixteenBitsAndBitsInsideTheHeadersAreRefuse
         BmpFields fields;
         const char *why;
     };
-    BmpFields indexed;
-    indexed.width = 4;
-    indexed.bit_count = 8;
+    BmpFields indexed = Fields(4, 1, 8);
     indexed.palette.assign(256, 0x123456);
     indexed.bits = PackRows(4, 1, 8, {1, 2, 3, 4});
-    BmpFields rgb;
-    rgb.width = 2;
+    BmpFields rgb = Fields(2, 1);
     rgb.bits = PackRows(2, 1, 24, {0xABCDEF, 0x123456});
     std::vector<Case> cases;
     for (uint32_t used : {65536u, 65537u}) {
@@ -153,15 +143,15 @@ TEST_F(HostileFiles, ColourCountsPastSixteenBitsAndBitsInsideTheHeadersAreRefuse
 
 TEST_F(HostileFiles, PipesDevicesSocketsAndFoldersFailAtOnceAsFilesThatCannotBeOpened)
 {
-    std::string fifo = dir_ + "/TOGO.bmp";
+    std::string fifo = dir_ / "TOGO.bmp";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    std::string socket_path = dir_ + "/socket.bmp";
+    std::string socket_path = dir_ / "socket.bmp";
     int listener = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
     strncpy(address.sun_path, socket_path.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-    for (const std::string &path : {fifo, std::string("/dev/zero"), socket_path, dir_}) {
+    for (const std::string &path : {fifo, std::string("/dev/zero"), socket_path, dir_.path}) {
         FakeReset();
         // A pipe with no writer would block an ordinary open for good.
         EXPECT_TRUE(Refused(LoadBmpImage(path.c_str()), "Failed to open DIB file " + path + ".\n", ""))

@@ -3,7 +3,6 @@
 // and its releases, and truncated or hostile files.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +14,8 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
 #include "tests/support/loaded_image.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_dir.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -39,25 +40,13 @@ protected:
     {
         FakeReset();
         popup_errors = true;
-        char pattern[] = "/tmp/bmp_loader_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
     }
-
-    void TearDown() override
-    {
-        for (const std::string &path : files_)
-            unlink(path.c_str());
-        rmdir(dir_.c_str());
-        popup_errors = true;
-    }
+    void TearDown() override { popup_errors = true; }
 
     std::string Write(const Bytes &bytes, const std::string &name = "picture.bmp")
     {
-        std::string path = dir_ + "/" + name;
-        EXPECT_TRUE(WriteBytes(path, bytes)) << "could not write " << path;
-        files_.push_back(path);
-        return path;
+        EXPECT_TRUE(WriteBytes(dir_ / name, bytes)) << "could not write " << dir_ / name;
+        return dir_ / name;
     }
 
     RgbImage *LoadBytes(const Bytes &bytes) { return LoadBmpImage(Write(bytes).c_str()); }
@@ -95,18 +84,14 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    std::string dir_;
-    std::vector<std::string> files_;
+    TempDir dir_{"bmp_loader_test"};
     int failed_blocks_ = 0;
 };
 
 Bytes Indexed(int bits, int width, int height, bool core = false)
 {
-    BmpFields f;
+    BmpFields f = Fields(width, height, bits);
     f.header_size = core ? 12 : 40;
-    f.width = width;
-    f.height = height;
-    f.bit_count = static_cast<uint16_t>(bits);
     f.palette = kPalette;
     f.palette.resize(static_cast<size_t>(1) << bits, 0x808080);
     f.bits = PackRows(width, height, bits, CardIndices(width, height));
@@ -126,9 +111,7 @@ TEST_F(BmpLoader, FourByTwoTwentyFourBitGivesRowsBottomFirstInRgbOrder)
 
 TEST_F(BmpLoader, ThreeWideRowsLosePaddingInTheRecord)
 {
-    BmpFields f;
-    f.width = 3;
-    f.height = 2;
+    BmpFields f = Fields(3, 2);
     f.bits = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE,
               11, 12, 13, 14, 15, 16, 17, 18, 19, 0xEE, 0xEE, 0xEE};
     // Rows of 9 bytes back to back, pad bytes 0xEE dropped.
@@ -159,9 +142,7 @@ TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
     }
     cases.push_back({"24-bit", Bmp24(card)});
     {
-        BmpFields f;
-        f.width = w;
-        f.height = h;
+        BmpFields f = Fields(w, h);
         f.bits_offset = 100;  // a gap of zeros between the header and the bits
         f.bits = PackRgbPicture(card, 24);
         cases.push_back({"24-bit at offset 100", BuildBmp(f)});
@@ -176,10 +157,7 @@ TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
         cases.push_back({"24-bit top-down", BuildBmp(f)});
     }
     {
-        BmpFields f;
-        f.width = w;
-        f.height = h;
-        f.bit_count = 32;
+        BmpFields f = Fields(w, h, 32);
         f.bits = PackRgbPicture(card, 32);
         cases.push_back({"32-bit", BuildBmp(f)});
         f.compression = 3;  // bit fields, 10 bits a channel, blue on top
@@ -194,10 +172,7 @@ TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
         cases.push_back({"32-bit 10-10-10 bit fields", BuildBmp(f)});
     }
     {
-        BmpFields f;
-        f.width = w;
-        f.height = h;
-        f.bit_count = 16;
+        BmpFields f = Fields(w, h, 16);
         std::vector<uint32_t> words555, words565;
         for (uint32_t i : indices) {
             uint32_t c = kPalette[i];
@@ -215,10 +190,7 @@ TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
         cases.push_back({"16-bit 5-6-5 packed", BuildBmp(f)});
     }
     {
-        BmpFields f;
-        f.width = w;
-        f.height = h;
-        f.bit_count = 8;
+        BmpFields f = Fields(w, h, 8);
         f.compression = 1;
         f.palette = kPalette;
         f.clr_used = 8;
@@ -235,10 +207,7 @@ TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
 
 TEST_F(BmpLoader, OneBitImageUsesItsTwoEntries)
 {
-    BmpFields f;
-    f.width = 10;
-    f.height = 2;
-    f.bit_count = 1;
+    BmpFields f = Fields(10, 2, 1);
     f.palette = {0x123456, 0xABCDEF};
     f.bits = PackRows(10, 2, 1, {1, 0, 0, 1, 1, 1, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1});
     const uint32_t a = 0x123456, b = 0xABCDEF;
@@ -247,10 +216,7 @@ TEST_F(BmpLoader, OneBitImageUsesItsTwoEntries)
 
 TEST_F(BmpLoader, SixteenBitChannelsAreScaledNotTruncated)
 {
-    BmpFields f;
-    f.width = 4;
-    f.height = 1;
-    f.bit_count = 16;
+    BmpFields f = Fields(4, 1, 16);
     // 5-5-5: full red; red 16, green 1, blue 30
     f.bits = PackRows(4, 1, 16, {31u << 10, 16u << 10 | 1u << 5 | 30u, 0, 0x7FFF});
     // round(16 * 255 / 31) = 132, round(255 / 31) = 8, round(30 * 255 / 31) = 247
@@ -260,10 +226,7 @@ TEST_F(BmpLoader, SixteenBitChannelsAreScaledNotTruncated)
 TEST_F(BmpLoader, RunLengthEscapesDeltaAbsoluteAndEarlyEnd)
 {
     const uint32_t black = 0x000000, red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
-    BmpFields f;
-    f.width = 8;
-    f.height = 4;
-    f.bit_count = 8;
+    BmpFields f = Fields(8, 4, 8);
     f.compression = 1;
     f.palette = {black, red, green, blue};
     f.clr_used = 4;
@@ -329,11 +292,8 @@ TEST_F(BmpLoader, CountDibColorsFollowsBitCountAndColorsUsed)
 TEST_F(BmpLoader, ColorsUsedDecidesTheTableAndTheBitsPosition)
 {
     // Five entries in a packed 8-bit DIB: the bits start at 40 + 4 * 5.
-    BmpFields f;
+    BmpFields f = Fields(4, 1, 8);
     f.file_header = false;
-    f.width = 4;
-    f.height = 1;
-    f.bit_count = 8;
     f.clr_used = 5;
     f.palette = {0x000000, 0x111111, 0x222222, 0x333333, 0x444444};
     f.bits = PackRows(4, 1, 8, {4, 3, 2, 1});
@@ -347,10 +307,8 @@ TEST_F(BmpLoader, LongerHeadersAreUnknownWithOneBox)
 {
     for (uint32_t size : {108u, 124u, 64u}) {
         FakeReset();
-        BmpFields f;
+        BmpFields f = Fields(2, 2);
         f.header_size = size;
-        f.width = 2;
-        f.height = 2;
         f.bits = PackRows(2, 2, 24, {});
         EXPECT_EQ(LoadBytes(BuildBmp(f)), nullptr) << size;
         EXPECT_TRUE(OneBox(kUnknownFormat)) << size;
@@ -368,7 +326,7 @@ TEST_F(BmpLoader, FilesThatCannotBeOpenedShowTheOpenFailureAfterTheReleases)
         std::string path;
         std::string failing;  // the call made to fail, if any
         int opened;           // handles that must be closed again
-    } cases[] = {{dir_ + "/NOPE.bmp", "", 0}, {empty, "", 1}, {dir_, "", 0},
+    } cases[] = {{dir_ / "NOPE.bmp", "", 0}, {empty, "", 1}, {dir_.path, "", 0},
                  {picture, "CreateFileA", 0},
                  {picture, "GetFileSize", 1},  // no size, no bounds: nothing is mapped
                  {picture, "CreateFileMappingA", 1}, {picture, "MapViewOfFile", 2}};
@@ -434,9 +392,7 @@ TEST_F(BmpLoader, RejectedBitsShowTheConversionErrorAndReleaseEverything)
         uint32_t stored_bits_offset;  // written over bfOffBits when not 0
     };
     std::vector<Case> cases;
-    BmpFields base;
-    base.width = 4;
-    base.height = 2;
+    BmpFields base = Fields(4, 2);
     base.bits = PackRows(4, 2, 24, {});
     auto with = [&](const char *name, auto change) {
         BmpFields f = base;
@@ -517,11 +473,8 @@ TEST_F(BmpLoader, EveryPrefixOfAValidFileFailsCleanlyOrLoadsWhole)
     files.push_back(Bmp24(CardPicture(5, 3)));
     files.push_back(Indexed(4, 5, 3, true));
     {
-        BmpFields f;
+        BmpFields f = Fields(9, 3, 8);
         f.file_header = false;
-        f.width = 9;
-        f.height = 3;
-        f.bit_count = 8;
         f.compression = 1;
         f.palette = kPalette;
         f.clr_used = 8;
@@ -577,7 +530,7 @@ TEST_F(BmpLoader, EveryPrefixOfAValidFileFailsCleanlyOrLoadsWhole)
 TEST_F(BmpLoader, WithoutPopupsFailuresAreSilent)
 {
     popup_errors = false;
-    EXPECT_EQ(LoadBmpImage((dir_ + "/missing.bmp").c_str()), nullptr);
+    EXPECT_EQ(LoadBmpImage((dir_ / "missing.bmp").c_str()), nullptr);
     BmpFields f;
     f.header_size = 124;
     EXPECT_EQ(LoadBytes(BuildBmp(f)), nullptr);
@@ -588,20 +541,14 @@ TEST_F(BmpLoader, WithoutPopupsFailuresAreSilent)
 
 TEST_F(BmpLoader, BoxBelongsToTheWindowWithTheFocus)
 {
-    EXPECT_EQ(LoadBmpImage((dir_ + "/missing.bmp").c_str()), nullptr);
+    EXPECT_EQ(LoadBmpImage((dir_ / "missing.bmp").c_str()), nullptr);
     ASSERT_EQ(FakeMessageBoxes().size(), 1u);
     EXPECT_EQ(FakeMessageBoxes()[0].owner, nullptr) << "no window, no owner";
 
     FakeReset();
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = DefWindowProcA;
-    window_class.lpszClassName = "OpenGL";
-    ASSERT_NE(RegisterClassA(&window_class), 0);
-    HWND window = CreateWindowExA(0, "OpenGL", "test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                  nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
+    HWND window = OpenFakeWindow(WS_OVERLAPPEDWINDOW);
     SetFocus(window);
-    EXPECT_EQ(LoadBmpImage((dir_ + "/missing.bmp").c_str()), nullptr);
+    EXPECT_EQ(LoadBmpImage((dir_ / "missing.bmp").c_str()), nullptr);
     ASSERT_EQ(FakeMessageBoxes().size(), 1u);
     EXPECT_EQ(FakeMessageBoxes()[0].owner, window);
     DestroyWindow(window);

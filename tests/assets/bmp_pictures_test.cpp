@@ -16,6 +16,7 @@
 #include "assets/bmp_loader.h"
 #include "platform/fake/fake_platform.h"
 #include "support/run_command.h"
+#include "support/temp_dir.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -99,69 +100,59 @@ TEST_F(BmpPictures, EachIsStoredInItsOwnEncodingAndLoadsAtAPowerOfTwoSize)
 }
 
 // Spots on each picture whose colour the flag's design fixes. Coordinates
-// count from the bottom-left pixel, as the record's rows do.
+// count from the bottom-left pixel, as the record's rows do. Korea: a 3:2
+// flag 192 wide between grey bands of 32, taegeuk of radius 32 at the centre
+// (128, 64), red above the diagonal, blue below. Togo: golden-ratio flag
+// about 207 wide from x = 24.5, canton 76.8 square. Switzerland: 32 units of
+// 8 pixels, arms 6 units wide and 7 long, the cross 20 across.
 TEST_F(BmpPictures, FlagsShowTheirDesignsWhereExpected)
 {
-    const RgbImage *korea = Load("KOREA.bmp");
-    ASSERT_NE(korea, nullptr);
-    // 3:2 flag 192 wide between grey bands of 32; taegeuk radius 32 at the
-    // centre (128, 64): red above the diagonal, blue below.
-    EXPECT_TRUE(Near(korea, 8, 64, 0x6E6E6E)) << "band";
-    EXPECT_TRUE(Near(korea, 128, 64 + 26, 0xCD2E3A)) << "taegeuk top";
-    EXPECT_TRUE(Near(korea, 128, 64 - 26, 0x0047A0)) << "taegeuk bottom";
-    EXPECT_TRUE(Near(korea, 110, 66, 0xCD2E3A)) << "red swells down on the left";
-    EXPECT_TRUE(Near(korea, 146, 62, 0x0047A0)) << "blue swells up on the right";
-    EXPECT_TRUE(Near(korea, 128, 6, 0xFFFFFF)) << "white field";
-    EXPECT_TRUE(Near(korea, 40, 120, 0xFFFFFF)) << "white field";
-
-    const RgbImage *togo = Load("TOGO.bmp");
-    ASSERT_NE(togo, nullptr);
-    // Golden-ratio flag about 207 wide from x = 24.5; canton 76.8 square.
-    EXPECT_TRUE(Near(togo, 30, 122, 0xD21034)) << "canton";
-    EXPECT_TRUE(Near(togo, 24 + 38, 128 - 38, 0xFFFFFF)) << "star";
-    EXPECT_TRUE(Near(togo, 150, 115, 0x006A4E)) << "top stripe";
-    EXPECT_TRUE(Near(togo, 150, 90, 0xFFCE00)) << "second stripe";
-    EXPECT_TRUE(Near(togo, 60, 12, 0x006A4E)) << "bottom stripe, under the canton";
-    EXPECT_TRUE(Near(togo, 60, 38, 0xFFCE00)) << "fourth stripe";
-
-    const RgbImage *france = Load("FRANCE.bmp");
-    ASSERT_NE(france, nullptr);
-    EXPECT_TRUE(Near(france, 33, 64, 0x0055A4)) << "hoist third";
-    EXPECT_TRUE(Near(france, 95, 0, 0x0055A4)) << "hoist third";
-    EXPECT_TRUE(Near(france, 96, 127, 0xFFFFFF)) << "middle third";
-    EXPECT_TRUE(Near(france, 160, 64, 0xEF4135)) << "fly third";
-    EXPECT_TRUE(Near(france, 223, 64, 0xEF4135)) << "fly third";
-    EXPECT_TRUE(Near(france, 224, 64, 0x6E6E6E)) << "band";
-
-    const RgbImage *swiss = Load("SWIS.bmp");
-    ASSERT_NE(swiss, nullptr);
-    // 32 units of 8 pixels: arms 6 units wide, 7 long, the cross 20 across.
-    EXPECT_TRUE(Near(swiss, 128, 128, 0xFFFFFF)) << "centre";
-    EXPECT_TRUE(Near(swiss, 48, 128, 0xFFFFFF)) << "end of the left arm";
-    EXPECT_TRUE(Near(swiss, 47, 128, 0xDA291C)) << "past the left arm";
-    EXPECT_TRUE(Near(swiss, 128, 207, 0xFFFFFF)) << "end of the top arm";
-    EXPECT_TRUE(Near(swiss, 128, 208, 0xDA291C)) << "past the top arm";
-    EXPECT_TRUE(Near(swiss, 103, 103, 0xDA291C)) << "between two arms";
-    EXPECT_TRUE(Near(swiss, 104, 104, 0xFFFFFF)) << "inner corner";
-
-    const RgbImage *back = Load("BACK.bmp");
-    ASSERT_NE(back, nullptr);
-    EXPECT_TRUE(Near(back, 512, 256, 0xF4F4F0)) << "centre spot";
-    Colour grass = At(back, 300, 200);
+    const struct {
+        const char *file;
+        int x, y;
+        uint32_t colour;
+        const char *what;
+    } spots[] = {
+        {"KOREA.bmp", 8, 64, 0x6E6E6E, "band"},
+        {"KOREA.bmp", 128, 64 + 26, 0xCD2E3A, "taegeuk top"},
+        {"KOREA.bmp", 128, 64 - 26, 0x0047A0, "taegeuk bottom"},
+        {"KOREA.bmp", 110, 66, 0xCD2E3A, "red swells down on the left"},
+        {"KOREA.bmp", 146, 62, 0x0047A0, "blue swells up on the right"},
+        {"KOREA.bmp", 128, 6, 0xFFFFFF, "white field"},
+        {"KOREA.bmp", 40, 120, 0xFFFFFF, "white field"},
+        {"TOGO.bmp", 30, 122, 0xD21034, "canton"},
+        {"TOGO.bmp", 24 + 38, 128 - 38, 0xFFFFFF, "star"},
+        {"TOGO.bmp", 150, 115, 0x006A4E, "top stripe"},
+        {"TOGO.bmp", 150, 90, 0xFFCE00, "second stripe"},
+        {"TOGO.bmp", 60, 12, 0x006A4E, "bottom stripe, under the canton"},
+        {"TOGO.bmp", 60, 38, 0xFFCE00, "fourth stripe"},
+        {"FRANCE.bmp", 33, 64, 0x0055A4, "hoist third"},
+        {"FRANCE.bmp", 95, 0, 0x0055A4, "hoist third"},
+        {"FRANCE.bmp", 96, 127, 0xFFFFFF, "middle third"},
+        {"FRANCE.bmp", 160, 64, 0xEF4135, "fly third"},
+        {"FRANCE.bmp", 223, 64, 0xEF4135, "fly third"},
+        {"FRANCE.bmp", 224, 64, 0x6E6E6E, "band"},
+        {"SWIS.bmp", 128, 128, 0xFFFFFF, "centre"},
+        {"SWIS.bmp", 48, 128, 0xFFFFFF, "end of the left arm"},
+        {"SWIS.bmp", 47, 128, 0xDA291C, "past the left arm"},
+        {"SWIS.bmp", 128, 207, 0xFFFFFF, "end of the top arm"},
+        {"SWIS.bmp", 128, 208, 0xDA291C, "past the top arm"},
+        {"SWIS.bmp", 103, 103, 0xDA291C, "between two arms"},
+        {"SWIS.bmp", 104, 104, 0xFFFFFF, "inner corner"},
+        {"BACK.bmp", 512, 256, 0xF4F4F0, "centre spot"},
+    };
+    for (const auto &spot : spots) {
+        const RgbImage *image = Load(spot.file);
+        ASSERT_NE(image, nullptr) << spot.file;
+        EXPECT_TRUE(Near(image, spot.x, spot.y, spot.colour)) << spot.file << ": " << spot.what;
+    }
+    Colour grass = At(Load("BACK.bmp"), 300, 200);
     EXPECT_TRUE(grass.g > grass.r + 40 && grass.g > grass.b + 40) << "grass is green";
     EXPECT_TRUE(FakeMessageBoxes().empty());
 }
 
 class BmpCheckTool : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/bmpcheck_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
     // Runs bmpcheck with `args`; returns its exit status, keeps its output.
     int Run(const std::string &args)
     {
@@ -179,7 +170,8 @@ protected:
         return text.str();
     }
 
-    std::string dir_;
+    TempDir temp_{"bmpcheck_test"};
+    std::string dir_ = temp_.path;
     std::string out, err;  // of the last run
 };
 

@@ -38,6 +38,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #include "tools/bmp_bytes.h"
 #include "support/offscreen_gl.h"
 #include "support/program_state.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -93,23 +94,8 @@ protected:
     void SetUp() override
     {
         ResetProgramState();
-        char here[4096];
-        ASSERT_NE(nullptr, getcwd(here, sizeof here));
-        saved_dir_ = here;
-        char folder[] = "/tmp/team_textures_XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(folder));
-        folder_ = folder;
-        ASSERT_EQ(0, chdir(folder));
         for (int list = 1; list <= 5; list++)
             WritePicture(list, PictureFor(list, 4, 2));
-    }
-
-    void TearDown() override
-    {
-        for (const char *file : kFiles)
-            unlink(file);
-        EXPECT_EQ(0, chdir(saved_dir_.c_str()));
-        rmdir(folder_.c_str());
     }
 
     void WritePicture(int list, const RgbPicture &picture)
@@ -128,7 +114,7 @@ protected:
     }
 
     OffscreenGL gl_;
-    std::string saved_dir_, folder_;
+    TempDir folder_{"team_textures", true};
     RgbPicture pictures_[5];
 };
 
@@ -231,12 +217,8 @@ protected:
     void SetUp() override
     {
         TeamTextures::SetUp();
-        char folder[] = "/tmp/installed_pictures_XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(folder));
-        installed_ = folder;
         // The folder is found from the program's own folder: climbing past
         // the root stays at the root, so enough ".." reach /tmp from it.
-        relative_ = "";
         for (int level = 0; level < 64; level++)
             relative_ += "../";
         relative_ += installed_.substr(1);
@@ -251,13 +233,10 @@ protected:
     void TearDown() override
     {
         installed_picture_folder = saved_folder_;
-        for (const char *file : kFiles)
-            unlink((installed_ + "/" + file).c_str());
-        rmdir(installed_.c_str());
-        TeamTextures::TearDown();
     }
 
-    std::string installed_, relative_;
+    TempDir installed_folder_{"installed_pictures"};
+    std::string installed_ = installed_folder_.path, relative_;
     const char *saved_folder_ = nullptr;
     RgbPicture installed_pictures_[5];
 };

@@ -16,6 +16,7 @@
 #include "platform/fake/fake_platform.h"
 #include "support/offscreen_gl.h"
 #include "support/program_state.h"
+#include "support/temp_dir.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -29,18 +30,6 @@ protected:
     {
         ASSERT_EQ(kPowerOfTwoOnly, 0);
         ResetProgramState();
-        char folder[] = "/tmp/texture_scaling_XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(folder));
-        folder_ = folder;
-        char here[4096];
-        ASSERT_NE(nullptr, getcwd(here, sizeof here));
-        saved_dir_ = here;
-        ASSERT_EQ(0, chdir(folder));
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ(0, chdir(saved_dir_.c_str()));
-        std::system(("rm -rf '" + folder_ + "'").c_str());
     }
 
     // Calls `list` and gives the size of the image it installed.
@@ -54,7 +43,7 @@ protected:
     }
 
     OffscreenGL gl_;
-    std::string folder_, saved_dir_;
+    TempDir folder_{"texture_scaling", true};
 };
 
 TEST_F(PowerOfTwoTextures, OddSizesAreScaledToTheNearestPowersOfTwo)

@@ -8,6 +8,7 @@
 
 #include "platform/core/core_message_box.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/support/fake_window.h"
 #include "platform/user32.h"
 
 namespace {
@@ -109,13 +110,7 @@ protected:
     void SetUp() override
     {
         FakeReset();
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Procedure;
-        wc.lpszClassName = "OpenGL";
-        ASSERT_NE(0, RegisterClassA(&wc));
-        window_ = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                                  nullptr, nullptr);
-        ASSERT_NE(nullptr, window_);
+        window_ = OpenFakeWindow(WS_POPUP, 640, 480, Procedure);
         ShowWindow(window_, SW_SHOW);
         seen.clear();
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
+#include "tests/support/fake_window.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/user32.h"
 
@@ -30,13 +31,7 @@ protected:
     void SetUp() override
     {
         FakeReset();
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "OpenGL";
-        ASSERT_NE(0, RegisterClassA(&wc));
-        window_ = CreateWindowExA(0, "OpenGL", "t", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                                  nullptr, nullptr);
-        ASSERT_NE(nullptr, window_);
+        window_ = OpenFakeWindow();
     }
     void TearDown() override { FakeReset(); }
 

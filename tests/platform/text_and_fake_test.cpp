@@ -7,6 +7,7 @@
 #include <iconv.h>
 
 #include "platform/fake/fake_platform.h"
+#include "tests/support/fake_window.h"
 #include "platform/gdi32.h"
 #include "platform/platform_internal.h"
 #include "platform/user32.h"
@@ -89,14 +90,7 @@ protected:
     void TearDown() override { FakeReset(); }
     static HWND Open(DWORD style = WS_POPUP, int width = 64, int height = 48)
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "OpenGL";
-        EXPECT_NE(0, RegisterClassA(&wc));
-        HWND w = CreateWindowExA(0, "OpenGL", "t", style, 0, 0, width, height, nullptr, nullptr,
-                                 nullptr, nullptr);
-        EXPECT_NE(nullptr, w);
-        return w;
+        return OpenFakeWindow(style, width, height);
     }
 };
 

@@ -76,19 +76,16 @@ TEST_F(Picking, ClickOnTheBackdropShowsTheStandingsAdvancesEveryAngleAndRestores
         DrawScene();
     GLdouble before[16], after[16];
     glGetDoublev(GL_PROJECTION_MATRIX, before);
-    float title = title_spin, center = center_spin, togo = togo_orbit, france = france_orbit;
-    float swiss = swiss_orbit, spin = togo_spin;
+    auto angles = [] {
+        return std::vector<float>{title_spin, center_spin, togo_orbit, france_orbit,
+                                  swiss_orbit, togo_spin, france_spin, swiss_spin};
+    };
+    const std::vector<float> angles_before = angles(), steps = {5, 5, 2, 2, 2, 3, 3, 3};
 
     PickAt(40, 440);
     ExpectOneBoxSaying(PickText(103), "lower left corner");
-    EXPECT_EQ(title_spin, title + 5.0f);
-    EXPECT_EQ(center_spin, center + 5.0f);
-    EXPECT_EQ(togo_orbit, togo + 2.0f);
-    EXPECT_EQ(france_orbit, france + 2.0f);
-    EXPECT_EQ(swiss_orbit, swiss + 2.0f);
-    EXPECT_EQ(togo_spin, spin + 3.0f);
-    EXPECT_EQ(france_spin, spin + 3.0f);
-    EXPECT_EQ(swiss_spin, spin + 3.0f);
+    for (size_t i = 0; i < steps.size(); ++i)
+        EXPECT_EQ(angles_before[i] + steps[i], angles()[i]) << "angle " << i << " after the pick pass";
     glGetDoublev(GL_PROJECTION_MATRIX, after);
     EXPECT_EQ(std::memcmp(before, after, sizeof before), 0) << "the screen projection is back";
     GLint mode = 0, render_mode = 0;

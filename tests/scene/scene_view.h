@@ -24,15 +24,6 @@
 // Stands in for the scene window as owner of the pick boxes.
 inline HWND const kSceneWindow = reinterpret_cast<HWND>(uintptr_t{0x5c3e});
 
-inline void ResetAnglesAndFlags()
-{
-    title_spin = center_spin = togo_orbit = togo_spin = 0.0f;
-    france_orbit = 120.0f;
-    swiss_orbit = 240.0f;
-    france_spin = swiss_spin = 0.0f;
-    lighting_on = texturing_on = solid_spheres = filled_polygons = true;
-}
-
 // One context per suite: building the glyph lists and reading the pictures
 // is the slow part, and every test resets what the pass depends on.
 template <int Width, int Height>

@@ -31,12 +31,15 @@ protected:
     }
     void TearDown() override { ResetProgramState(); }
 
-    // Runs the program with `script` called after each presented frame; a
-    // safety net ends a run that the script forgot to end.
-    int Run(std::function<void(int frame)> script)
+    // Runs the program with `script` called after each presented frame and
+    // Esc pressed after frame `esc_after`; a safety net ends a run that
+    // neither ended.
+    int Run(std::function<void(int frame)> script, int esc_after = 0)
     {
-        FakeOnSwap([script](int frame) {
+        FakeOnSwap([script, esc_after](int frame) {
             script(frame);
+            if (frame == esc_after)
+                Down(VK_ESCAPE);
             if (frame > 500)
                 key_pressed[VK_ESCAPE] = true;
         });
@@ -115,9 +118,7 @@ TEST_F(MainLoop, HeldFunctionKeyFlipsOncePerKeyDownIncludingRepeats)
             FakeKey(VK_F2, frame == 1 ? kFakeKeyDown : kFakeKeyRepeat);
         if (frame == 4)
             Up(VK_F2);
-        if (frame == 6)
-            Down(VK_ESCAPE);
-    });
+    }, 6);
     // A key posted after frame n is acted on after frame n + 1 is presented.
     EXPECT_TRUE(lighting_after[2]);
     EXPECT_FALSE(lighting_after[3]);
@@ -138,9 +139,7 @@ TEST_F(MainLoop, EachFunctionKeyTogglesItsOwnFlagEvenWhenReleasedInTheSameBurst)
             Up(VK_F3);
             Down(VK_F5);
         }
-        if (frame == 2)
-            Down(VK_ESCAPE);
-    });
+    }, 2);
     EXPECT_FALSE(lighting_on);
     EXPECT_FALSE(texturing_on);
     EXPECT_FALSE(solid_spheres);
@@ -175,9 +174,7 @@ TEST_P(MainLoopTaps, ActOnceForEveryPressSeen)
         if (frame == 1)
             for (const auto &key : c.burst)
                 FakeKey(key.first, key.second);
-        if (frame == 4)
-            Down(VK_ESCAPE);
-    });
+    }, 4);
     EXPECT_EQ(0, code) << c.name;
     EXPECT_EQ(c.lighting_flips, flips) << c.name;
     EXPECT_EQ(c.ends ? 1 : 4, frames) << c.name << ": frames presented before the end";
@@ -303,9 +300,7 @@ TEST_F(MainLoop, OnlyMinimizingStopsTheAnimationAndSizesKeepTheAspect)
             minimized = aspect_ratio;
         if (frame == 11)
             FakeRestore();
-        if (frame == 13)
-            Down(VK_ESCAPE);
-    });
+    }, 13);
     EXPECT_NE(spin[2], spin[3]) << "an inactive window keeps animating";
     EXPECT_NE(spin[3], spin[4]);
     for (int frame = 5; frame <= 11; ++frame)
@@ -373,9 +368,7 @@ TEST_F(MainLoop, RightClicksNudgeTheThreeOrbitsAndAddUp)
                 FakeClick(10, 10, kFakeRight);
                 FakeClick(600, 400, kFakeRight);
             }
-            if (frame == 3)
-                Down(VK_ESCAPE);
-        });
+        }, 3);
         return std::vector<float>{togo_orbit, france_orbit, swiss_orbit, togo_spin,
                                   france_spin, swiss_spin, center_spin, title_spin};
     };
@@ -442,9 +435,7 @@ TEST_P(MainLoopFocus, TabsReachTheObjectAndItsKeyShowsItsBox)
             owner = window_handle;
             Tap(c.key);
         }
-        if (frame == 5)
-            Down(VK_ESCAPE);
-    });
+    }, 5);
     EXPECT_EQ(c.name, forward) << c.tabs << " Tabs from no focus";
     EXPECT_EQ(c.name, backward) << c.shift_tabs << " Shift+Tabs from no focus";
     ASSERT_EQ(1u, FakeMessageBoxes().size());
@@ -491,9 +482,7 @@ TEST_F(MainLoop, ReturnRepeatsAndKeysDuringTheBoxOpenNoSecondBox)
             boxes_before_fresh_press = FakeMessageBoxes().size();
             Tap(VK_RETURN);
         }
-        if (frame == 7)
-            Down(VK_ESCAPE);
-    });
+    }, 7);
     FakeOnMessageBox(nullptr);
     EXPECT_EQ(1u, boxes_before_fresh_press);
     ASSERT_EQ(2u, FakeMessageBoxes().size());
@@ -523,9 +512,7 @@ TEST_F(MainLoop, FocusSurvivesF1AndALeftClickClearsIt)
             after_click = focused_object;
             Tap(VK_RETURN);
         }
-        if (frame == 9)
-            Down(VK_ESCAPE);
-    });
+    }, 9);
     EXPECT_EQ(kKoreaName, after_switch);
     EXPECT_EQ(kNoFocus, after_click);
     ASSERT_EQ(2u, FakeMessageBoxes().size()) << "Return's box and the click's, nothing after";

@@ -59,6 +59,17 @@ protected:
         return opened;
     }
 
+    // The box shows `text` under `caption` with the buttons and icon of
+    // `type`, and belongs to no window.
+    static void ExpectUnownedBox(const RecordedMessageBox &box, const char *text,
+                                 const char *caption, UINT type)
+    {
+        EXPECT_EQ(text, box.text);
+        EXPECT_EQ(caption, box.caption) << box.text;
+        EXPECT_EQ(type, box.type) << box.text;
+        EXPECT_EQ(nullptr, box.owner) << box.text;
+    }
+
     // Everything the open made is gone again.
     static void ExpectNothingLeft()
     {
@@ -229,12 +240,10 @@ TEST_P(SceneWindowRefusedMode, AsksToStayWindowedAndFollowsTheAnswer)
     bool yes = refused.answer == IDYES;
     ASSERT_EQ(yes ? 1 : 0, Open(true));
     ASSERT_EQ(yes ? 1u : 2u, FakeMessageBoxes().size());
-    const RecordedMessageBox &box = FakeMessageBoxes()[0];
-    EXPECT_EQ("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
-              "Use Windowed Mode Instead?", box.text);
-    EXPECT_EQ("2nd Term OpenGL Tarsel", box.caption);
-    EXPECT_EQ(MB_YESNO | MB_ICONEXCLAMATION, box.type);
-    EXPECT_EQ(nullptr, box.owner);
+    ExpectUnownedBox(FakeMessageBoxes()[0],
+                     "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. "
+                     "Use Windowed Mode Instead?",
+                     "2nd Term OpenGL Tarsel", MB_YESNO | MB_ICONEXCLAMATION);
     int created = FakeCallIndex("CreateWindowExA");
     EXPECT_TRUE(created < 0 || FakeCallIndex("MessageBoxA") < created)
         << "the question must come before any window";
@@ -249,11 +258,7 @@ TEST_P(SceneWindowRefusedMode, AsksToStayWindowedAndFollowsTheAnswer)
         ExpectNothingLeft();
         return;
     }
-    const RecordedMessageBox &closing = FakeMessageBoxes()[1];
-    EXPECT_EQ("Program Will Now Close.", closing.text);
-    EXPECT_EQ("ERROR", closing.caption);
-    EXPECT_EQ(MB_OK | MB_ICONSTOP, closing.type);
-    EXPECT_EQ(nullptr, closing.owner);
+    ExpectUnownedBox(FakeMessageBoxes()[1], "Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
     EXPECT_TRUE(FakeClassRegistered());
     EXPECT_FALSE(FakeWindowInfo().exists);
     EXPECT_EQ(0, FakeCallCount("UnregisterClassA")) << "no teardown expected";
@@ -291,11 +296,7 @@ TEST_P(SceneWindowOpenFailure, TearsDownThenShowsItsBoxAndLeavesNothing)
     FakeFailCall(failure.operation);
     ASSERT_EQ(0, Open());
     ASSERT_EQ(1u, FakeMessageBoxes().size()) << "one box expected for " << failure.operation;
-    const RecordedMessageBox &box = FakeMessageBoxes()[0];
-    EXPECT_EQ(failure.text, box.text);
-    EXPECT_EQ("ERROR", box.caption);
-    EXPECT_EQ(MB_OK | MB_ICONEXCLAMATION, box.type);
-    EXPECT_EQ(nullptr, box.owner);
+    ExpectUnownedBox(FakeMessageBoxes()[0], failure.text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
     int unregistered = FakeCallIndex("UnregisterClassA");
     int shown = FakeCallIndex("MessageBoxA");
     EXPECT_TRUE(unregistered >= 0 && unregistered < shown)
@@ -324,11 +325,8 @@ TEST_F(SceneWindow, RegistrationFailureShowsBoxWithoutTeardown)
     ASSERT_EQ(1, Open());
     ASSERT_EQ(0, Open());
     ASSERT_EQ(2u, FakeMessageBoxes().size());
-    for (const RecordedMessageBox &box : FakeMessageBoxes()) {
-        EXPECT_EQ("Failed To Register The Window Class.", box.text);
-        EXPECT_EQ("ERROR", box.caption);
-        EXPECT_EQ(MB_OK | MB_ICONEXCLAMATION, box.type);
-    }
+    for (const RecordedMessageBox &box : FakeMessageBoxes())
+        ExpectUnownedBox(box, "Failed To Register The Window Class.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     EXPECT_EQ(0, FakeCallCount("UnregisterClassA"));
     EXPECT_EQ(1, FakeCallCount("CreateWindowExA"));
 }
@@ -356,11 +354,7 @@ TEST_P(SceneWindowCloseFailure, ShowsItsBoxAndGoesOn)
     // that failure brings the unregistration's box as well.
     size_t expected_boxes = std::string(failure.operation) == "DestroyWindow" ? 2 : 1;
     ASSERT_EQ(expected_boxes, FakeMessageBoxes().size());
-    const RecordedMessageBox &box = FakeMessageBoxes()[0];
-    EXPECT_EQ(failure.text, box.text);
-    EXPECT_EQ("SHUTDOWN ERROR", box.caption);
-    EXPECT_EQ(MB_OK | MB_ICONINFORMATION, box.type);
-    EXPECT_EQ(nullptr, box.owner);
+    ExpectUnownedBox(FakeMessageBoxes()[0], failure.text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(nullptr, render_context);
     // Everything after the failed step was still attempted: a context that
     // could not be released from being current is deleted all the same.

@@ -21,6 +21,17 @@ inline void FreeImage(RgbImage *image)
     }
 }
 
+// A width x height picture's fields at `bits` per pixel, the rest as built
+// by default.
+inline BmpFields Fields(int width, int height, int bits = 24)
+{
+    BmpFields f;
+    f.width = width;
+    f.height = height;
+    f.bit_count = static_cast<uint16_t>(bits);
+    return f;
+}
+
 inline std::string Hex(uint32_t rgb)
 {
     char text[16];

@@ -15,7 +15,8 @@ void ResetProgramState()
     memset(key_down, 0, sizeof key_down);
     memset(key_pressed, 0, sizeof key_pressed);
     focused_object = kNoFocus;
-    window_active = lighting_on = texturing_on = solid_spheres = filled_polygons = true;
+    window_active = true;
+    ResetAnglesAndFlags();
     fullscreen = false;
     module_instance = nullptr;
     window_handle = nullptr;
@@ -24,9 +25,14 @@ void ResetProgramState()
     pixel_format.cColorBits = 0;
     sphere_quadric = nullptr;
     aspect_ratio = 0.0f;
+    font_base = 0;
+}
+
+void ResetAnglesAndFlags()
+{
     title_spin = center_spin = togo_orbit = togo_spin = 0.0f;
     france_orbit = 120.0f;
     swiss_orbit = 240.0f;
     france_spin = swiss_spin = 0.0f;
-    font_base = 0;
+    lighting_on = texturing_on = solid_spheres = filled_polygons = true;
 }

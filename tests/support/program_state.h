@@ -3,3 +3,6 @@
 #pragma once
 
 void ResetProgramState();
+
+// Only the scene's angles and the F2 to F5 flags, as a fresh process has them.
+void ResetAnglesAndFlags();
