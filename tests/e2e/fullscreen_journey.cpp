@@ -11,8 +11,6 @@
 namespace e2e {
 namespace {
 
-using FullscreenJourney = Journey;
-
 const char kStayWindowed[] = "2nd Term OpenGL Tarsel";
 
 Window switch_window(const XSession &x, Window scene)
@@ -48,23 +46,41 @@ void Offer640x480(const XSession &x)
     XRRScreenResources *res = XRRGetScreenResourcesCurrent(x.x(), x.root());
     ASSERT_TRUE(res != nullptr && res->noutput > 0) << "the display has no XRandR output";
     char name[] = "640x480";
-    XRRModeInfo mode = {};
-    mode.width = 640;
-    mode.height = 480;
-    mode.dotClock = 25175000;
-    mode.hSyncStart = 656;
-    mode.hSyncEnd = 752;
-    mode.hTotal = 800;
-    mode.vSyncStart = 490;
-    mode.vSyncEnd = 492;
-    mode.vTotal = 525;
-    mode.name = name;
-    mode.nameLength = sizeof name - 1;
+    // The usual 640x480 at 60 Hz: its clock, then its horizontal and
+    // vertical sync starts, ends and totals.
+    XRRModeInfo mode = {0,   640, 480, 25175000, 656,  752,
+                        800, 0,   490, 492,      525, name, sizeof name - 1, 0};
     RRMode id = XRRCreateMode(x.x(), x.root(), &mode);
     XRRAddOutputMode(x.x(), res->outputs[0], id);
     XRRFreeScreenResources(res);
     x.Sync();
 }
+
+class FullscreenJourney : public Journey {
+protected:
+    // A desktop screen under a window manager whose monitor also offers
+    // 640x480, and a fresh run folder; the monitor's mode before any switch.
+    std::string StartDisplayWith640x480()
+    {
+        StartDisplay(kDesktop, true);
+        Offer640x480(x_);
+        PrepareRunFolder();
+        return MonitorMode(x_);
+    }
+
+    // F1 on the windowed scene: a new window, fullscreen at 640x480+0+0.
+    Window ExpectFullscreenAfterF1(Window scene)
+    {
+        scene = switch_window(x_, scene);
+        EXPECT_TRUE(WaitUntil(kReact, [&] {
+            return IsFullscreen(x_, scene) && ToString(ClientRect(x_, scene)) == "640x480+0+0";
+        })) << "F1: expected a fullscreen window at 640x480+0+0, got "
+            << (IsFullscreen(x_, scene) ? "fullscreen " : "not fullscreen ")
+            << ToString(ClientRect(x_, scene));
+        WaitFrames(scene, 3);
+        return scene;
+    }
+};
 
 // How the program is made to end while fullscreen, and the status it ends
 // with: a termination signal closes it as its close button does; a second
@@ -75,30 +91,21 @@ struct FullscreenEnd {
     int exit_code;
 };
 
-class FullscreenModeJourney : public Journey,
+class FullscreenModeJourney : public FullscreenJourney,
                               public ::testing::WithParamInterface<FullscreenEnd> {};
 
 // The monitor shows 640x480 exactly while the fullscreen window is up, and
 // the desktop's mode is back after the program ends.
 TEST_P(FullscreenModeJourney, MonitorSwitchedWhileFullscreenAndPutBackAtTheEnd)
 {
-    StartDisplay(kDesktop, true);
-    Offer640x480(x_);
-    const std::string desktop = MonitorMode(x_);
+    const std::string desktop = StartDisplayWith640x480();
     ASSERT_EQ("1280x1024", desktop);
-    PrepareRunFolder();
     StartProgram();
     Window scene = WaitForScene();
 
     for (int round = 0; round < 2; ++round) {
-        scene = switch_window(x_, scene);
-        EXPECT_TRUE(WaitUntil(kReact, [&] {
-            return IsFullscreen(x_, scene) &&
-                   ToString(ClientRect(x_, scene)) == "640x480+0+0";
-        })) << "F1: expected a fullscreen window at 640x480+0+0, got "
-            << ToString(ClientRect(x_, scene));
+        scene = ExpectFullscreenAfterF1(scene);
         EXPECT_EQ("640x480", MonitorMode(x_)) << "the monitor was not switched";
-        WaitFrames(scene, 3);
         if (round == 1)
             break;
         scene = switch_window(x_, scene);
@@ -142,10 +149,7 @@ INSTANTIATE_TEST_SUITE_P(EveryEnd, FullscreenModeJourney,
 // fullscreen window was ever shown, so only the close's own restore counts.
 TEST_F(FullscreenJourney, FailedOpenAfterTheSwitchPutsTheModeBackBeforeItsBox)
 {
-    StartDisplay(kDesktop, true);
-    Offer640x480(x_);
-    const std::string desktop = MonitorMode(x_);
-    PrepareRunFolder();
+    const std::string desktop = StartDisplayWith640x480();
     program_env_ = {"LD_PRELOAD=" GROUP_G_REFUSE_CONTEXT_LIB};
     asan_options_ = "verify_asan_link_order=0";
     StartProgram();
@@ -167,15 +171,7 @@ TEST_F(FullscreenJourney, F1GoesFullscreenAndBack)
     StartProgram();
     Window scene = WaitForScene();
     EXPECT_FALSE(IsFullscreen(x_, scene)) << "started fullscreen";
-
-    scene = switch_window(x_, scene);
-    EXPECT_TRUE(WaitUntil(kReact, [&] {
-        return IsFullscreen(x_, scene) && ToString(ClientRect(x_, scene)) == "640x480+0+0";
-    })) << "F1: expected a fullscreen window at 640x480+0+0, got "
-        << (IsFullscreen(x_, scene) ? "fullscreen " : "not fullscreen ")
-        << ToString(ClientRect(x_, scene));
-    WaitFrames(scene, 3);
-
+    scene = ExpectFullscreenAfterF1(scene);
     scene = switch_window(x_, scene);
     EXPECT_TRUE(WaitUntil(kReact, [&] {
         return !IsFullscreen(x_, scene) && ClientRect(x_, scene).width == 640 &&

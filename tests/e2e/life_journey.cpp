@@ -103,11 +103,7 @@ TEST_F(LifeJourney, EndsEvenWhenTheWindowSystemStopsAnswering)
         return false;
     })) << "the program never asked to show its window";
     program_.Signal(SIGTERM);
-    ASSERT_TRUE(program_.WaitExit(kReact))
-        << "still running " << kReact.count() << "s after SIGTERM";
-    EXPECT_TRUE(WIFEXITED(program_.status()) && WEXITSTATUS(program_.status()) == 1)
-        << "expected exit code 1, got " << DescribeStatus(program_.status());
-    EXPECT_TRUE(program_.LeftBehind().empty());
+    ExpectExit(1, kReact);
 }
 
 // A display number no server of this machine holds. The number of a

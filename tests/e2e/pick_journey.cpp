@@ -16,20 +16,14 @@ const char kBox[] = "Selection";
 
 class PickJourney : public Journey {
 protected:
-    // A left click at (x, y), the program thawed if frozen for it; then as
-    // BoxHeight.
+    // A left click at (x, y), the program thawed if frozen for it; then
+    // waits for the box, keeps its picture as `name`, closes it with Return
+    // and waits for the scene to go on; returns the box's height.
     int PickBoxHeight(Window scene, int x, int y, const std::string &name)
     {
         Click(x_, scene, x, y, 1);
         if (frozen_)
             Thaw();
-        return BoxHeight(scene, name);
-    }
-
-    // Waits for the box, keeps its picture as `name`, closes it with Return
-    // and waits for the scene to go on; returns the box's height.
-    int BoxHeight(Window scene, const std::string &name)
-    {
         Window box = WaitForBox(kBox, name);
         int height = ClientRect(x_, box).height;
         AnswerBox(box, XK_Return, kBox);

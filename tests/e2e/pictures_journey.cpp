@@ -120,17 +120,10 @@ TEST_F(PicturesJourney, HugeClaimAndNamedPipeShowTheirBoxesAndTheShowRuns)
     EndWithEscape(scene);
 }
 
-// A program of our own to completion: a command-line step of a journey.
+// A command-line step of a journey, with both its streams in `log`.
 int run(const std::vector<std::string> &argv, const std::string &log)
 {
-    Process p;
-    ProcessOptions o;
-    o.argv = argv;
-    o.out_path = o.err_path = log;
-    std::string error;
-    if (!p.Start(o, &error) || !p.WaitExit(Seconds(300)))
-        return -1;
-    return WIFEXITED(p.status()) ? WEXITSTATUS(p.status()) : -1;
+    return RunToEnd({argv, {}, "", log, log, true}, Seconds(300));
 }
 
 std::string entry_line(const std::string &path, const std::string &key)

@@ -1,5 +1,4 @@
 // What a person sees once the show has started, and what F2 to F5 do to it.
-#include <algorithm>
 #include <cmath>
 
 #include "driver/journey.h"
@@ -8,6 +7,13 @@ namespace e2e {
 namespace {
 
 using SceneJourney = Journey;
+
+// The Korea sphere's inner disc.
+DiscCounts korea_disc(const Image &f)
+{
+    Spot k = KoreaSpot();
+    return CountDisc(f, k.x, k.y, 0.6 * k.radius);
+}
 
 // The backdrop picture over the whole client area, the Korea sphere at the
 // centre, the three other spheres on their tilted orbit wearing their
@@ -24,7 +30,7 @@ TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
                           << edge;
 
     Spot korea = KoreaSpot();
-    DiscCounts inner = CountDisc(f, korea.x, korea.y, 0.6 * korea.radius);
+    DiscCounts inner = korea_disc(f);
     double around = DarkRingShare(f, korea.x, korea.y, 1.2 * korea.radius);
     EXPECT_TRUE(inner.Share(inner.bright) >= 0.7 && around >= 0.6)
         << "Korea sphere at the centre: expected a lit sphere (share >= 0.7) with backdrop "
@@ -69,27 +75,6 @@ TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
     EndWithEscape(scene);
 }
 
-// Of the Korea sphere's inner disc: the share as dark as the backdrop, and
-// the share with a clear hue.
-struct KoreaLook {
-    double dark, coloured;
-};
-KoreaLook look_at_korea(const Image &f)
-{
-    Spot k = KoreaSpot();
-    int r = static_cast<int>(0.6 * k.radius), n = 0, dark = 0, coloured = 0;
-    for (int dy = -r; dy <= r; ++dy)
-        for (int dx = -r; dx <= r; ++dx) {
-            if (dx * dx + dy * dy > r * r)
-                continue;
-            Rgb c = f.At(static_cast<int>(k.x) + dx, static_cast<int>(k.y) + dy);
-            ++n;
-            dark += IsDark(c);
-            coloured += std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}) > 40;
-        }
-    return KoreaLook{double(dark) / n, double(coloured) / n};
-}
-
 // Each of F2 to F5 changes the picture as a person would notice, and the
 // same key again brings it back: F2 lights (the backdrop, lit from behind,
 // is dark with lighting and in its full colours without), F3 textures (the
@@ -108,7 +93,7 @@ TEST_P(SceneJourneyInSessions, FunctionKeysToggleAndRestore)
     Rgb c0 = MeanColour(base, kBackdropCorner);
     ASSERT_TRUE(c0.g >= c0.r + 5 && c0.g >= c0.b + 5 && c0.g >= 10)
         << "backdrop corner at start: expected dark green, got " << ToString(c0);
-    KoreaLook k0 = look_at_korea(base);
+    DiscCounts k0 = korea_disc(base);
 
     // The key acts after the frame that follows it; two more frames show it.
     auto toggle = [&](KeySym key, const std::string &name) {
@@ -132,18 +117,18 @@ TEST_P(SceneJourneyInSessions, FunctionKeysToggleAndRestore)
     Image f = toggle(XK_F3, "F3-on");
     c = MeanColour(f, kBackdropCorner);
     EXPECT_TRUE(IsPlainGrey(c)) << "F3: expected the untextured backdrop grey, got " << ToString(c);
-    EXPECT_EQ(look_at_korea(f).coloured, 0)
+    EXPECT_EQ(korea_disc(f).coloured, 0)
         << "F3: expected the untextured Korea sphere without hue";
     expect_back(XK_F3);
 
-    KoreaLook k = look_at_korea(toggle(XK_F4, "F4-on"));
-    EXPECT_TRUE(k.dark >= 0.4 && k.dark >= k0.dark + 0.25)
+    DiscCounts k = korea_disc(toggle(XK_F4, "F4-on"));
+    EXPECT_TRUE(k.Share(k.dark) >= 0.4 && k.Share(k.dark) >= k0.Share(k0.dark) + 0.25)
         << "F4: expected backdrop between the Korea sphere's lines (dark share >= 0.4, at "
            "start "
-        << k0.dark << "), got " << k.dark;
-    k = look_at_korea(toggle(XK_F4, "F4-off"));
-    EXPECT_LE(k.dark, 0.3) << "F4 pressed again: expected a solid Korea sphere, got a dark "
-                           << "share of " << k.dark;
+        << k0.Share(k0.dark) << "), got " << k.Share(k.dark);
+    k = korea_disc(toggle(XK_F4, "F4-off"));
+    EXPECT_LE(k.Share(k.dark), 0.3) << "F4 pressed again: expected a solid Korea sphere, got a "
+                                    << "dark share of " << k.Share(k.dark);
 
     c = MeanColour(toggle(XK_F5, "F5-on"), kBackdropCorner);
     EXPECT_EQ(c, Rgb{}) << "F5: expected the backdrop reduced to its outline (black corner), "

@@ -409,50 +409,21 @@ void Soak::Run()
     Judge(total0, own0, total1, own1);
 }
 
-// A sanitizer report with each "(module+0xoffset)" frame followed by its
-// function and source line, where llvm-symbolizer can tell them.
-std::string symbolized(const std::string &path)
+// A sanitizer report with its frames' functions and source lines, by
+// clang's asan_symbolize, with the heap profiles (megabytes) left out.
+void symbolize(const std::string &path)
 {
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    std::string queries;
-    std::regex frame("\\(([^()+]+)\\+(0x[0-9a-f]+)\\)$");
-    bool in_profile = false;
-    for (std::string line; std::getline(file, line);) {
-        if (line == "heap profile begin" || line == "heap profile end") {
-            in_profile = line == "heap profile begin";
-            continue;
-        }
-        std::smatch m;
-        if (in_profile)
-            continue;
-        if (std::regex_search(line, m, frame))
-            queries += std::string(m[1]) + " " + std::string(m[2]) + "\n";
-        lines.push_back(line);
-    }
-    std::string in = path + ".queries", out = path + ".answers";
-    std::ofstream(in) << queries;
-    std::string command = "s=$(command -v llvm-symbolizer || command -v llvm-symbolizer-14) && "
-                          "\"$s\" --no-inlines <" + in + " >" + out + " 2>/dev/null";
-    std::ifstream answers(std::system(command.c_str()) == 0 ? out : "/dev/null");
-    std::string text;
-    for (const std::string &line : lines) {
-        text += line;
-        std::string function, place, blank;
-        if (std::regex_search(line, frame) && std::getline(answers, function) &&
-            std::getline(answers, place) && std::getline(answers, blank))
-            text += " " + function + " " + place;
-        text += "\n";
-    }
-    return text;
+    std::string command = "sed '/^heap profile begin$/,/^heap profile end$/d' '" + path +
+                          "' | asan_symbolize >'" + path + ".symbolized' 2>&1";
+    if (std::system(command.c_str()) != 0)
+        std::cerr << "soak: could not symbolize " << path << std::endl;
 }
 
 void Soak::Judge(long total0, long own0, long total1, long own1)
 {
     std::string err = artifacts_ + "/program.err";
     if (!SanitizerReport(err).empty()) {
-        std::string report = symbolized(err);
-        std::ofstream(err + ".symbolized") << report;
+        symbolize(err);
         Fail("sanitizer report: " + SanitizerReport(err) + " (symbolized in " + err +
              ".symbolized)");
     }

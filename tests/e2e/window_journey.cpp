@@ -37,19 +37,15 @@ TEST_P(WindowJourneyInSessions, TitleBarCloseButtonEnds)
 
 INSTANTIATE_IN_SESSIONS(WindowJourneyInSessions, EVERY_SESSION);
 
-TEST_F(WindowJourney, AltF4EndsWithoutWindowManager)
+TEST_F(WindowJourney, AltF4EndsWithoutAndUnderWindowManager)
 {
-    Window scene = StartShow(false);
-    ASSERT_TRUE(Chord(x_, scene, {XK_Alt_L, XK_F4}));
-    ExpectExit(kExitAfterClose);
-}
-
-TEST_F(WindowJourney, AltF4EndsUnderWindowManager)
-{
-    Window scene = StartShow(true);
-    ASSERT_TRUE(WaitUntil(kReact, [&] { return IsManaged(x_, scene); }));
-    ASSERT_TRUE(Chord(x_, scene, {XK_Alt_L, XK_F4}));
-    ExpectExit(kExitAfterClose);
+    for (bool window_manager : {false, true}) {
+        SCOPED_TRACE(window_manager ? "under a window manager" : "without a window manager");
+        Window scene = StartShow(window_manager);
+        ASSERT_TRUE(WaitUntil(kReact, [&] { return !window_manager || IsManaged(x_, scene); }));
+        ASSERT_TRUE(Chord(x_, scene, {XK_Alt_L, XK_F4}));
+        ExpectExit(kExitAfterClose);
+    }
 }
 
 // ^C typed in the terminal: the terminal sends SIGINT to its foreground

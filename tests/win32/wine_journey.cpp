@@ -9,9 +9,7 @@
 // text with GetDlgItemTextW, as UTF-16 code units.
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "driver/journey.h"
 #include "scene/draw_scene.h"
@@ -132,15 +130,11 @@ protected:
         o.env = {"DISPLAY=" + x_.name(), "LC_ALL=" + locale_};
         o.out_path = artifacts_ + "/box_text.out";
         o.err_path = artifacts_ + "/box_text.err";
-        Process helper;
-        std::string error;
-        if (!helper.Start(o, &error) || !helper.WaitExit(kAppear)) {
+        std::string out, error;
+        RunToEnd(o, kAppear, &out, &error);
+        if (!error.empty())
             JOURNEY_FAIL() << "box_text did not run: " << error;
-            return "";
-        }
-        std::ifstream out(o.out_path);
-        std::string line;
-        std::getline(out, line);
+        std::string line = out.substr(0, out.find('\n'));
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         return line;

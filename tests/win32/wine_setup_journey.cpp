@@ -80,13 +80,11 @@ protected:
                          artifacts_ + "/" + name + ".err"};
         if (!locale.empty())
             o.env.push_back("LC_ALL=" + locale);
-        Process p;
         std::string error;
-        if (!p.Start(o, &error) || !p.WaitExit(Seconds(600)))
+        int code = RunToEnd(o, Seconds(600), out, &error);
+        if (!error.empty())
             JOURNEY_FAIL() << name << " did not run to its end: " << error;
-        if (out != nullptr)
-            *out = ReadFile(o.out_path);
-        return WIFEXITED(p.status()) ? WEXITSTATUS(p.status()) : -1;
+        return code;
     }
 
     // The installed program `exe`, started from a folder without pictures

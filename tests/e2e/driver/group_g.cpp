@@ -2,10 +2,12 @@
 #include "group_g.h"
 
 #include <X11/keysym.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -24,6 +26,23 @@ Window SwitchWithF1(const XSession &s, Window scene, Seconds limit)
         return next != None && next != scene;
     });
     return switched ? next : None;
+}
+
+int RunToEnd(const ProcessOptions &options, Seconds limit, std::string *out, std::string *error)
+{
+    Process p;
+    std::string why;
+    if (!p.Start(options, &why) || !p.WaitExit(limit)) {
+        if (error != nullptr)
+            *error = why.empty() ? "it did not end within " + std::to_string(limit.count()) + "s"
+                                 : why;
+        return -1;
+    }
+    if (out != nullptr) {
+        std::ifstream file(options.out_path, std::ios::binary);
+        *out = std::string(std::istreambuf_iterator<char>(file), {});
+    }
+    return WIFEXITED(p.status()) ? WEXITSTATUS(p.status()) : -1;
 }
 
 void CopyPictures(const std::string &dir)

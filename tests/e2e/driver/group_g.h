@@ -37,6 +37,12 @@ ProcessOptions GroupGOptions(const std::string &binary, const std::string &cwd,
                              const std::string &display, const std::string &artifacts,
                              const std::string &asan_options = "");
 
+// A command of the test's own (a tool, an installer) run to its end
+// within `limit`: its exit code, or -1 when it did not start, end or exit
+// (the reason in `error`); `out`, if given, gets what it wrote to out_path.
+int RunToEnd(const ProcessOptions &options, Seconds limit, std::string *out = nullptr,
+             std::string *error = nullptr);
+
 // The first line of a sanitizer report (a memory error or undefined
 // behaviour) in the file, or an empty string when there is none.
 std::string SanitizerReport(const std::string &path);

@@ -115,6 +115,7 @@ DiscCounts CountDisc(const Image &image, double x, double y, double radius)
             d.red += IsRed(c);
             d.stripe += IsGreenStripe(c);
             d.dark += IsDark(c);
+            d.coloured += max_channel(c) - std::min(c.r, std::min(c.g, c.b)) > 40;
         }
     return d;
 }

@@ -45,6 +45,7 @@ const Rect kBackdropCorner{10, 440, 30, 30};
 // Counts of each class over a grid of points (every third pixel) of a disc.
 struct DiscCounts {
     int n = 0, bright = 0, togo = 0, plain = 0, red = 0, stripe = 0, dark = 0;
+    int coloured = 0;  // of a clear hue: its channels more than 40 apart
     double Share(int count) const { return n > 0 ? double(count) / n : 0.0; }
 };
 DiscCounts CountDisc(const Image &image, double x, double y, double radius);

@@ -42,7 +42,10 @@ void collect(const XSession &s, Window w, const std::string &title, std::vector<
         XFree(children);
 }
 
-void send_to_root(const XSession &s, Window about, const char *message, long l0, long l1)
+// A client message about `about`, to the window manager (through the root
+// window) unless `to` is given.
+void send_message(const XSession &s, Window about, const char *message, long l0, long l1,
+                  Window to = None)
 {
     XEvent e{};
     e.xclient.type = ClientMessage;
@@ -51,7 +54,8 @@ void send_to_root(const XSession &s, Window about, const char *message, long l0,
     e.xclient.format = 32;
     e.xclient.data.l[0] = l0;
     e.xclient.data.l[1] = l1;
-    XSendEvent(s.x(), s.root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XSendEvent(s.x(), to != None ? to : s.root(), False,
+               to != None ? NoEventMask : SubstructureRedirectMask | SubstructureNotifyMask, &e);
     s.Sync();
 }
 
@@ -212,20 +216,13 @@ bool IsManaged(const XSession &s, Window w)
 
 void AskToClose(const XSession &s, Window w)
 {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = s.Intern("WM_PROTOCOLS");
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = static_cast<long>(s.Intern("WM_DELETE_WINDOW"));
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(s.x(), w, False, NoEventMask, &e);
-    s.Sync();
+    send_message(s, w, "WM_PROTOCOLS", static_cast<long>(s.Intern("WM_DELETE_WINDOW")),
+                 CurrentTime, w);
 }
 
 void AskWindowManagerToClose(const XSession &s, Window w)
 {
-    send_to_root(s, w, "_NET_CLOSE_WINDOW", CurrentTime, kFromPager);
+    send_message(s, w, "_NET_CLOSE_WINDOW", CurrentTime, kFromPager);
 }
 
 void Minimize(const XSession &s, Window w)
@@ -236,7 +233,7 @@ void Minimize(const XSession &s, Window w)
 
 void Activate(const XSession &s, Window w)
 {
-    send_to_root(s, w, "_NET_ACTIVE_WINDOW", kFromPager, CurrentTime);
+    send_message(s, w, "_NET_ACTIVE_WINDOW", kFromPager, CurrentTime);
 }
 
 void ResizeClient(const XSession &s, Window w, int width, int height)
