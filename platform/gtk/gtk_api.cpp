@@ -6,8 +6,10 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/gtk/gtk_host.h"
+#include "platform/wayland/wayland_display.h"
 
 static bool Load(GtkApi *api)
 {
@@ -21,6 +23,44 @@ static bool Load(GtkApi *api)
     GTK_API_FUNCTIONS(GTK_API_RESOLVE)
 #undef GTK_API_RESOLVE
     return true;
+}
+
+// GDK ends the process itself, with a line of its own, when it finds its
+// compositor gone as it flushes or reads its connection. This source comes
+// before GDK's in each turn of GTK's loop, ahead of both, so a compositor
+// lost while a box is open ends the program as it does without a box.
+struct CompositorWatch {
+    GSource source;  // first: GLib hands this struct out as the source
+    wl_display *display;
+};
+
+static gboolean end_if_compositor_lost(GSource *source)
+{
+    WaylandEndIfConnectionLost(reinterpret_cast<CompositorWatch *>(source)->display);
+    return FALSE;
+}
+
+static gboolean watch_prepare(GSource *source, gint *timeout)
+{
+    *timeout = -1;
+    return end_if_compositor_lost(source);
+}
+
+static gboolean watch_dispatch(GSource *, GSourceFunc, gpointer) { return G_SOURCE_CONTINUE; }
+
+static void watch_compositor(const GtkApi &api)
+{
+    static GSourceFuncs funcs = {watch_prepare, end_if_compositor_lost, watch_dispatch,
+                                 nullptr, nullptr, nullptr};
+    const char *window_system = BoxHostWindowSystem();
+    if (window_system == nullptr || strcmp(window_system, "wayland") != 0)
+        return;
+    GSource *source = api.g_source_new(&funcs, sizeof(CompositorWatch));
+    reinterpret_cast<CompositorWatch *>(source)->display =
+        api.gdk_wayland_display_get_wl_display(api.gdk_display_get_default());
+    api.g_source_set_priority(source, G_PRIORITY_HIGH);
+    api.g_source_attach(source, nullptr);
+    api.g_source_unref(source);  // the loop's reference keeps it
 }
 
 const GtkApi *LoadedGtk(void)
@@ -48,6 +88,7 @@ const GtkApi *LoadedGtk(void)
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.
     BoxHostAfterToolkitStart();
+    watch_compositor(api);
     ready = true;
     return &api;
 }

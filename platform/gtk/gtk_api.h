@@ -18,6 +18,7 @@
     X(gdk_display_get_default) X(gdk_display_flush) X(gdk_display_sync)         \
     X(gdk_x11_window_foreign_new_for_display) X(gdk_window_set_transient_for)    \
     X(gdk_wayland_window_set_transient_for_exported)                             \
+    X(gdk_wayland_display_get_wl_display) X(gdk_wayland_window_get_wl_surface)   \
     X(gtk_message_dialog_new) X(gtk_message_dialog_set_image)                    \
     X(gtk_image_new_from_icon_name) X(gtk_dialog_add_button)                     \
     X(gtk_dialog_set_default_response) X(gtk_dialog_get_widget_for_response)     \
@@ -28,7 +29,8 @@
     X(gtk_style_context_get_background_color) X(gdk_window_set_background_rgba)  \
     X(g_signal_connect_data) X(g_object_unref)                                   \
     X(g_main_context_iteration) X(g_unix_fd_add) X(g_timeout_add)                \
-    X(g_source_remove)
+    X(g_source_remove) X(g_source_new) X(g_source_set_priority) X(g_source_attach) \
+    X(g_source_unref)
 
 struct GtkApi {
 #define GTK_API_DECLARE(name) decltype(&::name) name;
