@@ -29,8 +29,8 @@
     X(gtk_style_context_get_background_color) X(gdk_window_set_background_rgba)  \
     X(g_signal_connect_data) X(g_object_unref)                                   \
     X(g_main_context_iteration) X(g_unix_fd_add) X(g_timeout_add)                \
-    X(g_source_remove) X(g_source_new) X(g_source_set_priority) X(g_source_attach) \
-    X(g_source_unref)
+    X(g_source_remove) X(g_source_new) X(g_source_set_priority)                  \
+    X(g_source_attach) X(g_source_unref)
 
 struct GtkApi {
 #define GTK_API_DECLARE(name) decltype(&::name) name;
