@@ -4,6 +4,7 @@
 #include "platform/gtk/gtk_api.h"
 
 #include <dlfcn.h>
+#include <malloc.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -52,15 +53,31 @@ static void watch_compositor(const GtkApi &api)
 {
     static GSourceFuncs funcs = {watch_prepare, end_if_compositor_lost, watch_dispatch,
                                  nullptr, nullptr, nullptr};
-    const char *window_system = BoxHostWindowSystem();
-    if (window_system == nullptr || strcmp(window_system, "wayland") != 0)
-        return;
     GSource *source = api.g_source_new(&funcs, sizeof(CompositorWatch));
     reinterpret_cast<CompositorWatch *>(source)->display =
         api.gdk_wayland_display_get_wl_display(api.gdk_display_get_default());
     api.g_source_set_priority(source, G_PRIORITY_HIGH);
     api.g_source_attach(source, nullptr);
     api.g_source_unref(source);  // the loop's reference keeps it
+}
+
+static bool on_wayland(void)
+{
+    const char *window_system = BoxHostWindowSystem();
+    return window_system != nullptr && strcmp(window_system, "wayland") == 0;
+}
+
+// On Wayland GTK draws a box in the program's own memory, with blocks of
+// some hundreds of kB for its pictures, sized by the box. The C library
+// serves the first such block from a mapping of its own, but once that is
+// freed it raises its threshold above it and serves the next ones from the
+// heap: boxes of differing sizes then leave holes that later blocks do not
+// fit, and the heap grows by megabytes every few boxes though nothing stays
+// allocated. The threshold fixed at its starting value keeps every such
+// block in a mapping of its own, given back as the box closes.
+static void map_big_blocks_apart(void)
+{
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 }
 
 const GtkApi *LoadedGtk(void)
@@ -84,11 +101,14 @@ const GtkApi *LoadedGtk(void)
     // its owner.
     if (const char *window_system = BoxHostWindowSystem())
         api.gdk_set_allowed_backends(window_system);
+    if (on_wayland())
+        map_big_blocks_apart();
     if (!api.gtk_init_check(nullptr, nullptr))
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.
     BoxHostAfterToolkitStart();
-    watch_compositor(api);
+    if (on_wayland())
+        watch_compositor(api);
     ready = true;
     return &api;
 }
