@@ -1,5 +1,5 @@
-// box_memory_bench: how much resident memory the program gains per message
-// box. The real group_g runs natively on Mutter and on Weston, each nested in
+// box_memory_bench: how much anonymous resident memory the program gains
+// per message box. The real group_g runs natively on Mutter and on Weston, each nested in
 // a virtual X display, and beside them straight on X11 under openbox, where
 // a box's pictures live in the X server (the baseline). In each run 100
 // Selection boxes are opened by clicks alternating between the Korea sphere
@@ -37,12 +37,15 @@ const double kLimitKbPerBox = 8.0;
 const int kFirstBoxes = 10;
 const Seconds kPatience{60};
 
-long resident_kb(pid_t pid)
+// The program's own resident memory: its anonymous pages, leaving out the
+// pages of libraries, fonts and pictures it has read, which come and go
+// with what each box happens to touch.
+long anonymous_kb(pid_t pid)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
+        if (line.rfind("RssAnon:", 0) == 0)
+            return std::stol(line.substr(8));
     return -1;
 }
 
@@ -171,13 +174,13 @@ bool BoxRun::Measure(int boxes, double *per_box)
         if (!Box(n) || !program_.Running())
             return false;
         if (n + 1 == kFirstBoxes)
-            first = resident_kb(program_.pid());
+            first = anonymous_kb(program_.pid());
     }
-    long last = resident_kb(program_.pid());
+    long last = anonymous_kb(program_.pid());
     Tap(x_, scene_, XK_Escape);
     program_.WaitExit(kPatience);
     if (first < 0 || last < 0)
-        return Fail("no resident figure");
+        return Fail("no memory figure");
     *per_box = static_cast<double>(last - first) / (boxes - kFirstBoxes);
     return true;
 }
@@ -196,7 +199,8 @@ int main(int argc, char **argv)
     if (mkdtemp(folder) == nullptr)
         return 1;
     printf("box memory: %d Selection boxes a run (Korea and the backdrop in turn), each\n"
-           "answered with Return; resident growth per box after the first %d, kB\n"
+           "answered with Return; growth of anonymous resident memory per box after\n"
+           "the first %d, kB\n"
            "(logs in %s)\n",
            boxes, kFirstBoxes, folder);
     double worst = -1e9;
