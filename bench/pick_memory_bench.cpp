@@ -8,7 +8,7 @@
 // point outside the view: the whole selection pass runs and nothing is hit,
 // so no box waits for an answer. The lists are measured first, since memory
 // the direct drawing takes is not given back. Needs a display:
-// bench/run_bench.sh, or tools/on_virtual_display, gives it a virtual one.
+// bench/run_bench.sh, or xvfb-run, gives it a virtual one.
 #include <GL/gl.h>
 
 #include <cstdio>
@@ -78,7 +78,7 @@ int main()
     const char *display = getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
         fprintf(stderr, "pick_memory_bench: needs a display (run it through bench/run_bench.sh "
-                        "or tools/on_virtual_display)\n");
+                        "or xvfb-run)\n");
         return 1;
     }
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);

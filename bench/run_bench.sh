@@ -10,7 +10,7 @@ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGROUP_G_TESTS=OFF \
 cmake --build "$build" -j2 >/dev/null
 # Without a display, the whole run happens on a virtual one of its own.
 if [ -z "${DISPLAY:-}" ]; then
-  exec "$build/tools/on_virtual_display" -- "$here/bench/run_bench.sh" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$here/bench/run_bench.sh" "$@"
 fi
 b="$build/bench"
 # Every target line again at the end, met or missed, in one place.

@@ -9,16 +9,11 @@ if(GROUP_G_WINE_BENCH)
     message(STATUS "wine_frame_bench is not built (needs ${GROUP_G_WINDOWS_MISSING}: "
                    "Wine, MinGW-w64)")
   else()
-    add_executable(wine_frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/wine_frame_bench.cpp)
+    group_g_wine_program(wine_frame_bench ${CMAKE_CURRENT_SOURCE_DIR}/wine_frame_bench.cpp)
     target_link_libraries(wine_frame_bench PRIVATE x_driver)
     target_compile_definitions(wine_frame_bench PRIVATE
-      GROUP_G_WINE_SCRIPTS="${PROJECT_SOURCE_DIR}/tests/win32"
-      GROUP_G_WINE_DIR="${GROUP_G_WINE_DIR}"
       GROUP_G_LINUX_BIN="$<TARGET_FILE:group_g>"
-      GROUP_G_LINUX_RUN_DIR="${GROUP_G_RUN_DIR}"
-      GROUP_G_WINDOWS_BIN="${GROUP_G_WINDOWS_DIR}/run/group_g.exe"
-      GROUP_G_WINDOWS_RUN_DIR="${GROUP_G_WINDOWS_DIR}/run")
-    group_g_warnings(wine_frame_bench)
-    add_dependencies(wine_frame_bench windows_build group_g pictures)
+      GROUP_G_LINUX_RUN_DIR="${GROUP_G_RUN_DIR}")
+    add_dependencies(wine_frame_bench group_g pictures)
   endif()
 endif()

@@ -112,8 +112,7 @@ int main()
     }
 
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-    std::string scripts = GROUP_G_WINE_SCRIPTS;
-    if (system(("bash " + scripts + "/wine_prefix.sh " GROUP_G_WINE_DIR " >/dev/null").c_str()) != 0) {
+    if (system("bash " GROUP_G_WINE_PREFIX " " GROUP_G_WINE_DIR " >/dev/null") != 0) {
         fprintf(stderr, "wine_frame_bench: the Wine prefix could not be made\n");
         return 1;
     }
@@ -123,8 +122,9 @@ int main()
     start(&linux_build, {GROUP_G_LINUX_BIN}, GROUP_G_LINUX_RUN_DIR);
     Window linux_window = wait_for_window(s, None, 60);
     start(&windows_build,
-          {scripts + "/wine_run.sh", "--new-session", GROUP_G_WINE_DIR, GROUP_G_WINDOWS_BIN},
-          GROUP_G_WINDOWS_RUN_DIR);
+          {GROUP_G_WINE_RUN, "--new-session", GROUP_G_WINE_DIR,
+           GROUP_G_WINDOWS_DIR "/run/group_g.exe"},
+          GROUP_G_WINDOWS_DIR "/run");
     if (linux_window != None) {
         XMoveWindow(s.x(), linux_window, 0, 530);
         s.Sync();

@@ -4,7 +4,7 @@
 # tests/win32/wine.cmake and bench/wine_frame.cmake; sets
 # GROUP_G_WINDOWS_MISSING to the first tool that is not installed, or
 # leaves it empty and defines the target windows_build (once, whichever
-# includes it first).
+# includes it first) and group_g_wine_program().
 
 set(GROUP_G_WINDOWS_MISSING "")
 foreach(tool x86_64-w64-mingw32-g++-posix wine wineserver localedef)
@@ -17,6 +17,20 @@ endforeach()
 
 set(GROUP_G_WINDOWS_DIR ${CMAKE_BINARY_DIR}/windows)
 set(GROUP_G_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+
+# A Linux program that runs the Windows build under Wine, built after it:
+# it is given the runner (GROUP_G_WINE_RUN), the prefix maker
+# (GROUP_G_WINE_PREFIX), this build's Wine folder and the Windows build's.
+function(group_g_wine_program target source)
+  add_executable(${target} ${source})
+  target_compile_definitions(${target} PRIVATE
+    GROUP_G_WINE_RUN="${PROJECT_SOURCE_DIR}/tests/win32/wine_run.sh"
+    GROUP_G_WINE_PREFIX="${PROJECT_SOURCE_DIR}/tests/win32/wine_prefix.sh"
+    GROUP_G_WINE_DIR="${GROUP_G_WINE_DIR}"
+    GROUP_G_WINDOWS_DIR="${GROUP_G_WINDOWS_DIR}")
+  group_g_warnings(${target})
+  add_dependencies(${target} windows_build)
+endfunction()
 if(TARGET windows_build)
   return()
 endif()

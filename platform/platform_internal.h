@@ -1,5 +1,6 @@
 // What the backends and the shared operations agree on behind the opaque
-// handles. Nothing outside platform/ includes this.
+// handles. The program's own code never includes this; outside platform/
+// only tests and benchmarks do, to reach what is behind the handles.
 #pragma once
 
 #include <string>

@@ -16,6 +16,14 @@
 int MessageBoxAnsi(HWND owner, const char *text, const char *caption, UINT type);
 int MessageBoxCp949(HWND owner, const char *text, const char *caption, UINT type);
 #define MessageBoxA MessageBoxAnsi
+
+// The system's CharNextA knows the lead bytes of the double-byte code pages
+// only and steps through UTF-8, the programs' ANSI code page where the
+// system offers it (program.manifest), byte by byte: the program's calls go
+// to a step of its own that takes whole UTF-8 characters there
+// (platform/win32/win32_text.cpp).
+char *CharNextAnsi(const char *text);
+#define CharNextA CharNextAnsi
 #else
 #include "win_types.h"
 

@@ -107,7 +107,7 @@ static void draw_title(void)
     glPushMatrix();
     glTranslatef(0.0f, kTitleLift, 0.0f);
     glRotatef(title_spin, 1.0f, 1.0f, 0.0f);
-    glTranslatef(-2.0f, 0.0f, 0.0f);
+    glTranslatef(-kTitleIndent, 0.0f, 0.0f);
     glColor3f(0.0f, 1.0f, 0.0f);
     PrintOutlineText(" GROUP_G ");
     glPopMatrix();

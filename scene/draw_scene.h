@@ -9,6 +9,8 @@
 // its place from these, not from copies.
 constexpr float kSceneDistance = 22.0f;
 constexpr float kTitleLift = 6.0f;
+// The title's text starts this far left of the point it turns about.
+constexpr float kTitleIndent = 2.0f;
 constexpr float kTiltAngle = 45.0f;
 constexpr double kSphereRadius = 1.5;
 constexpr float kStartOrbitRadius = 7.0f;

@@ -61,13 +61,13 @@ static void issue_backdrop_quad(void)
 {
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-18.0f, -14.0f, -10.0f);
+    glVertex3f(-kBackdropHalfWidth, -kBackdropHalfHeight, kBackdropDepth);
     glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(18.0f, -14.0f, -10.0f);
+    glVertex3f(kBackdropHalfWidth, -kBackdropHalfHeight, kBackdropDepth);
     glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(18.0f, 14.0f, -10.0f);
+    glVertex3f(kBackdropHalfWidth, kBackdropHalfHeight, kBackdropDepth);
     glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-18.0f, 14.0f, -10.0f);
+    glVertex3f(-kBackdropHalfWidth, kBackdropHalfHeight, kBackdropDepth);
     glEnd();
 }
 

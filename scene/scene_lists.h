@@ -31,4 +31,7 @@ void SetSphereTexture(GLboolean on);
 // from a list when one holds that sphere.
 void DrawSphere(GLint subdivisions);
 // The textured backdrop quad, 36 by 28 units, 10 units behind the origin.
+constexpr float kBackdropHalfWidth = 18.0f;
+constexpr float kBackdropHalfHeight = 14.0f;
+constexpr float kBackdropDepth = -10.0f;
 void DrawBackdropQuad(void);

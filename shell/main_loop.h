@@ -11,6 +11,15 @@ extern bool key_down[256];
 // F5), so a press released before the next frame is still seen.
 extern bool key_pressed[256];
 
+// The object the keyboard focus is on, by selection name (Tab and
+// Shift+Tab move it, Return and Space report it, a left click clears it),
+// or kNoFocus.
+constexpr unsigned int kNoFocus = 0;
+extern unsigned int focused_object;
+
+// WM_KEYDOWN's lParam: the key was already down (a repeat).
+constexpr LPARAM kKeyWasDown = (LPARAM)1 << 30;
+
 // What a right click adds to each of the three orbit angles, in degrees.
 constexpr float kOrbitNudge = 3.0f;
 

@@ -36,21 +36,21 @@ PIXELFORMATDESCRIPTOR pixel_format = {
 
 static const char kClassName[] = "OpenGL";
 
-static void ShowOpenError(const char *text)
+static void show_open_error(const char *text)
 {
     MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
 }
 
-static void ShowCloseError(const char *text)
+static void show_close_error(const char *text)
 {
     MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
 }
 
 // Teardown of a partly made window, then its own message.
-static int FailOpen(const char *text)
+static int fail_open(const char *text)
 {
     CloseSceneWindow();
-    ShowOpenError(text);
+    show_open_error(text);
     return 0;
 }
 
@@ -72,7 +72,7 @@ static int register_scene_class(void)
     window_class.lpszMenuName = nullptr;
     window_class.lpszClassName = kClassName;
     if (!RegisterClassA(&window_class)) {
-        ShowOpenError("Failed To Register The Window Class.");
+        show_open_error("Failed To Register The Window Class.");
         return 0;
     }
     return 1;
@@ -126,7 +126,7 @@ static int create_scene_window(const char *title, int width, int height)
                                     window_rect.bottom - window_rect.top, nullptr,
                                     nullptr, module_instance, nullptr);
     if (window_handle == nullptr)
-        return FailOpen("Window Creation Error.");
+        return fail_open("Window Creation Error.");
     return 1;
 }
 
@@ -140,19 +140,19 @@ static int make_rendering_context(int bits)
 
     device_context = GetDC(window_handle);
     if (device_context == nullptr)
-        return FailOpen("Can't Create A GL Device Context.");
+        return fail_open("Can't Create A GL Device Context.");
 
     int chosen_format = ChoosePixelFormat(device_context, &pixel_format);
     if (chosen_format == 0)
-        return FailOpen("Can't Find A Suitable PixelFormat.");
+        return fail_open("Can't Find A Suitable PixelFormat.");
     if (!SetPixelFormat(device_context, chosen_format, &pixel_format))
-        return FailOpen("Can't Set The PixelFormat.");
+        return fail_open("Can't Set The PixelFormat.");
 
     render_context = wglCreateContext(device_context);
     if (render_context == nullptr)
-        return FailOpen("Can't Create A GL Rendering Context.");
+        return fail_open("Can't Create A GL Rendering Context.");
     if (!wglMakeCurrent(device_context, render_context))
-        return FailOpen("Can't Activate The GL Rendering Context.");
+        return fail_open("Can't Activate The GL Rendering Context.");
     return 1;
 }
 
@@ -179,7 +179,7 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
     // A resize that a box delivered while InitScene compiled its lists.
     ApplyHeldResize();
     if (!initialized)
-        return FailOpen("Initialization Failed.");
+        return fail_open("Initialization Failed.");
     return 1;
 }
 
@@ -195,26 +195,26 @@ void CloseSceneWindow(void)
 
     if (render_context != nullptr) {
         if (!wglMakeCurrent(nullptr, nullptr))
-            ShowCloseError("Release Of DC And RC Failed.");
+            show_close_error("Release Of DC And RC Failed.");
         if (!wglDeleteContext(render_context))
-            ShowCloseError("Release Rendering Context Failed.");
+            show_close_error("Release Rendering Context Failed.");
         render_context = nullptr;
     }
 
     if (device_context != nullptr) {
         if (!ReleaseDC(window_handle, device_context))
-            ShowCloseError("Release Device Context Failed.");
+            show_close_error("Release Device Context Failed.");
         device_context = nullptr;
     }
 
     if (window_handle != nullptr) {
         if (!DestroyWindow(window_handle))
-            ShowCloseError("Could Not Release hWnd.");
+            show_close_error("Could Not Release hWnd.");
         window_handle = nullptr;
     }
 
     if (!UnregisterClassA(kClassName, module_instance))
-        ShowCloseError("Could Not Unregister Class.");
+        show_close_error("Could Not Unregister Class.");
     module_instance = nullptr;
 
     // The quadric lived in the context just deleted; a fresh one comes with

@@ -17,6 +17,7 @@
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
 #include "platform/kernel32.h"
+#include "tools/bmpcheck_system.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -58,42 +59,21 @@ struct Options {
     std::vector<const char *> files;
 };
 
-// A file by identity, so that two spellings of one path are seen as one.
-struct FileId {
-    dev_t device;
-    ino_t inode;
-};
-
 bool same_file(const FileId &a, const FileId &b)
 {
-    return a.device == b.device && a.inode == b.inode;
-}
-
-// False when nothing is there; `regular` tells a file from anything else.
-bool id_of(const std::string &path, FileId *id, bool *regular = nullptr)
-{
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0)
-        return false;
-    *id = {info.st_dev, info.st_ino};
-    if (regular != nullptr)
-        *regular = S_ISREG(info.st_mode);
-    return true;
+    return a.volume == b.volume && a.index == b.index;
 }
 
 // An answer on standard output: 0 once it got there, 1 when it could not
 // be written (a full disk, a closed pipe).
 int answer(const std::string &text)
 {
-    fputs(text.c_str(), stdout);
-    return fflush(stdout) == 0 && !ferror(stdout) ? kAllWell : 1;
+    return WriteText(stdout, text) ? kAllWell : 1;
 }
 
-int usage(const char *problem)
+int usage(const std::string &problem)
 {
-    if (problem != nullptr)
-        fprintf(stderr, "bmpcheck: %s\n", problem);
-    fputs(kUsage, stderr);
+    WriteText(stderr, (problem.empty() ? "" : "bmpcheck: " + problem + "\n") + kUsage);
     return kUsageError;
 }
 
@@ -129,23 +109,22 @@ int parse_arguments(int argc, char **argv, Options *options)
         } else if (arg == "--version") {
             return answer("bmpcheck " GROUP_G_VERSION "\n");
         } else {
-            return usage(("unknown option " + arg).c_str());
+            return usage("unknown option " + arg);
         }
     }
     if (options->files.empty())
         return usage("no FILE given");
     if (options->png_out.empty())
         return kCarryOn;
-    struct stat out_info;
-    options->png_to_folder =
-        stat(options->png_out.c_str(), &out_info) == 0 && S_ISDIR(out_info.st_mode);
+    FileId out_id;
+    options->png_to_folder = LookAtPath(options->png_out, &out_id) == PathKind::kFolder;
     if (options->png_to_folder)
         return kCarryOn;
     if (options->files.size() > 1)
         return usage("with several files, --png takes an existing folder");
     // A forgotten OUT would otherwise take the first FILE's place.
     if (!ends_with_png(options->png_out))
-        return usage(("--png takes a .png file or a folder, not " + options->png_out).c_str());
+        return usage("--png takes a .png file or a folder, not " + options->png_out);
     return kCarryOn;
 }
 
@@ -308,18 +287,19 @@ struct PngLedger {
 std::string refusal(const std::string &target, const PngLedger &ledger)
 {
     FileId id;
-    bool regular = false;
-    if (!id_of(target, &id, &regular))
+    PathKind kind = LookAtPath(target, &id);
+    if (kind == PathKind::kNothing)
         return "";  // nothing there yet
+    // Inputs and written PNGs are files; only a file has an identity to match.
+    if (kind != PathKind::kFile)
+        return "it exists and is not a PNG";
     for (size_t i = 0; i < ledger.written.size(); ++i)
         if (same_file(id, ledger.written[i]))
             return "already written for " + ledger.written_for[i];
     for (const FileId &input : ledger.inputs)
         if (same_file(id, input))
             return "it is one of the inputs";
-    if (!regular || !starts_as_png(target))
-        return "it exists and is not a PNG";
-    return "";
+    return starts_as_png(target) ? "" : "it exists and is not a PNG";
 }
 
 // Writes the PNG of one loaded file; false after saying why it did not.
@@ -329,13 +309,12 @@ bool write_png_for(const char *path, const RgbImage *image, const Options &optio
     std::string target = png_path_for(options, path);
     std::string why = refusal(target, *ledger);
     if (!why.empty()) {
-        fprintf(stderr, "bmpcheck: %s: not written: %s\n", target.c_str(), why.c_str());
+        WriteText(stderr, "bmpcheck: " + target + ": not written: " + why + "\n");
         return false;
     }
     FileId id;
-    if (!WritePng(target, image) || !id_of(target, &id)) {
-        fprintf(stderr, "bmpcheck: %s: cannot be written (%s)\n", target.c_str(),
-                strerror(errno));
+    if (!WritePng(target, image) || LookAtPath(target, &id) != PathKind::kFile) {
+        WriteText(stderr, "bmpcheck: " + target + ": cannot be written (" + strerror(errno) + ")\n");
         return false;
     }
     ledger->written.push_back(id);
@@ -355,23 +334,23 @@ int main(int argc, char **argv)
     PngLedger ledger;
     for (const char *path : options.files) {
         FileId id;
-        if (id_of(path, &id))
+        if (LookAtPath(path, &id) == PathKind::kFile)
             ledger.inputs.push_back(id);
     }
 
     int status = kAllWell;
     for (const char *path : options.files) {
-        // The box, if any, comes first on standard error; the verdict follows.
-        fflush(stdout);
+        // The box, if any, comes first on standard error; the verdict follows
+        // (each line is flushed as it is written).
         RgbImage *image = LoadBmpImage(path);
+        std::string line = std::string(path) + ": " + describe(path);
         if (image == nullptr) {
-            printf("%s: %s: not loaded: %s\n", path, describe(path).c_str(), BmpFailureReason());
+            WriteText(stdout, line + ": not loaded: " + BmpFailureReason() + "\n");
             status |= kNotLoaded;
             continue;
         }
-        printf("%s: %s: loaded\n", path, describe(path).c_str());
+        WriteText(stdout, line + ": loaded\n");
         if (!options.png_out.empty()) {
-            fflush(stdout);
             if (!write_png_for(path, image, options, &ledger))
                 status |= kPngNotWritten;
         }

@@ -24,13 +24,15 @@ run_packages=(
 # What tools/run_tests.sh needs beyond the above: the test and benchmark
 # libraries, the window manager, the sanitizer and fuzzer runtimes, the
 # package checks, the Wayland compositors the journeys nest in the test's
-# display (Mutter runs in a session bus of its own), the Windows cross build,
-# its setup program (NSIS) and Wine, and icoutils to read the Windows
-# programs' resources back.
+# display (Mutter runs in a session bus of its own), the accessibility bus
+# and its client library (the boxes read as a screen reader reads them), the
+# Windows cross build, its setup program (NSIS) and Wine, and icoutils to
+# read the Windows programs' resources back.
 test_packages=(
   libgtest-dev libosmesa6-dev libstb-dev libxtst-dev libxdamage-dev
   openbox x11-utils
   mutter weston dbus-daemon
+  at-spi2-core libatspi2.0-dev
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream
   g++-mingw-w64-x86-64 wine wine64 locales unzip

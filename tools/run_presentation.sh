@@ -7,7 +7,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${GROUP_G_BUILD_DIR:-$here/build}"
 
-# Headless, on the virtual display the launcher below started.
+# Headless, on the virtual display xvfb-run below started.
 if [ "${1:-}" = --on-virtual-display ]; then
   cd "$build/run"
   ./group_g &
@@ -29,10 +29,12 @@ fi
 
 "$here/tools/install_deps.sh"
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGROUP_G_TESTS=OFF -DGROUP_G_BENCH=OFF >/dev/null
-cmake --build "$build" -j2 --target group_g on_virtual_display >/dev/null
+cmake --build "$build" -j2 --target group_g >/dev/null
 cd "$build/run"
 
 if [ -n "${DISPLAY:-}" ]; then
   exec ./group_g
 fi
-exec "$build/tools/on_virtual_display" --screen 1280x1024x24 -- "$here/tools/run_presentation.sh" --on-virtual-display
+# xvfb-run starts a virtual display on a free number (-a), runs this script
+# again on it and exits with the script's status, that is the program's.
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$here/tools/run_presentation.sh" --on-virtual-display

@@ -12,18 +12,26 @@
 #include "platform/gtk/gtk_host.h"
 #include "platform/wayland/wayland_display.h"
 
-static bool Load(GtkApi *api)
+bool ResolveGtkApi(GtkApi *api, void *(*lookup)(void *library, const char *name),
+                   void *library)
 {
-    void *library = dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr)
-        return false;
+    bool complete = true;
 #define GTK_API_RESOLVE(name)                                                    \
-    api->name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));     \
-    if (api->name == nullptr)                                                    \
-        return false;
+    api->name = reinterpret_cast<decltype(&::name)>(lookup(library, #name));    \
+    complete = complete && api->name != nullptr;
     GTK_API_FUNCTIONS(GTK_API_RESOLVE)
 #undef GTK_API_RESOLVE
-    return true;
+#define GTK_API_RESOLVE_OPTIONAL(name)                                           \
+    api->name = reinterpret_cast<decltype(&::name)>(lookup(library, #name));
+    GTK_API_OPTIONAL_FUNCTIONS(GTK_API_RESOLVE_OPTIONAL)
+#undef GTK_API_RESOLVE_OPTIONAL
+    return complete;
+}
+
+static bool load_gtk(GtkApi *api)
+{
+    void *library = dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_LOCAL);
+    return library != nullptr && ResolveGtkApi(api, dlsym, library);
 }
 
 // GDK ends the process itself, with a line of its own, when it finds its
@@ -88,7 +96,7 @@ const GtkApi *LoadedGtk(void)
     if (tried)
         return ready ? &api : nullptr;
     tried = true;
-    if (!Load(&api))
+    if (!load_gtk(&api))
         return nullptr;
     // The process's locale stays as it is (the C locale): GTK works in UTF-8
     // whatever it is, and the boxes then look the same under every LANG.
@@ -107,7 +115,7 @@ const GtkApi *LoadedGtk(void)
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.
     BoxHostAfterToolkitStart();
-    if (on_wayland())
+    if (on_wayland() && api.gdk_wayland_display_get_wl_display != nullptr)
         watch_compositor(api);
     ready = true;
     return &api;

@@ -7,7 +7,13 @@
 // watches GTK's connection, the scene window's and the core's wake pipe
 // together, so the core can deliver the scene window's events as they come
 // without the CPU spinning. Keys typed after the answer, which the window
-// system sent to the box before it closed, go on to the owner.
+// system sent to the box before it closed, go on to the owner, all but
+// Return and space: those answer boxes, and a second press or a repeat of
+// one was meant for the box, not for the owner, where it would open the
+// next box. For the same reason a box answered while Return or space is
+// held stays until the key is released, so the keyboard's repeats never
+// reach the owner.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +29,7 @@ struct OpenBox {
     GdkWindow *owner = nullptr;  // the owner's X window as GDK knows it
     PlatformWindow *owner_window = nullptr;
     std::vector<GdkEventKey> keys_after_answer;
+    std::vector<guint16> answer_keys_held;  // hardware key codes
     bool exported = false;       // the owner's Wayland surface is the parent
     guint sources[3] = {0, 0, 0};
     bool answered = false;
@@ -63,18 +70,46 @@ void OnResponse(GtkDialog *, gint response, gpointer)
     g_box.answered = true;
 }
 
-// Once answered the box takes no more keys: they are kept for the owner.
+// Return and space, which answer a box, and open one from the scene window.
+bool AnswersBoxes(guint keyval)
+{
+    return keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter || keyval == GDK_KEY_space ||
+           keyval == GDK_KEY_KP_Space;
+}
+
+// Notes which of Return and space are down, from the box's point of view.
+void NoteAnswerKey(const GdkEventKey &key)
+{
+    std::vector<guint16> &held = g_box.answer_keys_held;
+    auto it = std::find(held.begin(), held.end(), key.hardware_keycode);
+    if (key.type == GDK_KEY_PRESS && it == held.end())
+        held.push_back(key.hardware_keycode);
+    else if (key.type == GDK_KEY_RELEASE && it != held.end())
+        held.erase(it);
+}
+
+// Once answered the box takes no more keys: they are kept for the owner,
+// but for Return and space.
 gboolean KeepKeyAfterAnswer(GtkWidget *, GdkEvent *event, gpointer)
 {
+    if (AnswersBoxes(event->key.keyval))
+        NoteAnswerKey(event->key);
     if (!g_box.answered)
         return FALSE;
-    g_box.keys_after_answer.push_back(event->key);
+    if (!AnswersBoxes(event->key.keyval))
+        g_box.keys_after_answer.push_back(event->key);
     return TRUE;
 }
 
-// The virtual-key code of a GDK key, for the keys the owner may act on
-// (Esc, the function keys, Return, space, letters and digits); 0 for
-// others.
+// A box that loses the keyboard will not hear of keys released elsewhere.
+gboolean ForgetHeldKeys(GtkWidget *, GdkEvent *, gpointer)
+{
+    g_box.answer_keys_held.clear();
+    return FALSE;
+}
+
+// The virtual-key code of a GDK key handed on, for the keys the owner may
+// act on (Esc, the function keys, letters and digits); 0 for others.
 int VirtualKeyOf(guint keyval)
 {
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12)
@@ -84,13 +119,7 @@ int VirtualKeyOf(guint keyval)
     if ((keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) ||
         (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9))
         return (int)keyval;
-    switch (keyval) {
-    case GDK_KEY_Escape: return VK_ESCAPE;
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter: return VK_RETURN;
-    case GDK_KEY_space: return VK_SPACE;
-    }
-    return 0;
+    return keyval == GDK_KEY_Escape ? VK_ESCAPE : 0;
 }
 
 // The focus goes to the owner while the box is still up, so that keys from
@@ -120,7 +149,8 @@ void PassKeysToOwner(const GtkApi &gtk)
 void empty_before_closing(const GtkApi &gtk, GtkWidget *dialog)
 {
     const char *window_system = BoxHostWindowSystem();
-    if (window_system == nullptr || strcmp(window_system, "wayland") != 0)
+    if (window_system == nullptr || strcmp(window_system, "wayland") != 0 ||
+        gtk.gdk_wayland_window_get_wl_surface == nullptr)
         return;
     wl_surface *surface = gtk.gdk_wayland_window_get_wl_surface(gtk.gtk_widget_get_window(dialog));
     if (surface == nullptr)
@@ -156,15 +186,17 @@ void PlaceOver(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 void SetOwner(const GtkApi &gtk, GtkWidget *dialog, PlatformWindow *owner)
 {
     GdkWindow *box = gtk.gtk_widget_get_window(dialog);
-    if (const char *handle = BoxHostExportOwner(owner)) {
-        // GTK takes a writable string but only reads it.
-        g_box.exported = gtk.gdk_wayland_window_set_transient_for_exported(
-            box, const_cast<char *>(handle));
-        return;
+    if (gtk.gdk_wayland_window_set_transient_for_exported != nullptr) {
+        if (const char *handle = BoxHostExportOwner(owner)) {
+            // GTK takes a writable string but only reads it.
+            g_box.exported = gtk.gdk_wayland_window_set_transient_for_exported(
+                box, const_cast<char *>(handle));
+            return;
+        }
     }
     unsigned long xid = BoxHostX11Window(owner);
     GdkDisplay *display = gtk.gdk_display_get_default();
-    if (xid == 0 || display == nullptr)
+    if (xid == 0 || display == nullptr || gtk.gdk_x11_window_foreign_new_for_display == nullptr)
         return;
     g_box.owner = gtk.gdk_x11_window_foreign_new_for_display(display, xid);
     if (g_box.owner != nullptr)
@@ -206,6 +238,8 @@ bool BackendOpenBox(const BoxRequest &request)
     for (const char *signal : {"key-press-event", "key-release-event"})
         gtk->g_signal_connect_data(dialog, signal, G_CALLBACK(KeepKeyAfterAnswer), nullptr,
                                    nullptr, (GConnectFlags)0);
+    gtk->g_signal_connect_data(dialog, "focus-out-event", G_CALLBACK(ForgetHeldKeys), nullptr,
+                               nullptr, (GConnectFlags)0);
 
     gtk->gtk_widget_realize(dialog);
     // Until GTK has painted it, the box's X window shows its own background
@@ -253,7 +287,7 @@ bool BackendWaitForBox(int *answer)
     // Blocks unless the scene window has events in memory that no
     // descriptor shows.
     gtk.g_main_context_iteration(nullptr, BoxHostEventsWaiting() ? FALSE : TRUE);
-    if (!g_box.answered)
+    if (!g_box.answered || !g_box.answer_keys_held.empty())
         return false;
     *answer = g_box.answer;
     return true;

@@ -5,7 +5,8 @@
 # Implemented: the program and bmpcheck on the system's own windows, GDI, WGL
 #  and kernel services; code page 949 boxes through MessageBoxW; glyph lists
 #  from GDI outlines; Ctrl+C and a closed console act as the close button;
-#  bmpcheck's boxes as lines on the console.
+#  bmpcheck's boxes as lines on the console; any file name, through the
+#  UTF-8 code page the manifest asks for.
 # Missing: the recording backend, so only the loader and text tests run as
 #  Windows programs; call failures cannot be injected.
 
@@ -19,11 +20,14 @@ add_link_options(-static)
 target_compile_options(group_g_core PRIVATE -Wno-format)
 
 # What the stand-in adds beyond the Windows operations, in its Windows form,
-# shared by every Windows executable: code page 949 texts as UTF-16, and
-# solid glyph lists built from GDI's outlines with the geometry the stand-in
-# uses too.
-add_library(platform_win32 OBJECT
+# shared by every Windows executable: code page 949 texts as UTF-16, the
+# step through UTF-8 texts that the system's CharNextA lacks, texts on the
+# console, and solid glyph lists built from GDI's outlines with the geometry
+# the stand-in uses too. A static library: each executable takes what it
+# calls.
+add_library(platform_win32 STATIC
   platform/win32/win32_text.cpp
+  platform/win32/win32_console_text.cpp
   platform/win32/win32_outlines.cpp
   platform/glyphs/glyph_geometry.cpp)
 target_link_libraries(platform_win32 PUBLIC group_g_headers group_g_gl)
@@ -43,7 +47,7 @@ group_g_warnings(platform_win32_program)
 # The command-line tools' boxes: lines on standard error.
 add_library(platform_win32_console OBJECT
   platform/win32/win32_console_box.cpp)
-target_link_libraries(platform_win32_console PUBLIC group_g_headers)
+target_link_libraries(platform_win32_console PUBLIC group_g_headers platform_win32)
 group_g_warnings(platform_win32_console)
 
 set(GROUP_G_PROGRAM_BACKEND platform_win32 platform_win32_program)

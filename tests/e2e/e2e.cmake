@@ -24,7 +24,7 @@ add_dependencies(e2e_driver group_g)
 # e2e.<Journey>.<Case> and labelled e2e. The program's life runs twenty
 # sessions in one case, so it is given longer.
 set(E2E_JOURNEYS window_journey scene_journey pick_journey fullscreen_journey
-                 pictures_journey box_journey life_journey)
+                 pictures_journey box_journey life_journey keys_journey)
 foreach(journey ${E2E_JOURNEYS})
   add_executable(${journey} ${E2E_DIR}/${journey}.cpp)
   target_link_libraries(${journey} PRIVATE e2e_driver)
@@ -37,5 +37,8 @@ foreach(journey ${E2E_JOURNEYS})
   gtest_discover_tests(${journey} TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT ${timeout} LABELS e2e)
 endforeach()
+# The keyboard journey reads the boxes as a screen reader does, over AT-SPI.
+pkg_check_modules(E2E_ATSPI REQUIRED IMPORTED_TARGET atspi-2 gobject-2.0)
+target_link_libraries(keys_journey PRIVATE PkgConfig::E2E_ATSPI)
 # The fullscreen journey gives the virtual screen a mode to switch to.
 target_link_libraries(fullscreen_journey PRIVATE X11::Xrandr)

@@ -17,6 +17,8 @@ TEST(SdlKeys, KeysTheProgramActsOnHaveTheirVirtualKeys)
         {SDLK_F4, VK_F4}, {SDLK_F5, VK_F5}, {SDLK_F10, VK_F10}, {SDLK_F12, VK_F12},
         {SDLK_a, 'A'}, {SDLK_z, 'Z'}, {SDLK_0, '0'}, {SDLK_KP_ENTER, VK_RETURN},
         {SDLK_KP_9, VK_NUMPAD0 + 9}, {SDLK_RALT, VK_MENU}, {SDLK_BACKQUOTE, VK_OEM_3},
+        {SDLK_TAB, VK_TAB}, {SDLK_LSHIFT, VK_SHIFT}, {SDLK_RSHIFT, VK_SHIFT},
+        {SDLK_RETURN, VK_RETURN}, {SDLK_SPACE, VK_SPACE},
         {SDLK_APPLICATION, 0},  // no virtual key: not reported
     };
     for (const auto &key : keys)

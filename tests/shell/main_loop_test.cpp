@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
+#include "scene/picking.h"
 #include "scene/draw_scene.h"
 #include "scene/render_setup.h"
 #include "shell/main_loop.h"
@@ -43,6 +44,27 @@ protected:
 
     static void Down(int vk) { FakeKey(vk, kFakeKeyDown); }
     static void Up(int vk) { FakeKey(vk, kFakeKeyUp); }
+    static void Tap(int vk)
+    {
+        Down(vk);
+        Up(vk);
+    }
+    static void ShiftTab()
+    {
+        Down(VK_SHIFT);
+        Tap(VK_TAB);
+        Up(VK_SHIFT);
+    }
+    // The box `i` is the Selection box of object `name`, owned by `owner`.
+    static void ExpectSelectionBox(size_t i, GLuint name, HWND owner)
+    {
+        ASSERT_LT(i, FakeMessageBoxes().size()) << "box " << i << " never came";
+        const RecordedMessageBox &box = FakeMessageBoxes()[i];
+        EXPECT_EQ(PickText(name), box.text) << "box " << i << " should name object " << name;
+        EXPECT_EQ("Selection", box.caption);
+        EXPECT_EQ(MB_OK, box.type);
+        EXPECT_EQ(owner, box.owner);
+    }
 };
 
 TEST_F(MainLoop, EscEndsWithExitCodeZeroAndEverythingReleased)
@@ -360,6 +382,129 @@ TEST_F(MainLoop, WindowProcedureKeepsKeysInsideTheTableAndLeavesSystemKeysAlone)
     EXPECT_TRUE(key_down[kKeyA]);
     SceneWindowProc(nullptr, WM_KEYUP, kKeyA, 0);
     EXPECT_FALSE(key_down[kKeyA]);
+}
+
+// Tab from no focus reaches the object in drawing order, and so does
+// Shift+Tab from the other end, coming round again after the last; Return
+// or Space then shows the box a click on it shows.
+struct FocusCase {
+    const char *object;
+    GLuint name;
+    int tabs, shift_tabs;
+    int key;
+};
+
+class MainLoopFocus : public MainLoop, public ::testing::WithParamInterface<FocusCase> {};
+
+TEST_P(MainLoopFocus, TabsReachTheObjectAndItsKeyShowsItsBox)
+{
+    const FocusCase &c = GetParam();
+    GLuint forward = 0, backward = 0;
+    HWND owner = nullptr;
+    Run([&](int frame) {
+        if (frame == 1)
+            for (int i = 0; i < c.tabs; ++i)
+                Tap(VK_TAB);
+        if (frame == 2) {
+            forward = focused_object;
+            focused_object = kNoFocus;
+            for (int i = 0; i < c.shift_tabs; ++i)
+                ShiftTab();
+        }
+        if (frame == 3) {
+            backward = focused_object;
+            owner = window_handle;
+            Tap(c.key);
+        }
+        if (frame == 5)
+            Down(VK_ESCAPE);
+    });
+    EXPECT_EQ(c.name, forward) << c.tabs << " Tabs from no focus";
+    EXPECT_EQ(c.name, backward) << c.shift_tabs << " Shift+Tabs from no focus";
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    ExpectSelectionBox(0, c.name, owner);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SixObjects, MainLoopFocus,
+    ::testing::Values(FocusCase{"Title", kTitleName, 1, 6, VK_RETURN},
+                      FocusCase{"Korea", kKoreaName, 2, 5, VK_SPACE},
+                      FocusCase{"Togo", kTogoName, 3, 4, VK_RETURN},
+                      FocusCase{"France", kFranceName, 4, 3, VK_SPACE},
+                      FocusCase{"Switzerland", kSwissName, 5, 2, VK_RETURN},
+                      FocusCase{"Backdrop", kBackdropName, 6, 1, VK_SPACE},
+                      FocusCase{"TitleRoundAgain", kTitleName, 7, 12, VK_RETURN},
+                      FocusCase{"BackdropRoundAgain", kBackdropName, 12, 7, VK_SPACE}),
+    [](const ::testing::TestParamInfo<FocusCase> &info) { return std::string(info.param.object); });
+
+// Return held down, repeating while its box is open and after, and Space
+// typed into the scene window while the box is up: one box. The next fresh
+// press shows the next.
+TEST_F(MainLoop, ReturnRepeatsAndKeysDuringTheBoxOpenNoSecondBox)
+{
+    FakeOnMessageBox([](const RecordedMessageBox &) {
+        if (FakeMessageBoxes().size() == 1) {
+            FakeKey(VK_RETURN, kFakeKeyRepeat);
+            FakeKey(VK_RETURN, kFakeKeyRepeat);
+            Tap(VK_SPACE);
+        }
+    });
+    size_t boxes_before_fresh_press = 0;
+    HWND owner = nullptr;
+    Run([&](int frame) {
+        if (frame == 1) {
+            owner = window_handle;
+            Tap(VK_TAB);
+            Tap(VK_TAB);
+            Down(VK_RETURN);
+        }
+        if (frame == 3)
+            FakeKey(VK_RETURN, kFakeKeyRepeat);
+        if (frame == 5) {
+            Up(VK_RETURN);
+            boxes_before_fresh_press = FakeMessageBoxes().size();
+            Tap(VK_RETURN);
+        }
+        if (frame == 7)
+            Down(VK_ESCAPE);
+    });
+    FakeOnMessageBox(nullptr);
+    EXPECT_EQ(1u, boxes_before_fresh_press);
+    ASSERT_EQ(2u, FakeMessageBoxes().size());
+    ExpectSelectionBox(1, kKoreaName, owner);
+}
+
+// The focus survives F1's new window, whose Return box it owns; a left
+// click takes the focus away, so Return then shows nothing.
+TEST_F(MainLoop, FocusSurvivesF1AndALeftClickClearsIt)
+{
+    HWND new_window = nullptr;
+    GLuint after_switch = 0, after_click = 1;
+    Run([&](int frame) {
+        if (frame == 1) {
+            Tap(VK_TAB);
+            Tap(VK_TAB);
+            Tap(VK_F1);
+        }
+        if (frame == 3) {
+            after_switch = focused_object;
+            new_window = window_handle;
+            Tap(VK_RETURN);
+        }
+        if (frame == 5)
+            FakeClick(20, 460);  // the backdrop
+        if (frame == 7) {
+            after_click = focused_object;
+            Tap(VK_RETURN);
+        }
+        if (frame == 9)
+            Down(VK_ESCAPE);
+    });
+    EXPECT_EQ(kKoreaName, after_switch);
+    EXPECT_EQ(kNoFocus, after_click);
+    ASSERT_EQ(2u, FakeMessageBoxes().size()) << "Return's box and the click's, nothing after";
+    ExpectSelectionBox(0, kKoreaName, new_window);
+    ExpectSelectionBox(1, kBackdropName, new_window);
 }
 
 }  // namespace

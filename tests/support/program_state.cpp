@@ -14,6 +14,7 @@ void ResetProgramState()
     FakeReset();
     memset(key_down, 0, sizeof key_down);
     memset(key_pressed, 0, sizeof key_pressed);
+    focused_object = kNoFocus;
     window_active = lighting_on = texturing_on = solid_spheres = filled_polygons = true;
     fullscreen = false;
     module_instance = nullptr;

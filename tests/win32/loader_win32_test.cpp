@@ -274,12 +274,25 @@ TEST_F(WindowsLoader, SizesPastTheLimitsAreRefusedBeforeAnyAllocation)
               "the pixel bits need 49152 bytes, the file holds 1000");
 }
 
+// 300 bytes: past the 229 that the box's 256-byte text can take. The cut
+// falls between characters of the ANSI code page, UTF-8 by the test
+// program's manifest as by the program's: a Hangul name loses its whole
+// last syllable, not the first bytes of it.
 TEST_F(WindowsLoader, LongPathsAreCutToFitTheBox)
 {
-    // 300 bytes: past the 229 that the box's 256-byte text can take.
-    std::string path = dir_ + "\\" + std::string(300 - dir_.size() - 1, 'a');
-    EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr);
-    EXPECT_TRUE(OneErrorBox("Failed to open DIB file " + path.substr(0, 226) + "....\n"));
+    ASSERT_EQ(GetACP(), static_cast<UINT>(CP_UTF8)) << "the manifest's code page did not take";
+    const std::string head = dir_ + "\\";
+    for (const std::string filler : {"a", "\xED\x95\x9C"}) {  // U+D55C, three bytes
+        // A byte more where the cut would fall between syllables anyway.
+        std::string path = head + ((226 - head.size()) % filler.size() == 0 ? "a" : "");
+        size_t kept = path.size() + (226 - path.size()) / filler.size() * filler.size();
+        while (path.size() < 300)
+            path += filler;
+        boxes.clear();
+        EXPECT_EQ(LoadBmpImage(path.c_str()), nullptr);
+        EXPECT_TRUE(OneErrorBox("Failed to open DIB file " + path.substr(0, kept) + "....\n"))
+            << "filled with " << filler.size() << "-byte characters";
+    }
 }
 
 TEST(WindowsTexts, TeamTextsReadAsCodePage949WhateverTheSystemCodePage)

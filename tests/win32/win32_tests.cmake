@@ -22,6 +22,8 @@ add_executable(loader_win32_test ${win32_tests_dir}/loader_win32_test.cpp)
 target_link_libraries(loader_win32_test PRIVATE group_g_core platform_win32 bmp_bytes gtest_main)
 set_target_properties(loader_win32_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${win32_tests_out})
 group_g_warnings(loader_win32_test)
+# The programs' manifest, so that the texts are in the programs' code page.
+group_g_windows_resources(loader_win32_test "Group G loader tests")
 
 add_executable(box_text ${win32_tests_dir}/box_text.cpp)
 set_target_properties(box_text PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${win32_tests_out})

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # wine_bmpcheck.sh WINE_DIR BMPCHECK_EXE BMPCHECK PICTURES_DIR OUT_DIR:
-# bmpcheck.exe under Wine against the Linux bmpcheck, on the five pictures
-# and on a cut one: the same lines on standard output and standard error,
-# the same exit status, and PNGs with the same pixels (the Windows build
-# writes its PNGs with a writer of its own).
+# bmpcheck.exe under Wine against the Linux bmpcheck, on the five pictures,
+# on a cut one and on one with a Hangul name in an English locale: the same
+# lines on standard output and standard error, the same exit status, and
+# PNGs with the same pixels (the Windows build writes its PNGs with a writer
+# of its own). Then what --png OUT may replace, which needs files told apart
+# the Windows way.
 set -uo pipefail
 GROUP_G_WINE_DIR="$1"
 source "$(dirname "$0")/wine_env.sh"
@@ -45,4 +47,31 @@ for name in "${names[@]}"; do
   differing=$({ compare -metric AE "../linux/$png" "../windows/$png" null: 2>&1 || true; } | awk '{printf "%d", $1}')
   [ "$differing" = 0 ] || fail "$png: $differing pixels differ between the two builds' PNGs"
 done
-echo "bmpcheck.exe and bmpcheck agree on $(( ${#names[@]} + 1 )) pictures"
+# A name no single ANSI code page of an English locale holds.
+cp KOREA.bmp 태극기.bmp
+"$linux" 태극기.bmp >../linux-hangul.out 2>&1
+LC_ALL=en_US.UTF-8 wine "$exe" 태극기.bmp >../windows-hangul.out 2>&1 ||
+  fail "태극기.bmp: status $? ($(cat ../windows-hangul.out))"
+difference=$(diff ../linux-hangul.out <(tr -d '\r' <../windows-hangul.out)) ||
+  fail "태극기.bmp: the two builds' lines differ:"$'\n'"$difference"
+
+# Status, args, and the reason on standard error: out.png written and
+# written again; a text file, and an input BMP named .png however it is
+# spelled, never replaced.
+cp KOREA.bmp in.png
+echo notes >notes.png
+while IFS='|' read -r expected args reason; do
+  LC_ALL=en_US.UTF-8 wine "$exe" $args >../png.out 2>../png.err
+  status=$?
+  [ "$status" = "$expected" ] || fail "bmpcheck.exe $args: status $status, expected $expected ($(cat ../png.err))"
+  [ -z "$reason" ] || grep -qF "$reason" ../png.err || fail "bmpcheck.exe $args: no \"$reason\" in: $(cat ../png.err)"
+done <<'ROWS'
+0|--png out.png KOREA.bmp|
+0|--png out.png TOGO.bmp|
+4|--png notes.png KOREA.bmp|notes.png: not written: it exists and is not a PNG
+4|--png .\in.png in.png|.\in.png: not written: it is one of the inputs
+ROWS
+differing=$({ compare -metric AE ../linux/TOGO.png out.png null: 2>&1 || true; } | awk '{printf "%d", $1}')
+[ "$differing" = 0 ] || fail "out.png is not TOGO's picture after the second run ($differing pixels differ)"
+cmp -s in.png KOREA.bmp && [ "$(cat notes.png)" = notes ] || fail "an input or the text file was replaced"
+echo "bmpcheck.exe and bmpcheck agree on $(( ${#names[@]} + 2 )) pictures; --png replaces what it may"

@@ -1,7 +1,7 @@
 // The Windows build under Wine, in what only it shows: its frames against
 // the Linux build's on the same display, its boxes' texts read back from
 // the boxes themselves in a Wine whose code page is not 949, and the Hangul
-// drawn in a Korean-locale Wine. The shared journeys (tests/e2e) cover the
+// drawn in a Korean-locale and a German-locale Wine. The shared journeys (tests/e2e) cover the
 // rest of group_g.exe; this program runs in the same environment, so the
 // driver starts group_g.exe, and GROUP_G_BIN is the Linux build.
 //
@@ -288,13 +288,37 @@ TEST_F(WineJourney, BoxTextsReadBackAsUnicodeOutsideAKoreanLocale)
     EndWithEscape(scene);
 }
 
-// In a Korean-locale Wine with a Hangul font, the box draws the Hangul: the
-// first line, four syllables, holds glyphs of several shapes, where four
-// missing glyphs would be four copies of one empty box.
-TEST_F(WineJourney, HangulIsDrawnInAKoreanLocale)
+// From the keyboard alone: Tab, Tab and Return give Korea's box (nothing
+// in the Windows build takes Tab for itself), and the Return that answers
+// it opens no other.
+TEST_F(WineJourney, TabAndReturnShowTheFocusedObjectsBox)
 {
-    Window scene = StartWindowsShow("ko_KR.UTF-8");
-    ASSERT_EQ(BoxText({"--code-page"}), "949") << "the Korean locale did not take";
+    Window scene = StartWindowsShow("C.UTF-8");
+    Press(scene, XK_Tab);
+    Press(scene, XK_Tab);
+    ASSERT_TRUE(Tap(x_, scene, XK_Return));
+    Window box = WaitForBox(kBox, "korea-key-box");
+    EXPECT_EQ(BoxText({kBox}), Utf16Hex(kKoreaText))
+        << "the box of the object Tab reached should be Korea's";
+    AnswerBox(box, XK_Return, kBox);
+    WaitFrames(scene, 2 * kFramesToSeeAKey);
+    EXPECT_EQ(None, FindWindow(x_, kBox)) << "the Return that answered the box opened another";
+    EndWithEscape(scene);
+}
+
+// With a Hangul font, the box draws the Hangul: the first line, four
+// syllables, holds glyphs of several shapes, where four missing glyphs
+// would be four copies of one empty box. In a Korean-locale Wine through
+// the system's own font link; in a German one through the prefix's
+// replacement of "Gulim", the command docs/windows.md gives users.
+class WineHangul : public WineJourney, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(WineHangul, IsDrawnInTheBox)
+{
+    const std::string locale = GetParam();
+    Window scene = StartWindowsShow(locale + ".UTF-8");
+    ASSERT_EQ(BoxText({"--code-page"}), locale == "ko_KR" ? "949" : "1252")
+        << "the " << locale << " locale did not take";
     Spot korea = KoreaSpot();
     Click(x_, scene, static_cast<int>(korea.x), static_cast<int>(korea.y), 1);
     Window box = WaitForBox(kBox, "korea-box");
@@ -305,6 +329,9 @@ TEST_F(WineJourney, HangulIsDrawnInAKoreanLocale)
     AnswerBox(box, XK_Return, kBox);
     EndWithEscape(scene);
 }
+
+INSTANTIATE_TEST_SUITE_P(Locales, WineHangul, ::testing::Values("ko_KR", "de_DE"),
+                         [](const auto &info) { return std::string(info.param); });
 
 }  // namespace
 }  // namespace e2e

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes the Wine test prefix once per build folder (later runs find it made):
 # a 64-bit prefix, a Hangul font given to Wine through its own font
-# replacements, and the Korean locale that a Korean-locale Wine needs.
-# "Gulim", the face Wine links to its dialog font for Hangul, is Nanum
-# Gothic, so message boxes draw Hangul whatever the locale.
+# replacements, and the Korean, German and English locales the tests run
+# Wine in (Wine names files on Linux in its locale's encoding, so a Hangul
+# file name needs a UTF-8 one). "Gulim", the face Wine links to its dialog
+# font for Hangul, is Nanum Gothic, so message boxes draw Hangul whatever
+# the locale: the command docs/windows.md gives users.
 set -euo pipefail
 GROUP_G_WINE_DIR="$1"
 source "$(dirname "$0")/wine_env.sh"
@@ -17,9 +19,11 @@ rm -rf "$WINEPREFIX" "$LOCPATH"
 
 fc-list | grep NanumGothic >/dev/null || { echo "no NanumGothic font (fonts-nanum)" >&2; exit 1; }
 mkdir -p "$LOCPATH"
-# localedef also fails on mere warnings; the locale's files decide.
-localedef -i ko_KR -f UTF-8 "$LOCPATH/ko_KR.UTF-8" || true
-[ -f "$LOCPATH/ko_KR.UTF-8/LC_CTYPE" ] || { echo "no ko_KR.UTF-8 locale made (locales)" >&2; exit 1; }
+for locale in ko_KR de_DE en_US; do
+  # localedef also fails on mere warnings; the locale's files decide.
+  localedef -i $locale -f UTF-8 "$LOCPATH/$locale.UTF-8" || true
+  [ -f "$LOCPATH/$locale.UTF-8/LC_CTYPE" ] || { echo "no $locale.UTF-8 locale made (locales)" >&2; exit 1; }
+done
 
 # No display: the prefix is made without windows.
 env -u DISPLAY wineboot --init

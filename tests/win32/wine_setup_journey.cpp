@@ -3,8 +3,10 @@
 // there): the silent setup installs the files, shortcuts and uninstall
 // entry; the program, started as the shortcut starts it but from another
 // folder, draws the scene and ends with Esc; its file carries the icon and
-// version; the silent uninstaller leaves nothing of it. The setup program
-// is made by CPack from the Windows build, as tools/build_windows.sh does.
+// version; the silent uninstaller leaves nothing of it. Installed again
+// into a folder whose name no ANSI code page holds, it still finds its
+// pictures. The setup program is made by CPack from the Windows build, as
+// tools/build_windows.sh does.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -70,12 +72,14 @@ protected:
     // journey's prefix, and all it started there): its exit code, and its
     // standard output in `out`.
     int Run(std::vector<std::string> argv, const std::string &name, bool wine = true,
-            std::string *out = nullptr)
+            std::string *out = nullptr, const std::string &locale = "")
     {
         if (wine)
             argv.insert(argv.begin(), {GROUP_G_WINE_RUN, "--wait", kWineDir});
         ProcessOptions o{argv, {"HOME=" + kHome}, "", artifacts_ + "/" + name + ".out",
                          artifacts_ + "/" + name + ".err"};
+        if (!locale.empty())
+            o.env.push_back("LC_ALL=" + locale);
         Process p;
         std::string error;
         if (!p.Start(o, &error) || !p.WaitExit(Seconds(600)))
@@ -85,6 +89,29 @@ protected:
         return WIFEXITED(p.status()) ? WEXITSTATUS(p.status()) : -1;
     }
 
+    // The installed program `exe`, started from a folder without pictures
+    // (in a Wine of `locale`, if given): it finds its own and shows the
+    // whole scene, and ends with Esc.
+    void ShowInstalled(const std::string &exe, const std::string &name,
+                       const std::string &locale = "")
+    {
+        setenv("GROUP_G_E2E_PROGRAM", exe.c_str(), 1);
+        const std::string launcher = "/usr/bin/env HOME=" + kHome +
+                                     (locale.empty() ? "" : " LC_ALL=" + locale) +
+                                     " " GROUP_G_WINE_RUN " --new-session " + kWineDir;
+        setenv("GROUP_G_E2E_LAUNCHER", launcher.c_str(), 1);
+        StartProgram("", artifacts_);
+        Window scene = WaitForScene();
+        EXPECT_EQ(FindWindow(x_, "Error"), None) << "an Error box is shown";
+        Image frame = Look(scene, name);
+        std::set<uint32_t> colours;
+        for (size_t i = 0; i + 2 < frame.rgb.size(); i += 3)
+            colours.insert(uint32_t(frame.rgb[i]) << 16 | frame.rgb[i + 1] << 8 | frame.rgb[i + 2]);
+        EXPECT_GT(colours.size(), 500u) << name << ": the frame has few colours";
+        EXPECT_GT(BackdropBorderShare(frame), 0.8) << name << ": no backdrop, its picture was not found";
+        Thaw();
+        EndWithEscape(scene);
+    }
 };
 
 TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
@@ -97,9 +124,8 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
                    GROUP_G_WINDOWS_DIR "/CPackConfig.cmake", "-B", package},
                   "cpack", false),
               0);
-    ASSERT_EQ(Run({package + "/group_g-" GROUP_G_VERSION "-windows-x86_64-setup.exe", "/S"},
-                  "setup"),
-              0);
+    const std::string setup = package + "/group_g-" GROUP_G_VERSION "-windows-x86_64-setup.exe";
+    ASSERT_EQ(Run({setup, "/S"}, "setup"), 0);
 
     std::set<std::string> files;
     for (const auto &entry : fs::directory_iterator(kInstalled))
@@ -142,28 +168,27 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
                              "CompanyNamethe Group G authors", "MIT License"})
         EXPECT_NE(version.find(text), std::string::npos) << "the version lacks " << text;
 
-    // Started by the Start menu shortcut's target from a folder without
-    // pictures: it finds its own and shows the whole scene.
-    setenv("GROUP_G_E2E_PROGRAM", ReadShortcut(kStartMenuLink).first.c_str(), 1);
-    const std::string launcher =
-        "/usr/bin/env HOME=" + kHome + " " GROUP_G_WINE_RUN " --new-session " + kWineDir;
-    setenv("GROUP_G_E2E_LAUNCHER", launcher.c_str(), 1);
+    // Started by the Start menu shortcut's target.
     StartDisplay();
-    StartProgram("", artifacts_);
-    Window scene = WaitForScene();
-    Image frame = Look(scene, "installed-scene");
-    std::set<uint32_t> colours;
-    for (size_t i = 0; i + 2 < frame.rgb.size(); i += 3)
-        colours.insert(uint32_t(frame.rgb[i]) << 16 | frame.rgb[i + 1] << 8 | frame.rgb[i + 2]);
-    EXPECT_GT(colours.size(), 500u) << "the installed program's frame has few colours";
-    EXPECT_GT(BackdropBorderShare(frame), 0.8) << "no backdrop: its picture was not found";
-    Thaw();
-    EndWithEscape(scene);
+    ShowInstalled(ReadShortcut(kStartMenuLink).first, "installed-scene");
 
     EXPECT_EQ(Run({kFolder + "\\Uninstall.exe", "/S"}, "uninstall"), 0);
     for (const std::string &left : {kInstalled, kStartMenuLink, kDesktopLink})
         EXPECT_FALSE(fs::exists(left)) << left << " is left after the uninstall";
     EXPECT_EQ(uninstall_entry(), "") << "the uninstall entry is left";
+
+    // Into a folder with a letter of code page 1252 and Hangul, which no
+    // one ANSI code page holds both of, started in a German locale: the
+    // program's own path reaches it whole (UTF-8 code page), so its
+    // pictures are found beside it.
+    // /D= takes the rest of the command line as it stands, unquoted, so it
+    // goes in the words a shell makes of it (Wine would quote one argument
+    // with spaces).
+    const std::string folder = "C:\\Spiele\\Gruppe Ü 한국";
+    ASSERT_EQ(Run({setup, "/S", "/D=C:\\Spiele\\Gruppe", "Ü", "한국"}, "setup-unicode", true,
+                  nullptr, "de_DE.UTF-8"),
+              0);
+    ShowInstalled(folder + "\\group_g.exe", "unicode-folder-scene", "de_DE.UTF-8");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 //
 // The driver, for journeys of your own (see x_session.h, x_windows.h,
 // x_input.h, screenshot.h, scene_probe.h, wayland_session.h,
-// tools/child_process.h):
+// tests/support/child_process.h):
 //   Window scene = StartShow();            // desktop, pictures, program, frames
 //   Press(scene, XK_F2);                   // tapped; frames wait for the program
 //   Window box = WaitForBox("Selection");  // shown and drawn

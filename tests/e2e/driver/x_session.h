@@ -1,7 +1,8 @@
 // A private X display for one test and our connection to it: the virtual
-// display (and optionally its window manager) from tools/virtual_display,
-// or a display already there (a benchmark's); one Xlib connection; and
-// waiting for conditions with a deadline.
+// display (and optionally its window manager) from
+// tests/support/virtual_display, or a display already there (a
+// benchmark's); one Xlib connection; and waiting for conditions with a
+// deadline.
 //
 // Every wait in the driver is WaitUntil: a condition polled every few
 // milliseconds until it holds or its deadline passes. Deadlines are

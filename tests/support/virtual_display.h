@@ -1,6 +1,6 @@
 // A private virtual X display (Xvfb) and, when asked for, a real window
 // manager (openbox) on it: the one place that starts displays for the
-// end-to-end tests, the soak, the benchmarks and the presentation script.
+// end-to-end tests, the soak and the benchmarks.
 // The server picks a free display number itself, so parallel runs never
 // collide; both processes die with the one that started them. Relies on
 // Xvfb and openbox on PATH. Does not set DISPLAY for the calling process;
