@@ -125,12 +125,14 @@ void LoadTeamTextures(void)
     for (unsigned slot = 0; slot < kTextureListCount; slot++)
         previous[slot] = texture_images[slot];
 
-    // One list at a time: each file is read while its list is open, and a
-    // picture that fails leaves the others to load.
+    // One list at a time, and a picture that fails leaves the others to
+    // load. Each file is read before its list is opened: a picture's Error
+    // box lets the window procedure run (a resize, say), and what it draws
+    // then must be carried out, not compiled into the list.
     for (unsigned slot = 0; slot < kTextureListCount; slot++) {
         char path[kPicturePathBytes];
-        glNewList(kFirstTextureList + slot, GL_COMPILE);
         texture_images[slot] = LoadBmpImage(PicturePath(kPictureFiles[slot], path, sizeof path));
+        glNewList(kFirstTextureList + slot, GL_COMPILE);
         compile_upload(texture_images[slot]);
         glEndList();
     }

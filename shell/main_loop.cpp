@@ -6,25 +6,18 @@
 // it); the animation moves one step per frame.
 #include "shell/main_loop.h"
 
-#include <GL/gl.h>
-
-#include "assets/outline_font.h"
 #include "platform/gdi32.h"
 #include "platform/user32.h"
 #include "scene/draw_scene.h"
 #include "scene/focus_mark.h"
 #include "scene/picking.h"
-#include "scene/render_setup.h"
 #include "shell/scene_window.h"
 
-bool key_down[256];
-bool key_pressed[256];
 bool window_active = true;
 bool lighting_on = true;
 bool texturing_on = true;
 bool solid_spheres = true;
 bool filled_polygons = true;
-unsigned int focused_object = kNoFocus;
 
 static const char kTitle[] = "OpenGL Team Tarsel";
 
@@ -42,34 +35,6 @@ static bool take_key_press(int key)
     return pressed;
 }
 
-// The objects a click can name, in the order the scene draws them, which
-// is the order Tab visits them in.
-static const unsigned int kFocusOrder[] = {kTitleName, kKoreaName, kTogoName,
-                                           kFranceName, kSwissName, kBackdropName};
-static const int kFocusCount = (int)(sizeof kFocusOrder / sizeof kFocusOrder[0]);
-
-// Tab: the next object, round to the first after the last; the first Tab
-// goes to the first object, the first Shift+Tab to the last.
-static void move_focus(bool backwards)
-{
-    int at = -1;
-    for (int i = 0; i < kFocusCount; ++i)
-        if (kFocusOrder[i] == focused_object)
-            at = i;
-    if (at < 0)
-        at = backwards ? 0 : kFocusCount - 1;
-    at = (at + (backwards ? kFocusCount - 1 : 1)) % kFocusCount;
-    focused_object = kFocusOrder[at];
-}
-
-// Return and Space that came while a box was up, or were handed on by it,
-// were meant for that box, not for a new one.
-static void forget_box_keys(void)
-{
-    key_pressed[VK_RETURN] = false;
-    key_pressed[VK_SPACE] = false;
-}
-
 // Return or Space on the focused object: the box a click on it shows, by
 // the same path, from a hit record that names the object alone. No pick
 // pass is drawn, so unlike a click it costs the animation no step.
@@ -81,7 +46,7 @@ static void report_focused_object(void)
         return;
     const GLuint record[4] = {1, 0, 0, focused_object};
     ReportPick(record);
-    forget_box_keys();
+    ForgetBoxKeys();
 }
 
 int RunPresentation(void)
@@ -137,85 +102,4 @@ int RunPresentation(void)
     CloseSceneWindow();
     // After the quit message this is its code (0, from WM_CLOSE).
     return msg.message == WM_QUIT ? (int)msg.wParam : 0;
-}
-
-// A size that came while a display list was being compiled: a picture's
-// Error box delivers WM_SIZE from inside the texture list it interrupts, and
-// ResizeScene's calls would be compiled into that list instead of carried
-// out. It is kept here until the open has closed its lists.
-static bool resize_held = false;
-static int held_width = 0;
-static int held_height = 0;
-
-static bool compiling_a_list(void)
-{
-    GLint list = 0;  // stays 0 without a current context
-    glGetIntegerv(GL_LIST_INDEX, &list);
-    return list != 0;
-}
-
-void ApplyHeldResize(void)
-{
-    if (resize_held)
-        ResizeScene(held_width, held_height);
-    resize_held = false;
-}
-
-LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    switch (message) {
-    case WM_ACTIVATE:
-        // The high word is non-zero exactly while the window is minimized.
-        window_active = HIWORD(wparam) == 0;
-        return 0;
-    case WM_SYSCOMMAND:
-        if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER)
-            return 0;
-        break;
-    case WM_CLOSE:
-        DeleteOutlineFont();
-        PostQuitMessage(0);
-        return 0;
-    case WM_KEYDOWN:
-        if (wparam < 256) {
-            // Return and Space open a box: a key held down opens it once,
-            // not again with each repeat.
-            bool repeat = (lparam & kKeyWasDown) != 0;
-            if (!repeat || (wparam != VK_RETURN && wparam != VK_SPACE))
-                key_pressed[wparam] = true;
-            key_down[wparam] = true;
-        }
-        // The focus moves at once, with the Shift held as Tab went down.
-        if (wparam == VK_TAB)
-            move_focus(key_down[VK_SHIFT]);
-        return 0;
-    case WM_KEYUP:
-        if (wparam < 256)
-            key_down[wparam] = false;
-        return 0;
-    case WM_SIZE:
-        if (compiling_a_list()) {
-            resize_held = true;
-            held_width = LOWORD(lparam);
-            held_height = HIWORD(lparam);
-        } else {
-            ResizeScene(LOWORD(lparam), HIWORD(lparam));
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-        // A click takes the keyboard focus away: the mark goes.
-        focused_object = kNoFocus;
-        // A pick draws the scene; inside a list it would be compiled, not
-        // drawn. No click is meant then: a box is open over the window.
-        if (!compiling_a_list())
-            PickAt(LOWORD(lparam), HIWORD(lparam));
-        forget_box_keys();
-        return 0;
-    case WM_RBUTTONDOWN:
-        togo_orbit += kOrbitNudge;
-        france_orbit += kOrbitNudge;
-        swiss_orbit += kOrbitNudge;
-        return 0;
-    }
-    return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -1,33 +1,8 @@
-// The message loop and the scene window's procedure: keyboard, mouse, size,
-// activation and close become program-wide state and calls into the scene.
+// The message loop: open the scene window, alternate between messages and
+// frames, act on the keys between frames, close at the end.
 #pragma once
 
-#include "assets/shared_state.h"
-#include "platform/win_types.h"
-
-// True from a key's WM_KEYDOWN to its WM_KEYUP.
-extern bool key_down[256];
-// True from a key's WM_KEYDOWN until the loop has acted on it (Esc, F1 to
-// F5), so a press released before the next frame is still seen.
-extern bool key_pressed[256];
-
-// The object the keyboard focus is on, by selection name (Tab and
-// Shift+Tab move it, Return and Space report it, a left click clears it),
-// or kNoFocus.
-constexpr unsigned int kNoFocus = 0;
-extern unsigned int focused_object;
-
-// WM_KEYDOWN's lParam: the key was already down (a repeat).
-constexpr LPARAM kKeyWasDown = (LPARAM)1 << 30;
-
-// What a right click adds to each of the three orbit angles, in degrees.
-constexpr float kOrbitNudge = 3.0f;
+#include "shell/window_procedure.h"
 
 // The whole program: open, loop, close. Returns the process exit code.
 int RunPresentation(void);
-
-// Carries out a WM_SIZE that came while a display list was being compiled,
-// once the lists are closed; nothing when none came.
-void ApplyHeldResize(void);
-
-LRESULT SceneWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

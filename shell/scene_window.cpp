@@ -7,7 +7,7 @@
 #include "platform/user32.h"
 #include "platform/wgl.h"
 #include "scene/render_setup.h"
-#include "shell/main_loop.h"
+#include "shell/window_procedure.h"
 
 bool fullscreen = false;
 HINSTANCE module_instance = nullptr;
@@ -175,10 +175,7 @@ int OpenSceneWindow(const char *title, int width, int height, int bits,
     SetFocus(window_handle);
     ResizeScene(width, height);
 
-    int initialized = InitScene();
-    // A resize that a box delivered while InitScene compiled its lists.
-    ApplyHeldResize();
-    if (!initialized)
+    if (!InitScene())
         return fail_open("Initialization Failed.");
     return 1;
 }

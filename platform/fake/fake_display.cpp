@@ -31,7 +31,14 @@ int ShowCursor(BOOL show)
 }
 
 // As the program's backend does when the process ends without its close.
-void BackendEndingAbruptly(void) { Fake().current = Fake().desktop; }
+void BackendEndingAbruptly(void)
+{
+    Fake().current = Fake().desktop;
+    if (Fake().on_ending_abruptly)
+        Fake().on_ending_abruptly();
+}
+
+void FakeOnEndingAbruptly(std::function<void()> hook) { Fake().on_ending_abruptly = std::move(hook); }
 
 void FakeSetDisplayModes(const std::vector<FakeDisplayMode> &modes) { Fake().modes = modes; }
 FakeDisplayMode FakeCurrentDisplayMode() { return Fake().current; }

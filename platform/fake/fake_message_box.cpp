@@ -2,7 +2,8 @@
 // gtk_message_box.cpp): each box is recorded with its owner, texts and
 // type; while it is "open" the test's hook acts as the user, and the core's
 // modal loop then delivers what the hook did; the box answers as the test
-// queued, or with its first button.
+// queued, or with its first button, and what the answer hook does then
+// arrives as the box closes.
 #include "platform/core/core_backend.h"
 #include "platform/fake/fake_state.h"
 
@@ -33,6 +34,8 @@ bool BackendWaitForBox(int *answer)
         *answer = s.box_answers.front();
         s.box_answers.pop_front();
     }
+    if (s.on_box_answer)
+        s.on_box_answer();
     return true;
 }
 
@@ -58,3 +61,5 @@ void FakeOnMessageBox(std::function<void(const RecordedMessageBox &)> hook)
 {
     Fake().on_box = std::move(hook);
 }
+
+void FakeOnMessageBoxAnswer(std::function<void()> hook) { Fake().on_box_answer = std::move(hook); }

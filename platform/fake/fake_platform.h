@@ -53,6 +53,10 @@ void FakeQueueMessageBoxAnswers(const std::vector<int> &answers);
 // the user would act then: user actions taken here reach the window
 // procedure through the box's modal loop.
 void FakeOnMessageBox(std::function<void(const RecordedMessageBox &)> hook);
+// Called as a box answers, after its modal loop's last delivery: user
+// actions taken here are waiting as the box closes (a click that follows
+// the one on its button, say).
+void FakeOnMessageBoxAnswer(std::function<void()> hook);
 
 // Display modes the fake display offers for ChangeDisplaySettingsA.
 void FakeSetDisplayModes(const std::vector<FakeDisplayMode> &modes);
@@ -60,6 +64,9 @@ void FakeSetDisplayModes(const std::vector<FakeDisplayMode> &modes);
 FakeDisplayMode FakeCurrentDisplayMode();
 // ShowCursor's counter: 0 when shown, negative while hidden.
 int FakeCursorCount();
+// Called once the backend has undone what it must before the process ends
+// without its close (the display mode put back), as it ends.
+void FakeOnEndingAbruptly(std::function<void()> hook);
 
 // User actions on the scene window. Each waits, as a window system's event
 // does, until the next PeekMessageA (or a box's modal loop) takes it in;

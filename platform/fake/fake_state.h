@@ -41,10 +41,12 @@ struct FakeState {
     std::vector<RecordedMessageBox> boxes;
     std::deque<int> box_answers;
     std::function<void(const RecordedMessageBox &)> on_box;
+    std::function<void()> on_box_answer;
     bool box_hook_ran = false;
     int box_return_answer = 0;
 
     std::function<void(int)> on_swap;
+    std::function<void()> on_ending_abruptly;
     int swaps = 0;
 
     std::vector<FakeDisplayMode> modes;

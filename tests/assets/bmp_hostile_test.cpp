@@ -23,6 +23,7 @@
 #include "assets/bmp_loader.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/kernel32.h"
+#include "tests/support/loaded_image.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -51,14 +52,12 @@ protected:
     ::testing::AssertionResult Refused(RgbImage *image, const std::string &text,
                                        const std::string &why)
     {
-        const std::vector<RecordedMessageBox> &boxes = FakeMessageBoxes();
         if (image != nullptr)
             return ::testing::AssertionFailure() << "loaded " << image->width << " x "
                                                  << image->height << ", expected a refusal";
-        if (boxes.size() != 1 || boxes[0].text != text)
-            return ::testing::AssertionFailure()
-                   << "expected one box \"" << text << "\", got " << boxes.size()
-                   << (boxes.empty() ? "" : ", first \"" + boxes[0].text + "\"");
+        ::testing::AssertionResult one_box = OneErrorBox(FakeMessageBoxes(), text);
+        if (!one_box)
+            return one_box;
         if (std::string(BmpFailureReason()).find(why) == std::string::npos)
             return ::testing::AssertionFailure()
                    << "expected a reason with \"" << why << "\", got \"" << BmpFailureReason() << "\"";
@@ -67,14 +66,6 @@ protected:
 
     std::string dir_;
 };
-
-void FreeImage(RgbImage *image)
-{
-    if (image != nullptr) {
-        free(image->pixels);
-        free(image);
-    }
-}
 
 TEST_F(HostileFiles, SizeLimitsHoldOnBothSidesAndAreJudgedBeforeAnyAllocation)
 {

@@ -14,6 +14,7 @@
 #include "assets/bmp_loader.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
+#include "tests/support/loaded_image.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -21,49 +22,6 @@ namespace {
 const char kOutOfMemory[] = "Out of memory.";
 const char kUnknownFormat[] = "Unknown DIB file format.";
 const char kConversionError[] = "Image file conversion error.";
-
-// Eight colours that survive every encoding exactly, 5-bit channels
-// included (0 and 31 widen to 0 and 255).
-const std::vector<uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
-                                        0xFFFF00, 0x00FFFF, 0xFF00FF, 0xFFFFFF};
-
-void FreeImage(RgbImage *image)
-{
-    if (image != nullptr) {
-        free(image->pixels);
-        free(image);
-    }
-}
-
-std::string Hex(uint32_t rgb)
-{
-    char text[16];
-    snprintf(text, sizeof text, "%06X", rgb);
-    return text;
-}
-
-// Indices into kPalette for a width x height test card, bottom row first:
-// runs, lone pixels and stripes, so run-length coders use every form.
-std::vector<uint32_t> CardIndices(int width, int height)
-{
-    std::vector<uint32_t> indices(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            indices[static_cast<size_t>(y) * width + x] =
-                x < width / 3 ? static_cast<uint32_t>(y % 8)
-                              : static_cast<uint32_t>((x * 7 + y * 3) / (1 + y % 3)) % 8;
-    return indices;
-}
-
-RgbPicture CardPicture(int width, int height)
-{
-    std::vector<uint32_t> indices = CardIndices(width, height);
-    RgbPicture picture = SolidPicture(width, height, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            SetPixel(&picture, x, y, kPalette[indices[static_cast<size_t>(y) * width + x]]);
-    return picture;
-}
 
 // A picture given row by row, bottom row first.
 RgbPicture Rows(const std::vector<std::vector<uint32_t>> &rows)
@@ -73,29 +31,6 @@ RgbPicture Rows(const std::vector<std::vector<uint32_t>> &rows)
         for (size_t x = 0; x < rows[y].size(); ++x)
             SetPixel(&picture, static_cast<int>(x), static_cast<int>(y), rows[y][x]);
     return picture;
-}
-
-// The pixels of a loaded image, or a reason they differ from `expected`.
-::testing::AssertionResult SamePixels(const RgbImage *image, const RgbPicture &expected)
-{
-    if (image == nullptr)
-        return ::testing::AssertionFailure() << "expected an image, got null";
-    if (image->width != expected.width || image->height != expected.height)
-        return ::testing::AssertionFailure()
-               << "expected " << expected.width << "x" << expected.height << ", got "
-               << image->width << "x" << image->height;
-    for (int y = 0; y < expected.height; ++y) {
-        for (int x = 0; x < expected.width; ++x) {
-            const unsigned char *p = image->pixels + (static_cast<size_t>(y) * image->width + x) * 3;
-            uint32_t got = static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
-            uint32_t want = PixelOf(expected, x, y);
-            if (got != want)
-                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y
-                                                     << ") expected " << Hex(want)
-                                                     << ", got " << Hex(got);
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 class BmpLoader : public ::testing::Test {
@@ -139,19 +74,9 @@ protected:
         return same;
     }
 
-    // Exactly one "Error" box with `text`, or a description of what came.
     ::testing::AssertionResult OneBox(const std::string &text)
     {
-        const std::vector<RecordedMessageBox> &boxes = FakeMessageBoxes();
-        if (boxes.size() != 1)
-            return ::testing::AssertionFailure() << "expected 1 box \"" << text << "\", got "
-                                                 << boxes.size()
-                                                 << (boxes.empty() ? "" : ", first: " + boxes[0].text);
-        if (boxes[0].text != text || boxes[0].caption != "Error" || boxes[0].type != MB_OK)
-            return ::testing::AssertionFailure()
-                   << "expected \"" << text << "\" / \"Error\" / MB_OK, got \"" << boxes[0].text
-                   << "\" / \"" << boxes[0].caption << "\" / " << boxes[0].type;
-        return ::testing::AssertionSuccess();
+        return OneErrorBox(FakeMessageBoxes(), text);
     }
 
     // Every handle and block obtained was given back.

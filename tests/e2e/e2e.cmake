@@ -40,5 +40,12 @@ endforeach()
 # The keyboard journey reads the boxes as a screen reader does, over AT-SPI.
 pkg_check_modules(E2E_ATSPI REQUIRED IMPORTED_TARGET atspi-2 gobject-2.0)
 target_link_libraries(keys_journey PRIVATE PkgConfig::E2E_ATSPI)
-# The fullscreen journey gives the virtual screen a mode to switch to.
+# The fullscreen journey gives the virtual screen a mode to switch to, and
+# makes one open fail after the switch with a library preloaded into the
+# program.
+add_library(refuse_second_context SHARED ${E2E_DIR}/refuse_second_context.c)
+target_link_libraries(refuse_second_context PRIVATE SDL2::SDL2 ${CMAKE_DL_LIBS})
 target_link_libraries(fullscreen_journey PRIVATE X11::Xrandr)
+target_compile_definitions(fullscreen_journey PRIVATE
+  GROUP_G_REFUSE_CONTEXT_LIB="$<TARGET_FILE:refuse_second_context>")
+add_dependencies(fullscreen_journey refuse_second_context)

@@ -7,8 +7,6 @@
 // scene moving.
 #include <cmath>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include <unistd.h>
@@ -126,14 +124,6 @@ TEST_F(LifeJourney, EndsEvenWhenTheWindowSystemStopsAnswering)
     EXPECT_TRUE(program_.LeftBehind().empty());
 }
 
-std::string Contents(const std::string &path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // A display number no server of this machine holds. The number of a
 // server this test stopped would not do: servers of tests running beside
 // it take the lowest free number, often that very one.
@@ -165,7 +155,7 @@ TEST_F(LifeJourney, WithoutADisplayItFailsAtOnceAndSaysWhy)
             << "still running " << kReact.count() << "s after its start";
         EXPECT_TRUE(WIFEXITED(program_.status()) && WEXITSTATUS(program_.status()) != 0)
             << "expected a failure, got " << DescribeStatus(program_.status());
-        std::string err = Contents(artifacts_ + "/program.err");
+        std::string err = Tail(artifacts_ + "/program.err", 100);
         EXPECT_NE(err.find("Window Creation Error."), std::string::npos)
             << "expected the reason on standard error, got: " << err;
         EXPECT_TRUE(program_.LeftBehind().empty());

@@ -1,17 +1,8 @@
 // Clicks: left clicks open a "Selection" box about what is under the cursor
 // while the scene stands still; right clicks nudge the orbiting spheres
-// forward; and a minimized window's animation stands still.
-//
-// The scene moves every frame, so a click that must land on a sphere is
-// aimed on a frozen frame (the program stopped, see Journey::Freeze), where
-// the spheres are found from the picture and the program's own geometry,
-// and given before the program goes on. Once thawed it may finish the frame
-// it was drawing before it reads the click, and its pick pass draws with
-// the angles as they then stand: one or two orbit steps past the frozen
-// picture. The aim is taken halfway between and must hold for both.
+// forward; and a minimized window's animation stands still. A click that
+// must land on a moving sphere is aimed on a frozen frame (FrozenAim).
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <thread>
 
 #include "driver/journey.h"
@@ -22,65 +13,17 @@ namespace e2e {
 namespace {
 
 const char kBox[] = "Selection";
-// The tumbling title can reach down to here; a click below it cannot hit it.
-constexpr double kBelowTitle = 165;
-
-struct Aim {
-    int sphere = -1;  // 0 Togo, 1 France, 2 Switzerland
-    int x = 0, y = 0;
-};
 
 class PickJourney : public Journey {
 protected:
-    // Freezes the program on frames until one offers a place to aim at:
-    // where one of `spheres` will be `ahead` degrees on (after nudges),
-    // inside that sphere whichever of the two angles the pick sees, clear
-    // of every other sphere, below the title, and showing the sphere now
-    // when `ahead` is 0 or the backdrop otherwise. With `ahead`, a frame is
-    // also passed over when the nudge would carry an angle past 360, whose
-    // reset would put that sphere out of step with the others. The program
-    // is left frozen.
-    Aim FrozenAim(Window scene, std::vector<int> spheres, double ahead, const std::string &name)
+    // A left click at (x, y), the program thawed if frozen for it; then as
+    // BoxHeight.
+    int PickBoxHeight(Window scene, int x, int y, const std::string &name)
     {
-        for (int attempt = 1; attempt <= 12; ++attempt) {
-            Image f = Look(scene, name + "-frame");
-            OrbitFit orbit = FindOrbit(f);
-            if (!orbit.found)
-                JOURNEY_FAIL() << name << ": no orbit angle explains the frozen frame: "
-                               << orbit.why;
-            bool wraps = ahead > 0 && std::fmod(orbit.phase, 120) + kSwissStartOrbit + ahead +
-                                              3 * kOrbitStep >= 359;
-            for (int k : spheres) {
-                Aim aim{k, 0, 0};
-                if (!wraps && Fits(f, orbit.phase, ahead, &aim))
-                    return aim;
-            }
+        Click(x_, scene, x, y, 1);
+        if (frozen_)
             Thaw();
-            WaitFrames(scene, 1 + attempt % 3);
-        }
-        JOURNEY_FAIL() << name << ": no frame offered a place to aim at (see its last frame)";
-        return Aim{};
-    }
-
-    bool Fits(const Image &f, double phase, double ahead, Aim *aim)
-    {
-        double sees[2] = {phase + kOrbitStep + ahead, phase + 2 * kOrbitStep + ahead};
-        Spot mid = OrbitSpot(phase + 1.5 * kOrbitStep + ahead + OrbitOffset(aim->sphere));
-        if (mid.y < kBelowTitle)
-            return false;
-        for (double seen : sees)
-            for (int k = -1; k < 3; ++k) {
-                Spot s = k < 0 ? KoreaSpot() : OrbitSpot(seen + OrbitOffset(k));
-                double d = std::hypot(mid.x - s.x, mid.y - s.y);
-                if (k == aim->sphere ? d > 0.5 * s.radius : d < 1.2 * s.radius)
-                    return false;
-            }
-        DiscCounts now = CountDisc(f, mid.x, mid.y, 6);
-        if (now.Share(ahead == 0 ? now.bright : now.dark) < 0.9)
-            return false;
-        aim->x = static_cast<int>(std::lround(mid.x));
-        aim->y = static_cast<int>(std::lround(mid.y));
-        return true;
+        return BoxHeight(scene, name);
     }
 
     // Waits for the box, keeps its picture as `name`, closes it with Return
@@ -125,8 +68,7 @@ TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
     AnswerBox(box, XK_Return, kBox);
     WaitFrames(scene, 3);  // the animation goes on
 
-    Click(x_, scene, 20, 460, 1);
-    int standings = BoxHeight(scene, "standings-box");
+    int standings = PickBoxHeight(scene, 20, 460, "standings-box");
     EXPECT_GT(standings, b.height)
         << "backdrop click: expected the standings box taller than a team's (" << b.height
         << "), got height " << standings;
@@ -136,9 +78,7 @@ TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
     int tx = 0, ty = 0;
     ASSERT_TRUE(FreezeOnTitle(scene, &tx, &ty))
         << "no frozen frame showed the title where it had mostly been";
-    Click(x_, scene, tx, ty, 1);
-    Thaw();
-    int title = BoxHeight(scene, "title-box");
+    int title = PickBoxHeight(scene, tx, ty, "title-box");
     EXPECT_LT(title, b.height) << "title click at (" << tx << ", " << ty
                                << "): expected the one-line box shorter than a team's ("
                                << b.height << "), got height " << title;
@@ -155,13 +95,10 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
 {
     const int kNudges = 14;
     Window scene = StartShow();
-    Click(x_, scene, 20, 460, 1);
-    int standings = BoxHeight(scene, "standings-box");
+    int standings = PickBoxHeight(scene, 20, 460, "standings-box");
 
     Aim aim = FrozenAim(scene, {0, 1, 2}, 0, "aimed");
-    Click(x_, scene, aim.x, aim.y, 1);
-    Thaw();
-    int height = BoxHeight(scene, "aimed-box");
+    int height = PickBoxHeight(scene, aim.x, aim.y, "aimed-box");
     ASSERT_LT(height, standings) << "a left click on sphere " << aim.sphere
                                  << "'s place on a frozen frame should show its team (a box "
                                     "lower than the standings' "
@@ -172,10 +109,8 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
     while (!left.empty()) {
         aim = FrozenAim(scene, left, kNudges * kOrbitNudge, "nudged");
         Click(x_, scene, aim.x, aim.y, 3, kNudges);
-        Click(x_, scene, aim.x, aim.y, 1);
-        Thaw();
         std::string name = "nudged-" + std::to_string(aim.sphere) + "-box";
-        height = BoxHeight(scene, name);
+        height = PickBoxHeight(scene, aim.x, aim.y, name);
         ASSERT_LT(height, standings)
             << "sphere " << aim.sphere << ": after " << kNudges << " right clicks it should "
             << "stand " << kNudges * kOrbitNudge << " degrees on, where the left click should "
@@ -191,31 +126,24 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
     EndWithEscape(scene);
 }
 
-// Without TOGO.bmp, the window is resized while the picture's Error box is
-// open, that is while Togo's texture list is being compiled. The size acts
-// after the lists: back at 640x480 the scene is drawn as usual, a click on
-// the Togo sphere names a team and a click in the corner the standings.
+// Without TOGO.bmp, the window is resized to 800x600 while the picture's
+// Error box is open. The size acts at once and stays: the scene fills the
+// larger window to its edges, and a click in its top right corner, outside
+// the 640x480 it started with, names the backdrop's standings.
 TEST_F(PickJourney, ResizeDuringAPictureErrorBoxLeavesPickingWhole)
 {
     Window error = StartWithoutTogo();
     Window scene = FindWindow(x_, kSceneTitle);
     ASSERT_NE(scene, static_cast<Window>(None)) << "no scene window behind the Error box";
     ResizeClient(x_, scene, 800, 600);
-    // Time for the box's loop to hand the new size to the program.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return ClientRect(x_, scene).width == 800; }))
+        << "the window was not resized: " << ToString(ClientRect(x_, scene));
     AnswerBox(error, XK_Return, "Error");
     scene = WaitForScene();
-    ResizeClient(x_, scene, 640, 480);
-    WaitFrames(scene, 3);
-
-    Click(x_, scene, 20, 460, 1);
-    int standings = BoxHeight(scene, "standings-box");
-    Aim aim = FrozenAim(scene, {0}, 0, "togo");
-    Click(x_, scene, aim.x, aim.y, 1);
-    Thaw();
-    int togo = BoxHeight(scene, "togo-box");
-    EXPECT_LT(togo, standings) << "a click on the Togo sphere should name its team (a box lower "
-                                  "than the standings' " << standings << "), got height " << togo;
+    Image f = Look(scene, "resized");
+    EXPECT_EQ(800, f.width);
+    EXPECT_GE(BackdropBorderShare(f), 0.99) << "the scene should fill the 800x600 window";
+    PickBoxHeight(scene, 780, 20, "corner-box");
     EndWithEscape(scene);
 }
 
@@ -228,9 +156,7 @@ TEST_F(PickJourney, MinimizedAnimationStandsStill)
 {
     Window scene = StartShow();
     Aim aim = FrozenAim(scene, {0, 1, 2}, 0, "aimed");
-    Click(x_, scene, aim.x, aim.y, 1);
-    Thaw();
-    BoxHeight(scene, "reference-box");
+    PickBoxHeight(scene, aim.x, aim.y, "reference-box");
     // Away for as long as the running scene takes to carry a sphere well
     // past its place, were it still moving.
     Seconds away = std::max(Seconds(3), 30 * FrameTime(scene, 10) / 10);
@@ -250,9 +176,7 @@ TEST_F(PickJourney, MinimizedAnimationStandsStill)
     ASSERT_TRUE(WaitUntil(kReact, [&] {
         return IsShown(x_, scene) && ClientRect(x_, scene) == placed;
     })) << "the window did not come back to " << ToString(placed);
-    Click(x_, scene, aim.x, aim.y, 1);
-    Thaw();
-    BoxHeight(scene, "restored-box");
+    PickBoxHeight(scene, aim.x, aim.y, "restored-box");
     long n = DifferingPixels(kept_["reference-box"], kept_["restored-box"]);
     EXPECT_EQ(n, 0) << "after " << away.count() << "s minimized, sphere " << aim.sphere
                     << " should have been where it was; the box differs from its team's box in "

@@ -76,6 +76,7 @@ TEST(BoxLayout, SystemTextsKeepUtf8AndEscapeOtherBytes)
         {"a\xC3", "a\\xC3"},                                   // cut off at the end
         {"\xE0\x80\x80 \xED\xA0\x80 \xF4\x90\x80\x80",         // overlong, surrogate, too high
          "\\xE0\\x80\\x80 \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},
+        {"\xC0\xAF \xC1\xBF", "\\xC0\\xAF \\xC1\\xBF"},  // overlong two-byte forms
         {"\xF0\x9F\x98\x80 C:\\x41", "\xF0\x9F\x98\x80 C:\\x41"},  // four bytes; backslash kept
     };
     for (const auto &c : cases)
@@ -144,6 +145,9 @@ TEST_F(ModalBox, OwnersMessagesKeepArrivingButClicksAreDropped)
         FakeClick(10, 10);
         FakeClick(20, 20, kFakeRight);
     });
+    // A click that follows the one on the box's button, landing on the
+    // owner as the box goes, was meant for the box too.
+    FakeOnMessageBoxAnswer([] { FakeClick(30, 30); });
     EXPECT_EQ(IDOK, MessageBoxA(window_, "text", "Selection", MB_OK));
     EXPECT_TRUE(Saw(WM_SIZE, SIZE_RESTORED));
     EXPECT_TRUE(Saw(WM_KEYDOWN, VK_F2));

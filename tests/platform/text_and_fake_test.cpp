@@ -14,16 +14,33 @@
 
 namespace {
 
-TEST(Cp949Text, KoreanBytesBecomeUtf8AsciiIsUnchangedAndBrokenSequencesShowAReplacement)
+// Through iconv, through the program's own decoder (which takes over where
+// iconv has no code page 949) and with iconv failing to open: "대한민국"
+// read right, ASCII kept, and a broken sequence one replacement character.
+TEST(Cp949Text, EveryDecoderReadsHangulKeepsAsciiAndReplacesBrokenBytes)
 {
-    // "대한민국" in code page 949.
-    EXPECT_EQ("\xEB\x8C\x80\xED\x95\x9C\xEB\xAF\xBC\xEA\xB5\xAD", Cp949ToUtf8("\xB4\xEB\xC7\xD1\xB9\xCE\xB1\xB9"));
-    EXPECT_EQ("Team Tarsel\n", Cp949ToUtf8("Team Tarsel\n"));
-    EXPECT_EQ("", Cp949ToUtf8(""));
-    EXPECT_EQ("\xEF\xBF\xBD", Cp949ToUtf8("\xB4")) << "a lead byte with nothing after it";
-    std::string out = Cp949ToUtf8("a\xFF" "b");
-    EXPECT_EQ('a', out.front());
-    EXPECT_EQ('b', out.back()) << "the rest is kept";
+    const std::string r = "\xEF\xBF\xBD";
+    const struct {
+        const char *name;
+        std::string (*decode)(const char *);
+        bool iconv_fails;
+    } decoders[] = {{"iconv", Cp949ToUtf8, false},
+                    {"own decoder", Cp949HangulToUtf8, false},
+                    {"iconv missing", Cp949ToUtf8, true}};
+    for (const auto &d : decoders) {
+        FakeReset();
+        if (d.iconv_fails)
+            FakeFailCall("iconv_open");
+        EXPECT_EQ("\xEB\x8C\x80\xED\x95\x9C\xEB\xAF\xBC\xEA\xB5\xAD",
+                  d.decode("\xB4\xEB\xC7\xD1\xB9\xCE\xB1\xB9")) << d.name;
+        EXPECT_EQ("Team Tarsel\n", d.decode("Team Tarsel\n")) << d.name;
+        EXPECT_EQ("", d.decode("")) << d.name;
+        EXPECT_EQ(r, d.decode("\xB4")) << d.name << ": a lead byte with nothing after it";
+        EXPECT_EQ("a" + r + "b", d.decode("a\xFF" "b")) << d.name;
+    }
+    FakeReset();
+    EXPECT_EQ(Cp949HangulToUtf8(nullptr), "");
+    EXPECT_EQ(Cp949HangulToUtf8("\xCA\xA1!"), r + "!") << "a Hanja is one character to our decoder";
 }
 
 // Where iconv has no code page 949, the platform's own decoder must agree
@@ -64,26 +81,6 @@ TEST(Cp949Text, WithoutIconvEverySyllableReadsAsIconvReadsIt)
     }
     iconv_close(cd);
     EXPECT_EQ(syllables, 11172);
-}
-
-TEST(Cp949Text, WithoutIconvOtherBytesBecomeReplacementsNeverRawBytes)
-{
-    const char *r = "\xEF\xBF\xBD";
-    EXPECT_EQ(Cp949HangulToUtf8("Team Tarsel\n"), "Team Tarsel\n");
-    EXPECT_EQ(Cp949HangulToUtf8(""), "");
-    EXPECT_EQ(Cp949HangulToUtf8(nullptr), "");
-    EXPECT_EQ(Cp949HangulToUtf8("\xB4"), r) << "a lead byte at the end";
-    EXPECT_EQ(Cp949HangulToUtf8("a\xFF" "b"), std::string("a") + r + "b");
-    EXPECT_EQ(Cp949HangulToUtf8("\xCA\xA1!"), std::string(r) + "!") << "a Hanja is one character";
-}
-
-TEST(Cp949Text, MissingConverterStillGivesTheKoreanText)
-{
-    FakeReset();
-    FakeFailCall("iconv_open");
-    EXPECT_EQ(Cp949ToUtf8("\xB4\xEB\xC7\xD1\xB9\xCE\xB1\xB9"),
-              "\xEB\x8C\x80\xED\x95\x9C\xEB\xAF\xBC\xEA\xB5\xAD");
-    FakeReset();
 }
 
 class FakeBackend : public ::testing::Test {

@@ -4,9 +4,14 @@
 // whether they are sent at once or wait in the queue, focus, the class and
 // window rules, and termination requests.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
+#include "platform/core/core_state.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
 
@@ -275,6 +280,46 @@ TEST_F(WindowCore, TerminationClosesTheWindowOnceOrQuitsWithoutOne)
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ((UINT)WM_QUIT, msg.message) << "with no window the quit comes at once";
     EXPECT_EQ(0u, msg.wParam);
+}
+
+// Real signals, each in a process of its own (the handlers stay for the
+// process's life). A signal ignored from the start (nohup) stays ignored.
+TEST(TerminationSignals, OneIgnoredFromTheStartStaysIgnored)
+{
+    EXPECT_EXIT(
+        {
+            FakeReset();
+            signal(SIGHUP, SIG_IGN);
+            CoreCatchTerminationSignals();
+            raise(SIGHUP);
+            MSG msg;
+            exit(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) ? 2 : 0);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << "an ignored SIGHUP was caught and ended the program";
+}
+
+// A request the program does not answer (its window system gone) ends it
+// with 1 after the deadline, with the display's mode put back first.
+TEST(TerminationSignals, UnansweredRequestEndsAfterTheDeadlineWithTheModeBack)
+{
+    EXPECT_EXIT(
+        {
+            FakeReset();
+            DEVMODEA mode = {};
+            mode.dmPelsWidth = 640;
+            mode.dmPelsHeight = 480;
+            mode.dmBitsPerPel = 16;
+            ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+            FakeOnEndingAbruptly([] {
+                fprintf(stderr, "mode at the end: %d\n", FakeCurrentDisplayMode().width);
+            });
+            CoreCatchTerminationSignals();
+            raise(SIGTERM);
+            for (;;)
+                pause();
+        },
+        ::testing::ExitedWithCode(1), "did not end in time.*\n.*mode at the end: 1280");
 }
 
 }  // namespace

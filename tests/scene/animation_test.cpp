@@ -9,50 +9,29 @@ namespace {
 // A small view: these tests read angles, not pixels.
 using Animation = SceneFixture<80, 60>;
 
-// The angle drawn by a pass is the value it finds; the step comes after.
-TEST_F(Animation, KoreaSpinCyclesInSeventyTwoPassesWithout360)
+// Each angle before each pass: its start plus a step for every pass drawn,
+// round a full turn and never 360 (the angle drawn by a pass is the value
+// it finds; the step comes after). The title is kept in [0, 360) so it
+// never reaches the size where adding 5 is lost to rounding.
+TEST_F(Animation, EachAngleStepsRoundAFullTurn)
 {
-    for (int pass = 0; pass < 72; ++pass) {
-        ASSERT_EQ(center_spin, 5.0f * pass) << "before pass " << pass;
-        DrawScene();
-    }
-    EXPECT_EQ(center_spin, 0.0f) << "the pass that reaches 360 stores 0";
-}
-
-TEST_F(Animation, OrbitsTurnInOneEightyPassesAThirdOfATurnApart)
-{
+    const struct {
+        const char *name;
+        float *angle;
+        float start, step;
+    } angles[] = {{"Korea spin", &center_spin, 0, 5},   {"title", &title_spin, 0, 5},
+                  {"Togo orbit", &togo_orbit, 0, 2},    {"France orbit", &france_orbit, 120, 2},
+                  {"Swiss orbit", &swiss_orbit, 240, 2}, {"Togo spin", &togo_spin, 0, 3},
+                  {"France spin", &france_spin, 0, 3},  {"Swiss spin", &swiss_spin, 0, 3}};
     for (int pass = 0; pass <= 180; ++pass) {
-        ASSERT_EQ(togo_orbit, (float)(2 * pass % 360)) << "before pass " << pass;
-        ASSERT_EQ(std::fmod(france_orbit - togo_orbit + 360.0f, 360.0f), 120.0f)
-            << "France ahead of Togo before pass " << pass;
-        ASSERT_EQ(std::fmod(swiss_orbit - france_orbit + 360.0f, 360.0f), 120.0f)
-            << "Switzerland ahead of France before pass " << pass;
-        DrawScene();
-    }
-}
-
-TEST_F(Animation, OrbitingSpinsCycleInOneTwentyPasses)
-{
-    for (int pass = 0; pass <= 120; ++pass) {
-        float expected = (float)(3 * pass % 360);
-        ASSERT_EQ(togo_spin, expected) << "before pass " << pass;
-        ASSERT_EQ(france_spin, expected) << "before pass " << pass;
-        ASSERT_EQ(swiss_spin, expected) << "before pass " << pass;
-        DrawScene();
-    }
-}
-
-// Kept in [0, 360) so it never reaches the size where adding 5 is lost to
-// rounding; the title looks the same either way.
-TEST_F(Animation, TitleSpinWrapsAtAFullTurnInsteadOfGrowing)
-{
-    for (int pass = 0; pass <= 80; ++pass) {
-        ASSERT_EQ(title_spin, (float)(5 * pass % 360)) << "before pass " << pass;
+        for (const auto &a : angles)
+            ASSERT_EQ(*a.angle, std::fmod(a.start + a.step * pass, 360.0f))
+                << a.name << " before pass " << pass;
         DrawScene();
     }
     title_spin = 357.5f;
     DrawScene();
-    EXPECT_EQ(title_spin, 2.5f) << "a value off the 5-degree grid wraps the same way";
+    EXPECT_EQ(title_spin, 2.5f) << "a title angle off the 5-degree grid wraps the same way";
 }
 
 TEST_F(Animation, RightButtonNudgeAtThe358MarkIsDrawnThenResets)

@@ -6,8 +6,11 @@
 
 #include <GL/gl.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "assets/shared_state.h"
 #include "platform/fake/fake_platform.h"
@@ -39,6 +42,21 @@ protected:
     static int Open(bool full = false, int bits = 16)
     {
         return OpenSceneWindow(kTitle, 640, 480, bits, full);
+    }
+
+    // Opens in an empty folder, so every picture shows its Error box; `hook`
+    // acts as the user while each box is open.
+    static int OpenWithoutPictures(std::function<void(const RecordedMessageBox &)> hook)
+    {
+        char empty[] = "/tmp/scene_window_test.XXXXXX";
+        EXPECT_NE(nullptr, mkdtemp(empty));
+        EXPECT_EQ(0, chdir(empty));
+        FakeOnMessageBox(std::move(hook));
+        int opened = Open();
+        FakeOnMessageBox(nullptr);
+        EXPECT_EQ(0, chdir(GROUP_G_RUN_DIR));
+        rmdir(empty);
+        return opened;
     }
 
     // Everything the open made is gone again.
@@ -97,14 +115,7 @@ TEST_F(SceneWindow, WindowedOpenGivesClientAreaAtScreenCornerShownAfterContext)
 // after an earlier box took the focus away from it.
 TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
 {
-    char empty[] = "/tmp/scene_window_test.XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(empty));
-    ASSERT_EQ(0, chdir(empty));
-    FakeOnMessageBox([](const RecordedMessageBox &) { FakeFocus(false); });
-    ASSERT_EQ(1, Open());
-    FakeOnMessageBox(nullptr);
-    ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
-    rmdir(empty);
+    ASSERT_EQ(1, OpenWithoutPictures([](const RecordedMessageBox &) { FakeFocus(false); }));
     ASSERT_EQ(5u, FakeMessageBoxes().size()) << "one box per picture";
     for (const RecordedMessageBox &box : FakeMessageBoxes()) {
         EXPECT_EQ("Error", box.caption);
@@ -112,27 +123,25 @@ TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
     }
 }
 
-// A resize delivered by a picture's Error box comes while that picture's
-// texture list is being compiled: it takes effect once the lists are
-// closed, and no list holds a viewport or matrix call of it.
-TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAfterTheListsAndStaysOutOfThem)
+// A resize during a picture's Error box takes effect at once (the next
+// box finds its viewport), no list holds a viewport or matrix call of it,
+// and the next open (F1) draws at its own size again.
+TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAtOnceAndStaysOutOfTheLists)
 {
-    char empty[] = "/tmp/scene_window_test.XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(empty));
-    ASSERT_EQ(0, chdir(empty));
-    int boxes = 0;
-    FakeOnMessageBox([&boxes](const RecordedMessageBox &) { FakeResize(800 + 10 * boxes++, 600); });
-    ASSERT_EQ(1, Open());
-    FakeOnMessageBox(nullptr);
-    ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
-    rmdir(empty);
-    ASSERT_EQ(5, boxes);
-
+    std::vector<GLint> widths_seen;
+    ASSERT_EQ(1, OpenWithoutPictures([&widths_seen](const RecordedMessageBox &) {
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        widths_seen.push_back(viewport[2]);
+        FakeResize(800 + 10 * (int)widths_seen.size(), 600);
+    }));
+    EXPECT_EQ((std::vector<GLint>{640, 810, 820, 830, 840}), widths_seen)
+        << "the viewport each box found: the size the box before it gave";
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(840, viewport[2]) << "the last size, applied after the lists";
+    EXPECT_EQ(850, viewport[2]) << "the last size";
     EXPECT_EQ(600, viewport[3]);
-    EXPECT_FLOAT_EQ(840.0f / 600.0f, aspect_ratio);
+    EXPECT_FLOAT_EQ(850.0f / 600.0f, aspect_ratio);
 
     // Each list called on a state of its own: none may change it.
     for (GLuint list = kFirstTextureList; list < kFirstTextureList + kTextureListCount; ++list) {
@@ -152,6 +161,11 @@ TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAfterTheListsAndStaysOutOfTh
             << viewport[2] << ", model-view z " << modelview[14] << ", projection "
             << projection[0];
     }
+    CloseSceneWindow();
+    ASSERT_EQ(1, Open(true));
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(640, viewport[2]) << "F1's window draws at its own size";
+    EXPECT_FLOAT_EQ(640.0f / 480.0f, aspect_ratio);
 }
 
 // The mode is changed at step 4, after the class and before the window,

@@ -19,6 +19,7 @@
 #include "platform/user32.h"
 #include "platform/win32/win32_text.h"
 #include "scene/picking.h"
+#include "tests/support/loaded_image.h"
 #include "tools/bmp_bytes.h"
 
 namespace {
@@ -51,50 +52,7 @@ namespace {
 const char kUnknownFormat[] = "Unknown DIB file format.";
 const char kConversionError[] = "Image file conversion error.";
 
-void FreeImage(RgbImage *image)
-{
-    if (image != nullptr) {
-        free(image->pixels);
-        free(image);
-    }
-}
-
-// Every pixel of the image against the picture, or the first difference.
-::testing::AssertionResult SamePixels(const RgbImage *image, const RgbPicture &expected)
-{
-    if (image == nullptr)
-        return ::testing::AssertionFailure() << "expected an image, got null";
-    if (image->width != expected.width || image->height != expected.height)
-        return ::testing::AssertionFailure() << "expected " << expected.width << "x"
-                                             << expected.height << ", got " << image->width
-                                             << "x" << image->height;
-    for (int y = 0; y < expected.height; ++y) {
-        for (int x = 0; x < expected.width; ++x) {
-            const unsigned char *p =
-                image->pixels + (static_cast<size_t>(y) * expected.width + x) * 3;
-            uint32_t got = static_cast<uint32_t>(p[0]) << 16 | p[1] << 8 | p[2];
-            if (got != PixelOf(expected, x, y))
-                return ::testing::AssertionFailure()
-                       << "pixel (" << x << ", " << y << ") expected " << std::hex
-                       << PixelOf(expected, x, y) << ", got " << got;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// Exactly one "Error" box, MB_OK, with the text; or what came instead.
-::testing::AssertionResult OneErrorBox(const std::string &text)
-{
-    if (boxes.size() != 1)
-        return ::testing::AssertionFailure() << "expected one box \"" << text << "\", got "
-                                             << boxes.size()
-                                             << (boxes.empty() ? "" : ", first: " + boxes[0].text);
-    if (boxes[0].text != text || boxes[0].caption != "Error" || boxes[0].type != MB_OK)
-        return ::testing::AssertionFailure() << "expected \"" << text << "\" / Error / MB_OK, got \""
-                                             << boxes[0].text << "\" / " << boxes[0].caption
-                                             << " / " << boxes[0].type;
-    return ::testing::AssertionSuccess();
-}
+::testing::AssertionResult OneErrorBox(const std::string &text) { return ::OneErrorBox(boxes, text); }
 
 class WindowsLoader : public ::testing::Test {
 protected:
@@ -135,46 +93,20 @@ protected:
     std::vector<std::string> files_;
 };
 
-// A picture drawn from a small palette, so that every encoding can hold it:
-// stripes, runs and lone pixels, which run-length coders store every way.
-struct IndexedPicture {
-    std::vector<uint32_t> palette;
-    std::vector<uint32_t> indices;
-    RgbPicture rgb;
-};
-
-IndexedPicture Card(int width, int height, size_t colours)
-{
-    const uint32_t kColours[] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00,
-                                 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
-    IndexedPicture card{std::vector<uint32_t>(kColours, kColours + colours), {},
-                        SolidPicture(width, height, 0)};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            uint32_t index = x < width / 3 ? static_cast<uint32_t>(y % colours)
-                                           : static_cast<uint32_t>((x * 7 + y * 3) / (1 + y % 3)) % colours;
-            card.indices.push_back(index);
-            SetPixel(&card.rgb, x, y, card.palette[index]);
-        }
-    }
-    return card;
-}
-
 TEST_F(WindowsLoader, EveryShippedEncodingLoadsThroughAMapping)
 {
     const int w = 37, h = 9;  // odd: rows need padding, half bytes and bits
-    IndexedPicture card = Card(w, h, 8);
     BmpFields rgb;
     rgb.width = w;
     rgb.height = h;
-    rgb.bits = PackRgbPicture(card.rgb, 24);
+    rgb.bits = PackRgbPicture(CardPicture(w, h), 24);
     RgbImage *image = Load(BuildBmp(rgb));
-    EXPECT_TRUE(SamePixels(image, card.rgb)) << "24-bit";
+    EXPECT_TRUE(SamePixels(image, CardPicture(w, h))) << "24-bit";
     FreeImage(image);
 
     struct Case {
         const char *name;
-        size_t colours;
+        uint32_t colours;
         uint32_t header_size;
         uint16_t bit_count;
         uint32_t compression;  // BI_RGB, BI_RLE8 or BI_RLE4
@@ -183,20 +115,20 @@ TEST_F(WindowsLoader, EveryShippedEncodingLoadsThroughAMapping)
                  {"RLE4", 8, 40, 4, 2},
                  {"1-bit, 12-byte header", 2, 12, 1, 0}};
     for (const Case &c : cases) {
-        IndexedPicture indexed = Card(w, h, c.colours);
+        std::vector<uint32_t> indices = CardIndices(w, h, c.colours);
         BmpFields f;
         f.header_size = c.header_size;
         f.width = w;
         f.height = h;
         f.bit_count = c.bit_count;
         f.compression = c.compression;
-        f.palette = indexed.palette;
-        f.clr_used = c.header_size == 40 ? static_cast<uint32_t>(c.colours) : 0;
-        f.bits = c.compression == 1   ? EncodeRle8(w, h, indexed.indices)
-                 : c.compression == 2 ? EncodeRle4(w, h, indexed.indices)
-                                      : PackRows(w, h, c.bit_count, indexed.indices);
+        f.palette.assign(kPalette.begin(), kPalette.begin() + c.colours);
+        f.clr_used = c.header_size == 40 ? c.colours : 0;
+        f.bits = c.compression == 1   ? EncodeRle8(w, h, indices)
+                 : c.compression == 2 ? EncodeRle4(w, h, indices)
+                                      : PackRows(w, h, c.bit_count, indices);
         image = Load(BuildBmp(f));
-        EXPECT_TRUE(SamePixels(image, indexed.rgb)) << c.name;
+        EXPECT_TRUE(SamePixels(image, CardPicture(w, h, c.colours))) << c.name;
         EXPECT_TRUE(boxes.empty()) << c.name << ": " << (boxes.empty() ? "" : boxes[0].text);
         FreeImage(image);
     }

@@ -15,6 +15,7 @@ if(GROUP_G_WINDOWS_MISSING)
                       "(tools/install_deps.sh --tests installs it)")
 endif()
 find_program(GROUP_G_UNZIP unzip REQUIRED)
+find_program(GROUP_G_WRESTOOL wrestool REQUIRED)
 
 set(wine_scripts ${CMAKE_CURRENT_LIST_DIR})
 set(wine_out ${CMAKE_CURRENT_BINARY_DIR}/wine-artifacts)
@@ -33,6 +34,11 @@ add_test(NAME wine.bmpcheck
 add_test(NAME wine.package
   COMMAND bash ${wine_scripts}/wine_package.sh ${GROUP_G_WINE_DIR} ${GROUP_G_WINDOWS_DIR}
           ${wine_out}/package)
+# Every executable carries its manifest among its resources.
+add_test(NAME wine.manifest
+  COMMAND sh -c "for exe in \"$@\"; do ${GROUP_G_WRESTOOL} -l --type=24 \"$exe\" | grep -q . || { echo \"$exe: no manifest\"; exit 1; }; done"
+          manifest ${GROUP_G_WINDOWS_DIR}/run/group_g.exe ${GROUP_G_WINDOWS_DIR}/run/bmpcheck.exe)
+set_tests_properties(wine.manifest PROPERTIES LABELS wine)
 # One Wine test at a time: they share the prefix and its one session.
 set_tests_properties(wine.loader wine.bmpcheck wine.package PROPERTIES
   FIXTURES_REQUIRED wine_prefix RESOURCE_LOCK wine TIMEOUT 300 LABELS wine)
@@ -91,7 +97,6 @@ endforeach()
 # The setup program, installed, started and removed again in a Wine prefix
 # of its own, made afresh by the journey (see wine_setup_journey.cpp).
 find_program(GROUP_G_MAKENSIS makensis REQUIRED)
-find_program(GROUP_G_WRESTOOL wrestool REQUIRED)
 group_g_wine_program(wine_setup_journey ${wine_scripts}/wine_setup_journey.cpp)
 target_link_libraries(wine_setup_journey PRIVATE e2e_driver)
 target_compile_definitions(wine_setup_journey PRIVATE

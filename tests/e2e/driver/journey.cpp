@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+
+#include "scene/draw_scene.h"
 
 namespace fs = std::filesystem;
 
@@ -112,7 +115,9 @@ void Journey::PrepareRunFolder()
 
 void Journey::StartProgram(const std::string &binary, const std::string &cwd, bool terminal)
 {
-    ProcessOptions o = GroupGOptions(binary, cwd.empty() ? run_dir_ : cwd, x_.name(), artifacts_);
+    ProcessOptions o = GroupGOptions(binary, cwd.empty() ? run_dir_ : cwd, x_.name(), artifacts_,
+                                     asan_options_);
+    o.env.insert(o.env.end(), program_env_.begin(), program_env_.end());
     o.terminal = terminal;
     if (OnWayland()) {
         // No X display at all: the compositor is all the program can use.
@@ -370,6 +375,53 @@ bool Journey::FreezeOnTitle(Window scene, int *x, int *y)
         WaitFrames(scene, 1);
     }
     return false;
+}
+
+// Once thawed the program may finish the frame it was drawing before it
+// reads a click, and its pick pass draws with the angles as they then
+// stand: one or two orbit steps past the frozen picture. The aim is taken
+// halfway between and must hold for both.
+static bool aim_fits(const Image &f, double phase, double ahead, Aim *aim)
+{
+    double sees[2] = {phase + kOrbitStep + ahead, phase + 2 * kOrbitStep + ahead};
+    Spot mid = OrbitSpot(phase + 1.5 * kOrbitStep + ahead + OrbitOffset(aim->sphere));
+    if (mid.y < kBelowTitle)
+        return false;
+    for (double seen : sees)
+        for (int k = -1; k < 3; ++k) {
+            Spot s = k < 0 ? KoreaSpot() : OrbitSpot(seen + OrbitOffset(k));
+            double d = std::hypot(mid.x - s.x, mid.y - s.y);
+            if (k == aim->sphere ? d > 0.5 * s.radius : d < 1.2 * s.radius)
+                return false;
+        }
+    DiscCounts now = CountDisc(f, mid.x, mid.y, 6);
+    if (now.Share(ahead == 0 ? now.bright : now.dark) < 0.9)
+        return false;
+    aim->x = static_cast<int>(std::lround(mid.x));
+    aim->y = static_cast<int>(std::lround(mid.y));
+    return true;
+}
+
+Aim Journey::FrozenAim(Window scene, std::vector<int> spheres, double ahead,
+                                const std::string &name)
+{
+    for (int attempt = 1; attempt <= 20; ++attempt) {
+        Image f = Look(scene, name + "-frame");
+        OrbitFit orbit = FindOrbit(f);
+        if (!orbit.found)
+            JOURNEY_FAIL() << name << ": no orbit angle explains the frozen frame: " << orbit.why;
+        bool wraps = ahead > 0 && std::fmod(orbit.phase, 120) + kSwissStartOrbit + ahead +
+                                          3 * kOrbitStep >= 359;
+        for (int k : spheres) {
+            Aim aim{k, 0, 0};
+            if (!wraps && aim_fits(f, orbit.phase, ahead, &aim))
+                return aim;
+        }
+        Thaw();
+        WaitFrames(scene, 1 + attempt % 3);
+    }
+    JOURNEY_FAIL() << name << ": no frame offered a place to aim at (see its last frame)";
+    return Aim{};
 }
 
 Image Journey::GrabScene(Window scene)

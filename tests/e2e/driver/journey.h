@@ -62,6 +62,12 @@ constexpr Seconds kReact{30};
 // The last lines of a file, for messages.
 std::string Tail(const std::string &path, int lines = 5);
 
+// Where to click to hit an orbiting sphere (0 Togo, 1 France, 2 Switzerland).
+struct Aim {
+    int sphere = -1;
+    int x = 0, y = 0;
+};
+
 class Journey : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -115,6 +121,15 @@ protected:
     // point; the program is left frozen there for a click. False, thawed,
     // when no frame offers one.
     bool FreezeOnTitle(Window scene, int *x, int *y);
+    // Freezes the program on frames until one offers a place to aim at:
+    // where one of `spheres` will be `ahead` degrees on (after nudges),
+    // inside that sphere whichever of the two angles the pick may see (one
+    // or two steps on), clear of every other sphere, below the title, and
+    // showing the sphere now when `ahead` is 0 or the backdrop otherwise.
+    // With `ahead`, a frame is also passed over when the nudge would carry
+    // an angle past 360, whose reset would put that sphere out of step with
+    // the others. The program is left frozen.
+    Aim FrozenAim(Window scene, std::vector<int> spheres, double ahead, const std::string &name);
     const Image &Keep(const std::string &name, const Image &image);
 
     // Clicks (x, y) of the scene's client area.
@@ -135,6 +150,9 @@ protected:
     // "the program runs" or how it ended, for messages.
     std::string ProgramState();
 
+    // Further environment for the program, and sanitizer options.
+    std::vector<std::string> program_env_;
+    std::string asan_options_;
     Session session_ = Session::kX11;
     XSession x_;
     Compositor compositor_;

@@ -15,6 +15,8 @@ namespace e2e {
 
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 480;
+// The tumbling title can reach down to here; a click below it cannot hit it.
+constexpr double kBelowTitle = 165;
 
 // A place on the client area with the on-screen radius of a sphere there.
 struct Spot {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "x_windows.h"
 
@@ -111,13 +112,15 @@ Rgb MeanColour(const Image &image, const Rect &r)
     return Rgb{mean(sum[0]), mean(sum[1]), mean(sum[2])};
 }
 
-long DifferingPixels(const Image &a, const Image &b)
+long DifferingPixels(const Image &a, const Image &b, int tolerance)
 {
     if (a.width != b.width || a.height != b.height)
         return -1;
     long differing = 0;
     for (size_t i = 0; i < a.rgb.size(); i += 3)
-        differing += !std::equal(&a.rgb[i], &a.rgb[i] + 3, &b.rgb[i]);
+        differing += std::abs(a.rgb[i] - b.rgb[i]) > tolerance ||
+                     std::abs(a.rgb[i + 1] - b.rgb[i + 1]) > tolerance ||
+                     std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > tolerance;
     return differing;
 }
 

@@ -40,8 +40,9 @@ Image GrabClient(const XSession &s, Window w);  // the window's client area
 
 // The mean colour of a rectangle of the image, each channel rounded.
 Rgb MeanColour(const Image &image, const Rect &r);
-// How many pixels differ; -1 when the sizes differ.
-long DifferingPixels(const Image &a, const Image &b);
+// How many pixels differ by more than `tolerance` in some channel; -1 when
+// the sizes differ.
+long DifferingPixels(const Image &a, const Image &b, int tolerance = 0);
 
 // Waits up to `limit` for a window to have drawn itself (not one flat
 // colour) and to stay the same across two looks, and returns that picture;

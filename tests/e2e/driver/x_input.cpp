@@ -59,6 +59,23 @@ bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys)
     return true;
 }
 
+// A window manager takes each press on a window first, through a grab
+// that holds the pointer's events until it hands the press on; a burst of
+// clicks can then still be reaching the program long after the server has
+// taken them from us (so the program, thawed, draws frames between them).
+// Once our own grab succeeds, no such grab holds anything back.
+static bool PointerReleased(const XSession &s, Seconds limit)
+{
+    return WaitUntil(limit, [&] {
+        if (XGrabPointer(s.x(), s.root(), False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                         CurrentTime) != GrabSuccess)
+            return false;
+        XUngrabPointer(s.x(), CurrentTime);
+        s.Sync();
+        return true;
+    });
+}
+
 void Click(const XSession &s, Window w, int x, int y, int button, int times)
 {
     Rect r = ClientRect(s, w);
@@ -68,6 +85,7 @@ void Click(const XSession &s, Window w, int x, int y, int button, int times)
         XTestFakeButtonEvent(s.x(), static_cast<unsigned>(button), False, CurrentTime);
     }
     s.Sync();
+    PointerReleased(s, Seconds(30));
 }
 
 bool PointerOver(const XSession &s, Window w, int x, int y)

@@ -7,18 +7,15 @@
 #include "child_process.h"
 
 namespace e2e {
-namespace {
-
-// The 32-bit items of a property, or nothing.
-std::vector<unsigned long> property_items(const XSession &s, Window w, const char *name,
-                                          Atom type)
+std::vector<unsigned long> PropertyItems(const XSession &s, Window w, const char *name,
+                                         Atom type, long most)
 {
     std::vector<unsigned long> items;
     Atom actual;
     int format;
     unsigned long count = 0, after;
     unsigned char *data = nullptr;
-    if (XGetWindowProperty(s.x(), w, s.Intern(name), 0, 1024, False, type, &actual, &format,
+    if (XGetWindowProperty(s.x(), w, s.Intern(name), 0, most, False, type, &actual, &format,
                            &count, &after, &data) == Success &&
         data != nullptr && format == 32) {
         const unsigned long *values = reinterpret_cast<const unsigned long *>(data);
@@ -28,6 +25,8 @@ std::vector<unsigned long> property_items(const XSession &s, Window w, const cha
         XFree(data);
     return items;
 }
+
+namespace {
 
 void collect(const XSession &s, Window w, const std::string &title, std::vector<Window> *found)
 {
@@ -191,7 +190,7 @@ Window TransientFor(const XSession &s, Window w)
 bool IsFullscreen(const XSession &s, Window w)
 {
     Atom fullscreen = s.Intern("_NET_WM_STATE_FULLSCREEN");
-    for (unsigned long state : property_items(s, w, "_NET_WM_STATE", XA_ATOM))
+    for (unsigned long state : PropertyItems(s, w, "_NET_WM_STATE", XA_ATOM))
         if (state == fullscreen)
             return true;
     return false;
@@ -199,13 +198,13 @@ bool IsFullscreen(const XSession &s, Window w)
 
 bool IsIconic(const XSession &s, Window w)
 {
-    std::vector<unsigned long> state = property_items(s, w, "WM_STATE", s.Intern("WM_STATE"));
+    std::vector<unsigned long> state = PropertyItems(s, w, "WM_STATE", s.Intern("WM_STATE"));
     return !state.empty() && state[0] == IconicState;
 }
 
 bool IsManaged(const XSession &s, Window w)
 {
-    for (unsigned long client : property_items(s, s.root(), "_NET_CLIENT_LIST", XA_WINDOW))
+    for (unsigned long client : PropertyItems(s, s.root(), "_NET_CLIENT_LIST", XA_WINDOW))
         if (client == w)
             return true;
     return false;

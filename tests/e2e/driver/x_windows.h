@@ -20,6 +20,9 @@ class Process;
 namespace e2e {
 
 std::string WindowTitle(const XSession &s, Window w);
+// The 32-bit items of a property of type `type` (at most `most`), or none.
+std::vector<unsigned long> PropertyItems(const XSession &s, Window w, const char *name,
+                                         Atom type, long most = 1024);
 bool IsShown(const XSession &s, Window w);
 
 // The windows shown (viewable) whose title is exactly `title`, in the

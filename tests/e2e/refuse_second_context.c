@@ -1,0 +1,19 @@
+/* Preloaded into the program by the fullscreen journey: the second GL
+ * context the program asks SDL for (the one F1's window needs) is refused,
+ * so that open fails after the monitor has been switched, as a driver out
+ * of memory would make it. */
+#define _GNU_SOURCE
+#include <SDL2/SDL.h>
+#include <dlfcn.h>
+
+SDL_GLContext SDL_GL_CreateContext(SDL_Window *window)
+{
+    static int calls;
+    if (++calls == 2) {
+        SDL_SetError("context refused by the journey");
+        return NULL;
+    }
+    SDL_GLContext (*real)(SDL_Window *) = NULL;
+    *(void **)&real = dlsym(RTLD_NEXT, "SDL_GL_CreateContext");
+    return real(window);
+}
