@@ -4,10 +4,13 @@
 #include "platform/gtk/gtk_api.h"
 
 #include <dlfcn.h>
+#include <malloc.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/gtk/gtk_host.h"
+#include "platform/wayland/wayland_display.h"
 
 bool ResolveGtkApi(GtkApi *api, void *(*lookup)(void *library, const char *name),
                    void *library)
@@ -31,6 +34,60 @@ static bool load_gtk(GtkApi *api)
     return library != nullptr && ResolveGtkApi(api, dlsym, library);
 }
 
+// GDK ends the process itself, with a line of its own, when it finds its
+// compositor gone as it flushes or reads its connection. This source comes
+// before GDK's in each turn of GTK's loop, ahead of both, so a compositor
+// lost while a box is open ends the program as it does without a box.
+struct CompositorWatch {
+    GSource source;  // first: GLib hands this struct out as the source
+    wl_display *display;
+};
+
+static gboolean end_if_compositor_lost(GSource *source)
+{
+    WaylandEndIfConnectionLost(reinterpret_cast<CompositorWatch *>(source)->display);
+    return FALSE;
+}
+
+static gboolean watch_prepare(GSource *source, gint *timeout)
+{
+    *timeout = -1;
+    return end_if_compositor_lost(source);
+}
+
+static gboolean watch_dispatch(GSource *, GSourceFunc, gpointer) { return G_SOURCE_CONTINUE; }
+
+static void watch_compositor(const GtkApi &api)
+{
+    static GSourceFuncs funcs = {watch_prepare, end_if_compositor_lost, watch_dispatch,
+                                 nullptr, nullptr, nullptr};
+    GSource *source = api.g_source_new(&funcs, sizeof(CompositorWatch));
+    reinterpret_cast<CompositorWatch *>(source)->display =
+        api.gdk_wayland_display_get_wl_display(api.gdk_display_get_default());
+    api.g_source_set_priority(source, G_PRIORITY_HIGH);
+    api.g_source_attach(source, nullptr);
+    api.g_source_unref(source);  // the loop's reference keeps it
+}
+
+static bool on_wayland(void)
+{
+    const char *window_system = BoxHostWindowSystem();
+    return window_system != nullptr && strcmp(window_system, "wayland") == 0;
+}
+
+// On Wayland GTK draws a box in the program's own memory, with blocks of
+// some hundreds of kB for its pictures, sized by the box. The C library
+// serves the first such block from a mapping of its own, but once that is
+// freed it raises its threshold above it and serves the next ones from the
+// heap: boxes of differing sizes then leave holes that later blocks do not
+// fit, and the heap grows by megabytes every few boxes though nothing stays
+// allocated. The threshold fixed at its starting value keeps every such
+// block in a mapping of its own, given back as the box closes.
+static void map_big_blocks_apart(void)
+{
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
 const GtkApi *LoadedGtk(void)
 {
     static GtkApi api;
@@ -52,10 +109,14 @@ const GtkApi *LoadedGtk(void)
     // its owner.
     if (const char *window_system = BoxHostWindowSystem())
         api.gdk_set_allowed_backends(window_system);
+    if (on_wayland())
+        map_big_blocks_apart();
     if (!api.gtk_init_check(nullptr, nullptr))
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.
     BoxHostAfterToolkitStart();
+    if (on_wayland() && api.gdk_wayland_display_get_wl_display != nullptr)
+        watch_compositor(api);
     ready = true;
     return &api;
 }

@@ -17,7 +17,8 @@
 #define GTK_API_FUNCTIONS(X)                                                      \
     X(gtk_disable_setlocale) X(gtk_init_check) X(gdk_set_allowed_backends)       \
     X(gdk_display_get_default) X(gdk_display_flush) X(gdk_display_sync)         \
-    X(gdk_window_set_transient_for) X(gtk_message_dialog_new) X(gtk_message_dialog_set_image)                    \
+    X(gdk_window_set_transient_for) X(gtk_message_dialog_new)                    \
+    X(gtk_message_dialog_set_image)                                              \
     X(gtk_image_new_from_icon_name) X(gtk_dialog_add_button)                     \
     X(gtk_dialog_set_default_response) X(gtk_dialog_get_widget_for_response)     \
     X(gtk_window_set_title) X(gtk_window_set_modal) X(gtk_window_set_position)   \
@@ -27,13 +28,16 @@
     X(gtk_style_context_get_background_color) X(gdk_window_set_background_rgba)  \
     X(g_signal_connect_data) X(g_object_unref)                                   \
     X(g_main_context_iteration) X(g_unix_fd_add) X(g_timeout_add)                \
-    X(g_source_remove)
+    X(g_source_remove) X(g_source_new) X(g_source_set_priority)                  \
+    X(g_source_attach) X(g_source_unref)
 
 // The calls of one window system's backend, which a GTK built without that
-// backend lacks: null there, and a box is then simply not made transient.
+// backend lacks: null there, and a box is then simply not made transient
+// (nor, on Wayland, watched for a lost compositor or emptied as it closes).
 #define GTK_API_OPTIONAL_FUNCTIONS(X)                                             \
     X(gdk_x11_window_foreign_new_for_display)                                    \
-    X(gdk_wayland_window_set_transient_for_exported)
+    X(gdk_wayland_window_set_transient_for_exported)                             \
+    X(gdk_wayland_display_get_wl_display) X(gdk_wayland_window_get_wl_surface)
 
 struct GtkApi {
 #define GTK_API_DECLARE(name) decltype(&::name) name;

@@ -141,6 +141,24 @@ void PassKeysToOwner(const GtkApi &gtk)
     }
 }
 
+// A compositor may fade a closing window out and give the keyboard to the
+// window below only once it has faded (Weston: most of a second), and keys
+// typed meanwhile reach no window. A box whose surface is emptied just
+// before it closes has nothing left to fade, so the keyboard moves on as it
+// closes.
+void empty_before_closing(const GtkApi &gtk, GtkWidget *dialog)
+{
+    const char *window_system = BoxHostWindowSystem();
+    if (window_system == nullptr || strcmp(window_system, "wayland") != 0 ||
+        gtk.gdk_wayland_window_get_wl_surface == nullptr)
+        return;
+    wl_surface *surface = gtk.gdk_wayland_window_get_wl_surface(gtk.gtk_widget_get_window(dialog));
+    if (surface == nullptr)
+        return;
+    wl_surface_attach(surface, nullptr, 0, 0);
+    wl_surface_commit(surface);
+}
+
 // The box stays until the core takes it down.
 gboolean KeepOnDelete(GtkWidget *, GdkEvent *, gpointer) { return TRUE; }
 
@@ -283,6 +301,7 @@ void BackendCloseBox(int)
             gtk.g_source_remove(source);
     if (g_box.answered)
         PassKeysToOwner(gtk);
+    empty_before_closing(gtk, g_box.dialog);
     gtk.gtk_widget_destroy(g_box.dialog);
     if (g_box.owner != nullptr)
         gtk.g_object_unref(g_box.owner);

@@ -3,19 +3,14 @@
 # journeys that take a session also run it natively on Mutter and Weston
 # nested in that display. The driver (e2e/driver/) is a library the
 # journeys, the soak and any later end-to-end test share, on top of its X
-# side (x_driver.cmake), which the benchmarks use too; every test case
-# starts a display of its own.
-pkg_check_modules(E2E_PNG REQUIRED IMPORTED_TARGET libpng)
-
+# and Wayland sides (x_driver.cmake), which the benchmarks use too; every
+# test case starts a display of its own.
 set(E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 add_library(e2e_driver STATIC
-  ${E2E_DIR}/driver/wayland_session.cpp
-  ${E2E_DIR}/driver/screenshot.cpp
-  ${E2E_DIR}/driver/scene_probe.cpp
   ${E2E_DIR}/driver/group_g.cpp
   ${E2E_DIR}/driver/journey.cpp)
 target_include_directories(e2e_driver PUBLIC ${E2E_DIR})
-target_link_libraries(e2e_driver PUBLIC x_driver group_g_headers PkgConfig::E2E_PNG GTest::gtest)
+target_link_libraries(e2e_driver PUBLIC wayland_driver group_g_headers GTest::gtest)
 target_compile_definitions(e2e_driver PUBLIC
   GROUP_G_BIN="$<TARGET_FILE:group_g>"
   GROUP_G_RUN_DIR="${GROUP_G_RUN_DIR}"

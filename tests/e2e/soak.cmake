@@ -12,4 +12,11 @@ if(GROUP_G_SANITIZE)
   group_g_warnings(soak)
   add_test(NAME soak COMMAND soak 120)
   set_tests_properties(soak PROPERTIES TIMEOUT 420 LABELS soak)
+  # Two minutes of boxes and F-key taps on Weston: the Wayland paths under
+  # the sanitizers.
+  add_executable(weston_soak ${E2E_DIR}/weston_soak.cpp)
+  target_link_libraries(weston_soak PRIVATE e2e_driver)
+  group_g_warnings(weston_soak)
+  add_test(NAME soak.Weston COMMAND weston_soak)
+  set_tests_properties(soak.Weston PROPERTIES TIMEOUT 420 LABELS soak)
 endif()

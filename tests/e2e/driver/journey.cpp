@@ -99,7 +99,9 @@ std::string Journey::ProgramState()
 void Journey::StartDisplay(const std::string &screen, bool window_manager)
 {
     std::string error;
-    ASSERT_TRUE(x_.Start(screen, window_manager && !OnWayland(), artifacts_, &error)) << error;
+    // Room for a compositor's window drawn at twice the size, and beside it.
+    std::string size = OutputScale(session_) == 2 && screen == kDesktop ? "2560x1920x24" : screen;
+    ASSERT_TRUE(x_.Start(size, window_manager && !OnWayland(), artifacts_, &error)) << error;
     if (OnWayland()) {
         ASSERT_TRUE(compositor_.Start(session_, x_, artifacts_, &error)) << error;
     }
@@ -155,7 +157,8 @@ Window Journey::WaitForScene()
         Window output = compositor_.output();
         Rect last;
         if (!WaitUntil(kAppear, [&] {
-                bool same = FindSceneArea(GrabClient(x_, output), &scene_area_) &&
+                bool same = FindSceneArea(GrabClient(x_, output), &scene_area_,
+                                          OutputScale(session_)) &&
                             scene_area_ == last;
                 last = scene_area_;
                 return same;
@@ -166,8 +169,8 @@ Window Journey::WaitForScene()
         // Weston does not always give a new window the keyboard: a person
         // clicks its title bar to be sure. (Not elsewhere: a press on the
         // title bar soon after would be a double click, which maximizes.)
-        if (session_ == Session::kWeston)
-            ClickOutput(x_, output, scene_area_.x + 40, scene_area_.y - 12, 1);
+        if (IsWeston(session_))
+            ClickOutput(x_, output, scene_area_.x + 40, TitleBarY(), 1);
         WaitFrames(output, 3);
         return output;
     }
@@ -212,20 +215,45 @@ Window Journey::WaitForBox(const std::string &title, const std::string &name)
 
 void Journey::AnswerBox(Window box, KeySym key, const std::string &title)
 {
+    StartAnswering(box, key, title);
+    if (!OnWayland())
+        return;
+    Rect ignored;
+    ASSERT_TRUE(WaitUntil(kReact, [&] { return !FindBoxArea(GrabClient(x_, box), &ignored); }))
+        << "the box \"" << title << "\" is still shown " << kReact.count() << "s after the key";
+}
+
+void Journey::AnswerBoxThenTap(Window box, KeySym key, const std::string &title, Window scene,
+                               KeySym next)
+{
+    StartAnswering(box, key, title);
+    ASSERT_TRUE(Tap(x_, scene, next)) << "the scene window did not take the focus";
+}
+
+void Journey::StartAnswering(Window box, KeySym key, const std::string &title)
+{
     if (OnWayland()) {
         // Weston does not always give a new box the keyboard either: a
-        // person clicks it (its corner, away from the buttons) first.
-        if (session_ == Session::kWeston)
+        // person clicks it (its corner, away from the buttons) first, and
+        // it may then draw itself as the active window.
+        if (IsWeston(session_))
             ClickOutput(x_, box, box_area_.x + 8, box_area_.y + 8, 1);
+        // Only the box's part of the screen: a key typed as the box starts
+        // to go must not wait for a picture of the whole output.
+        Rect r = ClientRect(x_, box);
+        Rect area = {r.x + box_area_.x, r.y + box_area_.y, box_area_.width, box_area_.height};
+        Image shown, last;
+        WaitUntil(kReact, [&] {
+            shown = Grab(x_, area);
+            bool same = DifferingPixels(shown, last) == 0;
+            last = shown;
+            return same;
+        });
         ASSERT_TRUE(Tap(x_, box, key)) << "the compositor did not take the focus";
-        Rect ignored;
-        ASSERT_TRUE(WaitUntil(kReact, [&] { return !FindBoxArea(GrabClient(x_, box), &ignored); }))
-            << "the box \"" << title << "\" is still shown " << kReact.count()
+        ASSERT_TRUE(WaitUntil(kReact, [&] {
+            return DifferingPixels(Grab(x_, area), shown) != 0;
+        })) << "the box \"" << title << "\" was still shown unchanged " << kReact.count()
             << "s after the key";
-        // Weston gives the keyboard to no window when a box without an
-        // owner goes; a person clicks the scene window's title bar again.
-        if (session_ == Session::kWeston)
-            ClickOutput(x_, box, scene_area_.x + 40, scene_area_.y - 12, 1);
         return;
     }
     // Gone means its frame too: a frame a window manager has not taken
@@ -413,7 +441,8 @@ void Journey::CloseWithButton(Window scene)
 {
     if (OnWayland()) {
         // The decorations' close button: the last of the title bar's.
-        ClickOutput(x_, scene, scene_area_.x + scene_area_.width - 17, scene_area_.y - 12, 1);
+        ClickOutput(x_, scene, scene_area_.x + scene_area_.width - 17 * OutputScale(session_),
+                    TitleBarY(), 1);
         return;
     }
     // The window manager takes the window into its list a moment after it

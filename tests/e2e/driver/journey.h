@@ -92,6 +92,14 @@ protected:
     Window WaitForBox(const std::string &title, const std::string &name = "");
     // Answers the box with a key and waits until it has gone.
     void AnswerBox(Window box, KeySym key, const std::string &title);
+    // Answers the box with `key` and taps `next` into the scene window as
+    // soon as the box starts to go (on a compositor, as it starts to fade),
+    // before the window system need have given the keyboard back.
+    void AnswerBoxThenTap(Window box, KeySym key, const std::string &title, Window scene,
+                          KeySym next);
+    // The two's common start: `key` tapped, then a wait until the box is
+    // gone (X11) or no longer shown as it was (a compositor).
+    void StartAnswering(Window box, KeySym key, const std::string &title);
     // A key tapped, then frames waited for until the program has acted on it
     // (see x_input.h).
     void Press(Window w, KeySym key);
@@ -129,6 +137,8 @@ protected:
     // The title bar's close button (on X11, the window manager's close).
     void CloseWithButton(Window scene);
     bool OnWayland() const { return session_ != Session::kX11; }
+    // The middle of the title bar's height, over the scene's area.
+    int TitleBarY() const { return scene_area_.y - 12 * OutputScale(session_); }
     // The scene's client area as the screen shows it.
     Image GrabScene(Window scene);
     // Waits up to `limit` for the scene's picture to change `n` times.

@@ -43,7 +43,8 @@ std::vector<std::string> CompositorArgs(Session session, const std::string &sock
         << "[core]\nidle-time=0\n[shell]\npanel-position=none\n[keyboard]\nrepeat-rate=0\n";
     return {"/usr/bin/weston", "--backend=x11-backend.so", "--use-pixman", "--socket=" + socket,
             "--width=" + std::to_string(kOutputWidth), "--height=" + std::to_string(kOutputHeight),
-            "--config=" + dir + "/weston.ini", "--idle-time=0"};
+            "--config=" + dir + "/weston.ini", "--idle-time=0",
+            "--scale=" + std::to_string(OutputScale(session))};
 }
 
 // The compositor's window: the display's only big top-level one shown.
@@ -94,8 +95,19 @@ std::string SessionName(Session session)
     case Session::kX11: return "X11";
     case Session::kMutter: return "Mutter";
     case Session::kWeston: return "Weston";
+    case Session::kWestonScale2: return "WestonScale2";
     }
     return "?";
+}
+
+bool IsWeston(Session session)
+{
+    return session == Session::kWeston || session == Session::kWestonScale2;
+}
+
+int OutputScale(Session session)
+{
+    return session == Session::kWestonScale2 ? 2 : 1;
 }
 
 bool Compositor::Start(Session session, const XSession &x, const std::string &log_dir,
@@ -151,10 +163,17 @@ void Compositor::Stop()
     }
 }
 
+// Off the compositor's window, to its lower right.
+static void leave_output(const XSession &s, Window output)
+{
+    Rect r = ClientRect(s, output);
+    XTestFakeMotionEvent(s.x(), DefaultScreen(s.x()), r.x + r.width + 40, r.y + r.height + 40,
+                         CurrentTime);
+}
+
 void ClickOutput(const XSession &s, Window output, int x, int y, int button)
 {
-    int screen = DefaultScreen(s.x());
-    XTestFakeMotionEvent(s.x(), screen, kOutputWidth + 40, kOutputHeight + 40, CurrentTime);
+    leave_output(s, output);
     s.Sync();
     Click(s, output, x, y, button);
 }
@@ -164,7 +183,7 @@ bool DragOnOutput(const XSession &s, Window output, int x0, int y0, int x1, int 
 {
     int screen = DefaultScreen(s.x());
     Rect r = ClientRect(s, output);
-    XTestFakeMotionEvent(s.x(), screen, kOutputWidth + 40, kOutputHeight + 40, CurrentTime);
+    leave_output(s, output);
     XTestFakeMotionEvent(s.x(), screen, r.x + x0, r.y + y0, CurrentTime);
     XTestFakeButtonEvent(s.x(), 1, True, CurrentTime);
     s.Sync();
@@ -184,8 +203,9 @@ bool DragOnOutput(const XSession &s, Window output, int x0, int y0, int x1, int 
     return done;
 }
 
-bool FindSceneArea(const Image &output, Rect *area)
+bool FindSceneArea(const Image &output, Rect *area, int scale)
 {
+    const int width = 640 * scale, height = 480 * scale;
     // Nothing but the scene is green-tinted: not the desktop, the title bar,
     // the shadow or a box. A box over the scene leaves well over 150 of
     // its rows and columns.
@@ -206,9 +226,9 @@ bool FindSceneArea(const Image &output, Rect *area)
         return last >= size || (counts[last] >= kEnough && (last + 1 >= size ||
                                                             counts[last + 1] < kEnough / 3));
     };
-    if (!edge(cols, x + 639) || !edge(rows, y + 479))
+    if (!edge(cols, x + width - 1) || !edge(rows, y + height - 1))
         return false;
-    *area = Rect{x, y, 640, 480};
+    *area = Rect{x, y, width, height};
     return true;
 }
 

@@ -18,9 +18,13 @@
 namespace e2e {
 
 // Where a journey runs the program: straight on the X display, or natively
-// on a compositor nested in it.
-enum class Session { kX11, kMutter, kWeston };
-std::string SessionName(Session session);  // "X11", "Mutter", "Weston"
+// on a compositor nested in it (Weston also at output scale 2, where each
+// of the program's pixels is drawn as two by two).
+enum class Session { kX11, kMutter, kWeston, kWestonScale2 };
+std::string SessionName(Session session);  // "X11", "Mutter", "Weston", "WestonScale2"
+bool IsWeston(Session session);
+// Screen pixels per pixel of the program's window.
+int OutputScale(Session session);
 
 class Compositor {
 public:
@@ -61,10 +65,10 @@ bool DragOnOutput(const XSession &s, Window output, int x0, int y0, int x1, int 
                   Seconds limit, const std::function<bool()> &arrived);
 
 // The scene's 640x480 client area in `output`, a picture of the
-// compositor's window: its left and top edges are the first column and row
-// where the backdrop's green fills most of a scene's height or width. False
-// when no scene is shown.
-bool FindSceneArea(const Image &output, Rect *area);
+// compositor's window at output scale `scale`: its left and top edges are
+// the first column and row where the backdrop's green fills most of a
+// scene's height or width. False when no scene is shown.
+bool FindSceneArea(const Image &output, Rect *area, int scale = 1);
 // A message box in `output`: the bounding rectangle of GTK's light dialog
 // background, when it is big enough to be one. False when none is shown.
 bool FindBoxArea(const Image &output, Rect *box);

@@ -14,3 +14,14 @@ add_library(x_driver STATIC
 target_include_directories(x_driver PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(x_driver PUBLIC virtual_display X11::X11 X11::Xtst X11::Xdamage)
 group_g_warnings(x_driver)
+
+# On top of it, the screenshots and the nested compositors (Mutter, Weston)
+# with the scene and boxes found in their pictures: the journeys' and the
+# box memory benchmark's.
+pkg_check_modules(DRIVER_PNG REQUIRED IMPORTED_TARGET libpng)
+add_library(wayland_driver STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/wayland_session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/screenshot.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scene_probe.cpp)
+target_link_libraries(wayland_driver PUBLIC x_driver group_g_core PkgConfig::DRIVER_PNG)
+group_g_warnings(wayland_driver)
