@@ -49,3 +49,10 @@ target_link_libraries(fullscreen_journey PRIVATE X11::Xrandr)
 target_compile_definitions(fullscreen_journey PRIVATE
   GROUP_G_REFUSE_CONTEXT_LIB="$<TARGET_FILE:refuse_second_context>")
 add_dependencies(fullscreen_journey refuse_second_context)
+# The life journey makes the compositor connection read as failed, where SDL
+# sees nothing, with a library preloaded into the program.
+add_library(fail_compositor_connection SHARED ${E2E_DIR}/fail_compositor_connection.c)
+target_link_libraries(fail_compositor_connection PRIVATE ${CMAKE_DL_LIBS})
+target_compile_definitions(life_journey PRIVATE
+  GROUP_G_FAIL_CONNECTION_LIB="$<TARGET_FILE:fail_compositor_connection>")
+add_dependencies(life_journey fail_compositor_connection)

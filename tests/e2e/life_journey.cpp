@@ -7,6 +7,7 @@
 // scene moving.
 #include <cmath>
 #include <csignal>
+#include <fstream>
 #include <tuple>
 
 #include <unistd.h>
@@ -71,6 +72,25 @@ TEST_P(LifeJourneyOnWayland, LosingTheCompositorEndsWithOneAndSaysSo)
         EXPECT_NE(err.find("The connection to the compositor was lost."), std::string::npos)
             << "expected the program's line on the lost compositor; stderr: " << err;
     }
+}
+
+// A failure SDL never reports (a GL swap that read the broken connection
+// with events still queued sends the decorations' dispatch round for ever,
+// and no quit comes): looked for before every pump, it ends the program
+// the same way. A preloaded library makes the connection read as failed
+// while the compositor goes on.
+TEST_P(LifeJourneyOnWayland, AFailureSdlNeverReportsEndsItToo)
+{
+    const std::string flag = artifacts_ + "/connection-failed";
+    program_env_ = {"LD_PRELOAD=" GROUP_G_FAIL_CONNECTION_LIB,
+                    "GROUP_G_CONNECTION_FAILED_FLAG=" + flag};
+    asan_options_ = "verify_asan_link_order=0";
+    StartShow();
+    std::ofstream(flag) << "failed\n";
+    ExpectExit(kExitAfterFailedOpen, kReact);
+    std::string err = Tail(artifacts_ + "/program.err");
+    EXPECT_NE(err.find("The connection to the compositor was lost."), std::string::npos)
+        << "expected the program's line on the lost compositor; stderr: " << err;
 }
 
 INSTANTIATE_IN_SESSIONS(LifeJourneyOnWayland, Session::kMutter, Session::kWeston);
