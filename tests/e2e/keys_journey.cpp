@@ -198,14 +198,15 @@ BoxSeen AlertOfGroupG(std::string *apps)
     return box;
 }
 
-// A session bus and the accessibility bus's launcher on it, as a desktop
-// session starts them, named to the programs started from now on and to
-// us. One for the whole test program: AT-SPI connects once per process.
+// A session bus, named to the programs started from now on and to us, on
+// which the first to ask for the accessibility bus has it started, as in a
+// desktop session. Starting its launcher here as well raced with that: a
+// second one came up before the first had its name, and neither answered.
+// One for the whole test program: AT-SPI connects once per process.
 class AccessibilityBus {
 public:
     ~AccessibilityBus()
     {
-        launcher_.Kill();
         bus_.Kill();
         if (!dir_.empty()) {
             unlink((dir_ + "/bus").c_str());
@@ -232,16 +233,11 @@ public:
         if (!WaitUntil(kAppear, [&] { return access(socket.c_str(), F_OK) == 0; }))
             return "the session bus did not come up";
         setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-        ProcessOptions launcher;
-        launcher.argv = {"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"};
-        launcher.err_path = log_dir + "/at-spi-bus-launcher.err";
-        if (!launcher_.Start(launcher, &error))
-            return "at-spi-bus-launcher: " + error;
         return atspi_init() < 0 ? "AT-SPI did not start" : "";
     }
 
 private:
-    Process bus_, launcher_;
+    Process bus_;
     std::string dir_;
 };
 
