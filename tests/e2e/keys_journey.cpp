@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace e2e {
@@ -200,17 +201,18 @@ BoxSeen AlertOfGroupG(std::string *apps)
 
 // A session bus, named to the programs started from now on and to us, on
 // which the first to ask for the accessibility bus has it started, as in a
-// desktop session. Starting its launcher here as well raced with that: a
-// second one came up before the first had its name, and neither answered.
-// One for the whole test program: AT-SPI connects once per process.
+// desktop session. The accessibility bus's socket goes in the runtime
+// folder, which is this bus's own: without one it would be the same path
+// in the home folder for every test running beside this one. One for the
+// whole test program: AT-SPI connects once per process.
 class AccessibilityBus {
 public:
     ~AccessibilityBus()
     {
         bus_.Kill();
         if (!dir_.empty()) {
-            unlink((dir_ + "/bus").c_str());
-            rmdir(dir_.c_str());
+            std::error_code ignored;
+            std::filesystem::remove_all(dir_, ignored);
         }
     }
 
@@ -227,6 +229,7 @@ public:
         std::string socket = dir_ + "/bus", address = "unix:path=" + socket, error;
         ProcessOptions bus;
         bus.argv = {"dbus-daemon", "--session", "--nofork", "--address=" + address};
+        bus.env = {"XDG_RUNTIME_DIR=" + dir_};
         bus.err_path = log_dir + "/dbus-daemon.err";
         if (!bus_.Start(bus, &error))
             return "dbus-daemon: " + error;
