@@ -109,7 +109,7 @@ static void draw_title(void)
     glRotatef(title_spin, 1.0f, 1.0f, 0.0f);
     glTranslatef(-kTitleIndent, 0.0f, 0.0f);
     glColor3f(0.0f, 1.0f, 0.0f);
-    PrintOutlineText(" GROUP_G ");
+    PrintOutlineText(kTitleText);
     glPopMatrix();
     glPopName();
 }

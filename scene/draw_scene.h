@@ -9,7 +9,9 @@
 // its place from these, not from copies.
 constexpr float kSceneDistance = 22.0f;
 constexpr float kTitleLift = 6.0f;
-// The title's text starts this far left of the point it turns about.
+// The title, a space on either side, and how far left of the point it
+// turns about its text starts.
+constexpr char kTitleText[] = " GROUP_G ";
 constexpr float kTitleIndent = 2.0f;
 constexpr float kTiltAngle = 45.0f;
 constexpr double kSphereRadius = 1.5;

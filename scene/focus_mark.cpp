@@ -22,8 +22,7 @@
 // Each band's width, and the gap between the object's bounds and the mark.
 static const int kBand = 2;
 static const int kGap = 3;
-// The title as PrintOutlineText draws it, and the depth of its extrusion.
-static const char kTitleText[] = " GROUP_G ";
+// The depth of the title's extrusion.
 static const float kTitleDepth = 0.5f;
 
 // The model-view under which DrawScene draws object `name`, with the angles

@@ -69,7 +69,7 @@ static void watch_compositor(const GtkApi &api)
     api.g_source_unref(source);  // the loop's reference keeps it
 }
 
-static bool on_wayland(void)
+bool GtkOnWayland(void)
 {
     const char *window_system = BoxHostWindowSystem();
     return window_system != nullptr && strcmp(window_system, "wayland") == 0;
@@ -109,13 +109,13 @@ const GtkApi *LoadedGtk(void)
     // its owner.
     if (const char *window_system = BoxHostWindowSystem())
         api.gdk_set_allowed_backends(window_system);
-    if (on_wayland())
+    if (GtkOnWayland())
         map_big_blocks_apart();
     if (!api.gtk_init_check(nullptr, nullptr))
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.
     BoxHostAfterToolkitStart();
-    if (on_wayland() && api.gdk_wayland_display_get_wl_display != nullptr)
+    if (GtkOnWayland() && api.gdk_wayland_display_get_wl_display != nullptr)
         watch_compositor(api);
     ready = true;
     return &api;

@@ -51,6 +51,9 @@ struct GtkApi {
 bool ResolveGtkApi(GtkApi *api, void *(*lookup)(void *library, const char *name),
                    void *library);
 
+// True when the boxes are shown on a Wayland compositor.
+bool GtkOnWayland(void);
+
 // GTK, started on the display SDL uses; null when it is not installed or
 // cannot start (no display). Tried once per run.
 const GtkApi *LoadedGtk(void);

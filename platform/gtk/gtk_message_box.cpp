@@ -14,7 +14,6 @@
 // held stays until the key is released, so the keyboard's repeats never
 // reach the owner.
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "platform/core/core_backend.h"
@@ -148,9 +147,7 @@ void PassKeysToOwner(const GtkApi &gtk)
 // closes.
 void empty_before_closing(const GtkApi &gtk, GtkWidget *dialog)
 {
-    const char *window_system = BoxHostWindowSystem();
-    if (window_system == nullptr || strcmp(window_system, "wayland") != 0 ||
-        gtk.gdk_wayland_window_get_wl_surface == nullptr)
+    if (!GtkOnWayland() || gtk.gdk_wayland_window_get_wl_surface == nullptr)
         return;
     wl_surface *surface = gtk.gdk_wayland_window_get_wl_surface(gtk.gtk_widget_get_window(dialog));
     if (surface == nullptr)
@@ -246,8 +243,7 @@ bool BackendOpenBox(const BoxRequest &request)
     // colour rather than whatever was under it (the scene, say). A Wayland
     // surface shows nothing before its first picture, and there the colour
     // would fill the margin GTK leaves around the box for its shadow.
-    const char *window_system = BoxHostWindowSystem();
-    if (window_system == nullptr || strcmp(window_system, "wayland") != 0) {
+    if (!GtkOnWayland()) {
         GdkRGBA background;
         gtk->gtk_style_context_get_background_color(gtk->gtk_widget_get_style_context(dialog),
                                                     GTK_STATE_FLAG_NORMAL, &background);
