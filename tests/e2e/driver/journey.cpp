@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "scene/draw_scene.h"
 
@@ -19,8 +20,7 @@ namespace fs = std::filesystem;
 namespace e2e {
 namespace {
 
-// Ends the test at its first fatal failure, wherever it happens (see
-// journey.h).
+// Ends the test at its first fatal failure, wherever it happens.
 class FatalFailuresThrow : public ::testing::EmptyTestEventListener {
     void OnTestPartResult(const ::testing::TestPartResult &result) override
     {
@@ -28,6 +28,19 @@ class FatalFailuresThrow : public ::testing::EmptyTestEventListener {
             throw ::testing::AssertionException(result);
     }
 };
+
+// Waits up to `limit` for two grabs in a row to agree, and gives the last: a
+// frame on its way to the screen, or a window still sliding in, would differ.
+bool held_still(Seconds limit, const std::function<Image()> &grab, Image *seen)
+{
+    Image last;
+    return WaitUntil(limit, [&] {
+        *seen = grab();
+        bool same = !seen->empty() && DifferingPixels(*seen, last) == 0;
+        last = *seen;
+        return same;
+    });
+}
 
 }  // namespace
 
@@ -66,8 +79,7 @@ void Journey::TearDown()
         WritePng(GrabScreen(x_), artifacts_ + "/screen-at-end.png");
         std::cout << "pictures kept in " << artifacts_ << std::endl;
     }
-    // A program that failed a test while still running may be stuck:
-    // where each of its threads stands says where.
+    // Where each thread of a program still running stands says where it is stuck.
     if (HasFailure() && program_.Running() && access("/usr/bin/gdb", X_OK) == 0) {
         Process gdb;
         ProcessOptions o;
@@ -132,9 +144,9 @@ void Journey::StartProgram(const std::string &binary, const std::string &cwd, bo
     frozen_ = false;
 }
 
-Window Journey::StartShow(bool window_manager)
+Window Journey::StartShow(bool window_manager, const std::string &screen)
 {
-    StartDisplay(kDesktop, window_manager);
+    StartDisplay(screen, window_manager);
     PrepareRunFolder();
     StartProgram();
     return WaitForScene();
@@ -152,8 +164,7 @@ Window Journey::StartWithoutTogo()
 Window Journey::WaitForScene()
 {
     if (OnWayland()) {
-        // Found at the same place twice: a window the compositor still
-        // slides or fades in would be found elsewhere the next time.
+        // Found at the same place twice: not a window still sliding in.
         Window output = compositor_.output();
         Rect last;
         if (!WaitUntil(kAppear, [&] {
@@ -167,8 +178,7 @@ Window Journey::WaitForScene()
                            << kAppear.count() << "s; none appeared (" << ProgramState()
                            << "; its stderr: " << Tail(artifacts_ + "/program.err") << ")";
         // Weston does not always give a new window the keyboard: a person
-        // clicks its title bar to be sure. (Not elsewhere: a press on the
-        // title bar soon after would be a double click, which maximizes.)
+        // clicks its title bar (not elsewhere: a second click would maximize).
         if (IsWeston(session_))
             ClickOutput(x_, output, scene_area_.x + 40, TitleBarY(), 1);
         WaitFrames(output, 3);
@@ -186,17 +196,13 @@ Window Journey::WaitForScene()
 Window Journey::WaitForBox(const std::string &title, const std::string &name)
 {
     if (OnWayland()) {
-        // A box has no title to find it by here: the one box the program
-        // shows at a time, once it has drawn and holds still.
+        // No title to find it by: the one box shown, once it holds still.
         Window output = compositor_.output();
-        Image last, now;
-        if (!WaitUntil(kAppear, [&] {
+        Image now;
+        if (!held_still(kAppear, [&] {
                 Image all = GrabClient(x_, output);
-                now = FindBoxArea(all, &box_area_) ? Crop(all, box_area_) : Image();
-                bool same = !now.empty() && DifferingPixels(now, last) == 0;
-                last = now;
-                return same;
-            }))
+                return FindBoxArea(all, &box_area_) ? Crop(all, box_area_) : Image();
+            }, &now))
             JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count()
                            << "s; none appeared and held still (" << ProgramState() << ")";
         Keep(name.empty() ? title : name, now);
@@ -233,22 +239,16 @@ void Journey::AnswerBoxThenTap(Window box, KeySym key, const std::string &title,
 void Journey::StartAnswering(Window box, KeySym key, const std::string &title)
 {
     if (OnWayland()) {
-        // Weston does not always give a new box the keyboard either: a
-        // person clicks it (its corner, away from the buttons) first, and
-        // it may then draw itself as the active window.
+        // Nor a new box: it is clicked in its corner, away from the buttons,
+        // and may then draw itself as the active window.
         if (IsWeston(session_))
             ClickOutput(x_, box, box_area_.x + 8, box_area_.y + 8, 1);
-        // Only the box's part of the screen: a key typed as the box starts
-        // to go must not wait for a picture of the whole output.
+        // Only the box's part: a key typed as it starts to go must not wait
+        // for a picture of the whole output.
         Rect r = ClientRect(x_, box);
         Rect area = {r.x + box_area_.x, r.y + box_area_.y, box_area_.width, box_area_.height};
-        Image shown, last;
-        WaitUntil(kReact, [&] {
-            shown = Grab(x_, area);
-            bool same = DifferingPixels(shown, last) == 0;
-            last = shown;
-            return same;
-        });
+        Image shown;
+        held_still(kReact, [&] { return Grab(x_, area); }, &shown);
         ASSERT_TRUE(Tap(x_, box, key)) << "the compositor did not take the focus";
         ASSERT_TRUE(WaitUntil(kReact, [&] {
             return DifferingPixels(Grab(x_, area), shown) != 0;
@@ -256,10 +256,8 @@ void Journey::StartAnswering(Window box, KeySym key, const std::string &title)
             << "s after the key";
         return;
     }
-    // Gone means its frame too: a frame a window manager has not taken
-    // down yet still shows the box's last picture. This box, not any box of
-    // that title, and by its own unmap, not by its id: the next one (a second
-    // picture's error) may already be up, often under the same id.
+    // Gone with its frame, which shows the box's last picture until taken
+    // down; by this box's own unmap, as the next box may reuse its title and id.
     GoneWatch gone(x_, TopLevel(x_, box));
     ASSERT_TRUE(Tap(x_, box, key)) << "the box \"" << title << "\" did not take the focus";
     ASSERT_TRUE(gone.Wait(kReact))
@@ -347,15 +345,9 @@ Image Journey::Look(Window w, const std::string &name)
 {
     if (!frozen_)
         Freeze();
-    // A frame the program sent just before it stopped may still be on its
-    // way to the screen: the picture counts once two looks agree.
-    Image last, now;
-    if (!WaitUntil(kReact, [&] {
-            now = GrabScene(w);
-            bool same = !now.empty() && DifferingPixels(now, last) == 0;
-            last = now;
-            return same;
-        }))
+    // A frame sent just before the stop may still be on its way.
+    Image now;
+    if (!held_still(kReact, [&] { return GrabScene(w); }, &now))
         JOURNEY_FAIL() << "the frozen window " << name << " did not hold still";
     return Keep(name, now);
 }
@@ -377,10 +369,9 @@ bool Journey::FreezeOnTitle(Window scene, int *x, int *y)
     return false;
 }
 
-// Once thawed the program may finish the frame it was drawing before it
-// reads a click, and its pick pass draws with the angles as they then
-// stand: one or two orbit steps past the frozen picture. The aim is taken
-// halfway between and must hold for both.
+// Once thawed, the program may finish its frame before it reads a click, so
+// the pick sees the angles one or two steps past the frozen picture: the aim
+// is taken halfway and must hold for both.
 static bool aim_fits(const Image &f, double phase, double ahead, Aim *aim)
 {
     double sees[2] = {phase + kOrbitStep + ahead, phase + 2 * kOrbitStep + ahead};
@@ -437,6 +428,12 @@ void Journey::ClickScene(Window scene, int x, int y, int button)
         Click(x_, scene, x, y, button);
 }
 
+Window Journey::ClickKorea(Window scene, const std::string &name)
+{
+    ClickScene(scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y));
+    return WaitForBox("Selection", name);
+}
+
 void Journey::CloseWithButton(Window scene)
 {
     if (OnWayland()) {
@@ -466,8 +463,7 @@ void Journey::ExpectExit(int code, Seconds limit)
     EXPECT_TRUE(as_promised)
         << "expected exit code " << code << ", got " << DescribeStatus(program_.status())
         << "; stderr: " << Tail(err);
-    // What the platform started for the program on demand (Wine's desktop
-    // process, say) may take a moment to follow it; only what stays counts.
+    // What was started on demand (Wine's desktop process) may take a moment to go.
     WaitUntil(kReact, [&] { return program_.LeftBehind().empty(); });
     std::vector<std::string> left = program_.LeftBehind();
     EXPECT_TRUE(left.empty()) << "expected no process left behind, found "

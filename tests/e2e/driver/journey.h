@@ -1,25 +1,11 @@
-// The common ground of the end-to-end journeys: a GoogleTest fixture that
-// gives each test its own virtual display (with openbox unless asked
-// otherwise), a run folder with the five pictures, the real group_g started
-// in it, and the steps every journey takes (waiting for the scene or a box,
-// keys, freezing the program on a frame, ending it and judging how it
-// ended). When a test fails, the pictures it kept and the screen as it
-// stood are written as PNG files beside the program's output in its
-// artifacts folder (printed at the start of each test); with
-// GROUP_G_E2E_KEEP set in the environment, also when it passes.
-//
-// The journeys' main installs a listener that turns every fatal failure
-// into an exception, so a failed ASSERT (or JOURNEY_FAIL) inside a helper
-// ends the whole test, not just the helper; TearDown still runs.
-//
-// A journey that takes a Session as its parameter (SessionJourney) runs
-// the program natively on a nested compositor too: the scene and its boxes
-// are then parts of the compositor's window, found in its pictures, and the
-// Window the steps take and give is that window.
-//
-// The driver, for journeys of your own (see x_session.h, x_windows.h,
-// x_input.h, screenshot.h, scene_probe.h, wayland_session.h,
-// tests/support/child_process.h):
+// The journeys' GoogleTest fixture: a virtual display of the test's own (with
+// openbox unless asked otherwise), a run folder with the five pictures, the
+// real group_g in it, and the steps every journey takes. A failing test keeps
+// its pictures and the screen as PNG files in its artifacts folder (printed
+// at its start; GROUP_G_E2E_KEEP keeps them when it passes too). Every fatal
+// failure throws, so a failed ASSERT inside a helper ends the whole test.
+// A SessionJourney also runs the program natively on a nested compositor:
+// the scene and its boxes are then parts of the compositor's window.
 //   Window scene = StartShow();            // desktop, pictures, program, frames
 //   Press(scene, XK_F2);                   // tapped; frames wait for the program
 //   Window box = WaitForBox("Selection");  // shown and drawn
@@ -74,90 +60,72 @@ protected:
     void TearDown() override;
 
     void StartDisplay(const std::string &screen = kDesktop, bool window_manager = true);
-    // A run folder of the test's own with the five pictures, in run_dir_.
+    // run_dir_, with the five pictures.
     void PrepareRunFolder();
-    // The program (group_g of this build unless given) in `cwd` (run_dir_
-    // unless given), on a terminal of its own if asked.
+    // group_g of this build unless given, in run_dir_ unless given.
     void StartProgram(const std::string &binary = "", const std::string &cwd = "",
                       bool terminal = false);
     // The usual start: a desktop, a fresh run folder, the program drawing.
-    Window StartShow(bool window_manager = true);
-    // The usual start with TOGO.bmp missing: the picture's Error box, shown
-    // while the scene window opens.
+    Window StartShow(bool window_manager = true, const std::string &screen = kDesktop);
+    // The usual start with TOGO.bmp missing: the picture's Error box.
     Window StartWithoutTogo();
     // The scene window, once shown and presenting frames.
     Window WaitForScene();
-    // A box called `title`, once shown and drawn; its picture is kept
-    // under `title` (or `name`).
+    // A box called `title`, once shown and drawn, its picture kept as
+    // `name` (or `title`).
     Window WaitForBox(const std::string &title, const std::string &name = "");
-    // Answers the box with a key and waits until it has gone.
+    // `key` tapped into the box, then a wait until it has gone.
     void AnswerBox(Window box, KeySym key, const std::string &title);
-    // Answers the box with `key` and taps `next` into the scene window as
-    // soon as the box starts to go (on a compositor, as it starts to fade),
-    // before the window system need have given the keyboard back.
+    // `key` tapped into the box, and `next` into the scene as soon as the
+    // box starts to go, before the window system need give the keyboard back.
     void AnswerBoxThenTap(Window box, KeySym key, const std::string &title, Window scene,
                           KeySym next);
-    // The two's common start: `key` tapped, then a wait until the box is
-    // gone (X11) or no longer shown as it was (a compositor).
-    void StartAnswering(Window box, KeySym key, const std::string &title);
-    // A key tapped, then frames waited for until the program has acted on it
-    // (see x_input.h).
+    void StartAnswering(Window box, KeySym key, const std::string &title);  // the two's start
+    // A key tapped, then frames waited for until the program has acted on it.
     void Press(Window w, KeySym key);
     void WaitFrames(Window w, int frames);
-    // How long the window takes to present `frames` frames as things stand.
     Seconds FrameTime(Window w, int frames);
-    // Esc tapped, then a wait until the program ends, which it must do as
-    // promised.
+    // Esc tapped; the program must end as promised.
     void EndWithEscape(Window scene);
 
-    // Stops the program (SIGSTOP) and waits until it has; the screen then
-    // holds still at the last frame presented, and input waits in order.
+    // SIGSTOP, waited for: the screen holds the last frame, input queues.
     void Freeze();
     void Thaw();
     // The frozen client area, kept as `name`; freezes first if need be.
     Image Look(Window w, const std::string &name);
-    // Watches the title over a few frames, then freezes on one where it
-    // stands where it mostly stood (see StableTitlePoint) and gives that
-    // point; the program is left frozen there for a click. False, thawed,
-    // when no frame offers one.
+    // Freezes on a frame where the title stands where it mostly stood over
+    // a few frames, and gives that point; false, thawed, if none does.
     bool FreezeOnTitle(Window scene, int *x, int *y);
-    // Freezes the program on frames until one offers a place to aim at:
-    // where one of `spheres` will be `ahead` degrees on (after nudges),
-    // inside that sphere whichever of the two angles the pick may see (one
-    // or two steps on), clear of every other sphere, below the title, and
-    // showing the sphere now when `ahead` is 0 or the backdrop otherwise.
-    // With `ahead`, a frame is also passed over when the nudge would carry
-    // an angle past 360, whose reset would put that sphere out of step with
-    // the others. The program is left frozen.
+    // Freezes on frames until one offers a point inside one of `spheres`
+    // `ahead` degrees on (after nudges), whichever of the two angles the pick
+    // may see, clear of the others and the title; the point shows the sphere
+    // now when `ahead` is 0, the backdrop otherwise. With `ahead`, frames
+    // whose nudge would wrap an angle past 360 are passed over.
     Aim FrozenAim(Window scene, std::vector<int> spheres, double ahead, const std::string &name);
     const Image &Keep(const std::string &name, const Image &image);
 
     // Clicks (x, y) of the scene's client area.
     void ClickScene(Window scene, int x, int y, int button = 1);
+    // Clicks the Korea sphere (at the centre in every frame); its box, kept as `name`.
+    Window ClickKorea(Window scene, const std::string &name);
     // The title bar's close button (on X11, the window manager's close).
     void CloseWithButton(Window scene);
     bool OnWayland() const { return session_ != Session::kX11; }
-    // The middle of the title bar's height, over the scene's area.
     int TitleBarY() const { return scene_area_.y - 12 * OutputScale(session_); }
-    // The scene's client area as the screen shows it.
     Image GrabScene(Window scene);
-    // Waits up to `limit` for the scene's picture to change `n` times.
     bool SceneChanges(Window scene, int n, Seconds limit);
 
-    // The program ends by itself within `limit` with exit code `code`,
-    // leaves no process behind and printed no sanitizer report.
+    // Ends within `limit` with `code`, nothing left behind, no sanitizer report.
     void ExpectExit(int code, Seconds limit = kAppear);
     // "the program runs" or how it ended, for messages.
     std::string ProgramState();
 
-    // Further environment for the program, and sanitizer options.
-    std::vector<std::string> program_env_;
+    std::vector<std::string> program_env_;  // added to the program's
     std::string asan_options_;
     Session session_ = Session::kX11;
     XSession x_;
     Compositor compositor_;
-    // On a compositor: the scene's client area and the last box, in its
-    // window.
+    // On a compositor: the scene's client area and the last box, in its window.
     Rect scene_area_;
     Rect box_area_;
     Process program_;
@@ -167,8 +135,7 @@ protected:
     bool frozen_ = false;
 };
 
-// A journey run in every session it is instantiated with (see
-// INSTANTIATE_IN_SESSIONS).
+// A journey run in each session INSTANTIATE_IN_SESSIONS names.
 class SessionJourney : public Journey, public ::testing::WithParamInterface<Session> {
 protected:
     void SetUp() override
