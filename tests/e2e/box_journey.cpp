@@ -1,8 +1,6 @@
-// Message boxes as a desktop shows them: the picture error shown while the
-// window opens belongs to the scene window (its transient, which the window
-// manager keeps above it); a box with
-// Korean text looks the same in every locale; and a hang-up signal while a
-// box is open closes the box and ends the program, leaving nothing behind.
+// Message boxes as a desktop shows them: the picture error belongs to the
+// scene window (its transient, kept above it); Korean text looks the same in
+// every locale; a hang-up with a box open leaves nothing behind.
 #include <csignal>
 #include <cstdlib>
 
@@ -13,38 +11,10 @@ namespace {
 
 const char kBox[] = "Selection";
 
-template <typename Base>
-class BoxSteps : public Base {
-protected:
-    using Base::artifacts_;
-    using Base::program_;
-    using Base::run_dir_;
-    using Base::x_;
+using BoxJourney = Journey;
+using BoxJourneyInSessions = SessionJourney;
 
-    // The program with `env` added to what a test gives it (the run folder
-    // must be ready).
-    void StartWith(const std::vector<std::string> &env)
-    {
-        ProcessOptions o = GroupGOptions("", run_dir_, x_.name(), artifacts_);
-        o.env.insert(o.env.end(), env.begin(), env.end());
-        std::string error;
-        ASSERT_TRUE(program_.Start(o, &error)) << error;
-    }
-
-    // Clicks the Korea sphere (at the centre in every frame) and returns
-    // its box, kept as `name`.
-    Window PickKorea(Window scene, const std::string &name)
-    {
-        this->ClickScene(scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y));
-        return this->WaitForBox(kBox, name);
-    }
-};
-
-using BoxJourney = BoxSteps<Journey>;
-using BoxJourneyInSessions = BoxSteps<SessionJourney>;
-
-// The Selection box's owner is checked with its other facts in the pick
-// journey (LeftClicksNameWhatIsUnderTheCursor).
+// (The Selection box's owner: PickJourney.LeftClicksNameWhatIsUnderTheCursor.)
 TEST_F(BoxJourney, PictureErrorBoxBelongsToTheSceneWindow)
 {
     Window error = StartWithoutTogo();
@@ -56,9 +26,8 @@ TEST_F(BoxJourney, PictureErrorBoxBelongsToTheSceneWindow)
     EndWithEscape(scene);
 }
 
-// Return and then Esc typed at once into the Error box: Return answers it,
-// and Esc, sent to the box before it had closed, reaches the scene window
-// and ends the program.
+// Return and Esc typed at once into the Error box: Esc, sent before the box
+// had closed, reaches the scene window and ends the program.
 TEST_F(BoxJourney, EscTypedWithTheAnswerReachesTheSceneWindow)
 {
     Window error = StartWithoutTogo();
@@ -70,17 +39,17 @@ TEST_F(BoxJourney, EscTypedWithTheAnswerReachesTheSceneWindow)
     ExpectExit(kExitAfterClose);
 }
 
-// Pango draws the texts whatever the locale: the same box, pixel for pixel,
-// under LANG=C as under C.UTF-8.
+// The same box, pixel for pixel, under LANG=C as under C.UTF-8.
 TEST_F(BoxJourney, KoreanBoxLooksTheSameInEveryLocale)
 {
     StartDisplay();
     PrepareRunFolder();
     std::map<std::string, Image> boxes;
     for (const char *lang : {"C.UTF-8", "C"}) {
-        StartWith({std::string("LANG=") + lang, "LC_ALL=", "LANGUAGE="});
+        program_env_ = {std::string("LANG=") + lang, "LC_ALL=", "LANGUAGE="};
+        StartProgram();
         Window scene = WaitForScene();
-        Window box = PickKorea(scene, std::string("box-") + lang);
+        Window box = ClickKorea(scene, std::string("box-") + lang);
         boxes[lang] = kept_[std::string("box-") + lang];
         AnswerBox(box, XK_Return, kBox);
         EndWithEscape(scene);
@@ -93,22 +62,18 @@ TEST_F(BoxJourney, KoreanBoxLooksTheSameInEveryLocale)
 TEST_F(BoxJourney, HangUpWithABoxOpenLeavesNothingBehind)
 {
     Window scene = StartShow();
-    PickKorea(scene, "korea-box");
+    ClickKorea(scene, "korea-box");
     program_.Signal(SIGHUP);
     ExpectExit(kExitAfterInterrupt);
     EXPECT_EQ(FindWindow(x_, kBox), None) << "the box stayed on the screen";
     EXPECT_EQ(FindWindow(x_, kSceneTitle), None) << "the scene window stayed on the screen";
 }
 
-// The Selection box comes with its text, over the scene window wherever
-// the box can name that window as its owner (not on Weston, which cannot
-// export a surface, and places the box itself). Return answers it, and Esc
-// typed as the box goes ends the program: it reaches the scene window as
-// soon as the box is no longer shown as it was (Weston would fade the box
-// out for most of a second before giving the scene window the keyboard, and
-// a key typed meanwhile reached no window). Under Mutter the window is
-// first dragged off the output's centre, so a box it merely centred would
-// not be over it.
+// The Selection box comes with its text, over its owner where it can name
+// one (not on Weston, which cannot export a surface). Esc typed as the box
+// goes (Weston fades it for most of a second before giving the keyboard
+// back) reaches the scene and ends the program. Under Mutter the window is
+// first dragged off centre, so a box merely centred would not be over it.
 TEST_P(BoxJourneyInSessions, SelectionBoxComesOverItsOwnerAndEscTypedAsItGoesEnds)
 {
     Window scene = StartShow();
@@ -119,7 +84,7 @@ TEST_P(BoxJourneyInSessions, SelectionBoxComesOverItsOwnerAndEscTypedAsItGoesEnd
         })) << "the scene window was not dragged; it stands at " << ToString(scene_area_);
         WaitForScene();  // where it came to rest
     }
-    Window box = PickKorea(scene, "selection");
+    Window box = ClickKorea(scene, "selection");
     Rect owner = OnWayland() ? scene_area_ : ClientRect(x_, scene);
     Rect shown = OnWayland() ? box_area_ : ClientRect(x_, box);
     const Image &picture = kept_["selection"];
