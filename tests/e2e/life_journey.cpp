@@ -1,10 +1,8 @@
 // The program's life on a desktop: termination and hang-up signals end it
-// as its close button does, and losing a Wayland compositor ends it as a
-// failure; a session that ends (the signal and the X
-// server going away together) never leaves it running, nor does a window
-// system that stops answering; without a display it fails at once and says
-// why; and a window that merely loses the focus to another one keeps its
-// scene moving.
+// as its close button does, a lost compositor as a failure; neither a session
+// that ends nor a window system that stops answering leaves it running;
+// without a display it fails at once and says why; and a window that loses
+// the focus keeps its scene moving.
 #include <cmath>
 #include <csignal>
 #include <fstream>
@@ -45,11 +43,20 @@ INSTANTIATE_TEST_SUITE_P(
                SessionName(std::get<1>(info.param));
     });
 
-// The compositor gone (crashed, or its session ended): the program ends as
-// for a lost X display, with status 1 and its own line on standard error,
-// not as if it had been closed. With a box open the box's own connection
-// (GTK's) may see the loss first; the end is the same.
-using LifeJourneyOnWayland = SessionJourney;
+class LifeJourneyOnWayland : public SessionJourney {
+protected:
+    // As for a lost X display: status 1 and the program's own line, not as a close.
+    void ExpectLostCompositorEnd()
+    {
+        ExpectExit(kExitAfterFailedOpen, kReact);
+        std::string err = Tail(artifacts_ + "/program.err");
+        EXPECT_NE(err.find("The connection to the compositor was lost."), std::string::npos)
+            << "expected the program's line on the lost compositor; stderr: " << err;
+    }
+};
+
+// The compositor gone (crashed, or its session ended). With a box open, the
+// box's own connection (GTK's) may see the loss first; the end is the same.
 
 TEST_P(LifeJourneyOnWayland, LosingTheCompositorEndsWithOneAndSaysSo)
 {
@@ -63,22 +70,16 @@ TEST_P(LifeJourneyOnWayland, LosingTheCompositorEndsWithOneAndSaysSo)
             ASSERT_TRUE(compositor_.Start(session_, x_, artifacts_, &error)) << error;
             StartProgram();
             scene = WaitForScene();
-            ClickScene(scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y));
-            WaitForBox("Selection");
+            ClickKorea(scene, "Selection");
         }
         compositor_.Kill();
-        ExpectExit(kExitAfterFailedOpen, kReact);
-        std::string err = Tail(artifacts_ + "/program.err");
-        EXPECT_NE(err.find("The connection to the compositor was lost."), std::string::npos)
-            << "expected the program's line on the lost compositor; stderr: " << err;
+        ExpectLostCompositorEnd();
     }
 }
 
 // A failure SDL never reports (a GL swap that read the broken connection
-// with events still queued sends the decorations' dispatch round for ever,
-// and no quit comes): looked for before every pump, it ends the program
-// the same way. A preloaded library makes the connection read as failed
-// while the compositor goes on.
+// with events queued spins the decorations' dispatch, and no quit comes),
+// made by a preloaded library: only the look before every pump ends it.
 TEST_P(LifeJourneyOnWayland, AFailureSdlNeverReportsEndsItToo)
 {
     const std::string flag = artifacts_ + "/connection-failed";
@@ -87,25 +88,18 @@ TEST_P(LifeJourneyOnWayland, AFailureSdlNeverReportsEndsItToo)
     asan_options_ = "verify_asan_link_order=0";
     StartShow();
     std::ofstream(flag) << "failed\n";
-    ExpectExit(kExitAfterFailedOpen, kReact);
-    std::string err = Tail(artifacts_ + "/program.err");
-    EXPECT_NE(err.find("The connection to the compositor was lost."), std::string::npos)
-        << "expected the program's line on the lost compositor; stderr: " << err;
+    ExpectLostCompositorEnd();
 }
 
 INSTANTIATE_IN_SESSIONS(LifeJourneyOnWayland, Session::kMutter, Session::kWeston);
 
-// Logging out: SIGTERM and the X server's end come together. Whichever the
-// program notices first, it must be gone soon after, with no process left,
-// every time.
+// Logging out: SIGTERM and the X server's end together, whichever the
+// program notices first, twenty times.
 TEST_F(LifeJourney, SessionEndingNeverLeavesItRunning)
 {
     for (int round = 1; round <= 20; ++round) {
         SCOPED_TRACE(::testing::Message() << "round " << round);
-        StartDisplay(kDesktop, false);
-        PrepareRunFolder();
-        StartProgram();
-        WaitForScene();
+        StartShow(false);
         program_.Signal(SIGTERM);
         x_.Stop();
         ASSERT_TRUE(program_.WaitExit(kReact))
@@ -116,10 +110,9 @@ TEST_F(LifeJourney, SessionEndingNeverLeavesItRunning)
     }
 }
 
-// A window system that stops answering: this test's connection takes the
-// window manager's part and never maps the window the program asks to
-// show, so the program waits for ever inside the window system. A
-// termination signal must still end it, within its deadline, as a failure.
+// This test's connection takes the window manager's part and never maps the
+// window, so the program waits for ever inside the window system: SIGTERM
+// must still end it, within its deadline, as a failure.
 TEST_F(LifeJourney, EndsEvenWhenTheWindowSystemStopsAnswering)
 {
     StartDisplay(kDesktop, false);
@@ -140,9 +133,8 @@ TEST_F(LifeJourney, EndsEvenWhenTheWindowSystemStopsAnswering)
     ExpectExit(1, kReact);
 }
 
-// A display number no server of this machine holds. The number of a
-// server this test stopped would not do: servers of tests running beside
-// it take the lowest free number, often that very one.
+// A display number no server holds: one this test stopped would soon be
+// taken by a test running beside it.
 std::string DisplayNobodyServes()
 {
     for (int n = 900; n < 1000; ++n) {
@@ -154,9 +146,7 @@ std::string DisplayNobodyServes()
     return ":999";
 }
 
-// No DISPLAY at all, and a DISPLAY no server answers: no window can be
-// made, so the program says so on standard error (no box can be shown
-// either) and fails.
+// No DISPLAY, and one no server answers: the reason goes to standard error.
 TEST_F(LifeJourney, WithoutADisplayItFailsAtOnceAndSaysWhy)
 {
     std::string gone = DisplayNobodyServes();
@@ -178,10 +168,8 @@ TEST_F(LifeJourney, WithoutADisplayItFailsAtOnceAndSaysWhy)
     }
 }
 
-// Another window takes the focus: the scene goes on moving, as it stops
-// only while minimized. Judged by the orbit's angle on frozen frames some
-// frames apart (a window that stopped drawing but kept presenting would
-// show the same angle, or one step on).
+// The scene stops only while minimized. Judged by the orbit's angle on frozen
+// frames apart: a window presenting without drawing would show one step at most.
 TEST_F(LifeJourney, LosingTheFocusKeepsTheSceneMoving)
 {
     Window scene = StartShow();
