@@ -1,12 +1,9 @@
 // The presentation without a pointer: Tab and Shift+Tab reach each of the
-// six objects, the focus mark shows round it in the default, wire-frame
-// and outlined modes, and Return shows the object's box, which a screen
-// reader finds through AT-SPI, on an accessibility bus started as a
-// desktop session starts it (a session bus, with the accessibility bus's
-// launcher on it). Return held on a box, repeating, opens no second box.
-// On Weston, Tab and Return give the box a click gives.
-// The driver first: GoogleTest before Xlib.
-#include "driver/journey.h"
+// six objects, the focus mark shows round it in every drawing mode, and
+// Return shows the object's box, which a screen reader reads over AT-SPI.
+// Return held on a box, repeating, opens no second box. On Weston, Tab and
+// Return give the box a click gives.
+#include "driver/journey.h"  // GoogleTest before Xlib
 
 #include <X11/XKBlib.h>
 #include <atspi/atspi.h>
@@ -15,11 +12,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
-// In the sanitized build: this test program's own AT-SPI client keeps a few
-// GLib blocks to the end (its D-Bus matches and caches). The program under
-// test is judged by its own sanitizer reports, which this does not touch.
+// This test program's own AT-SPI client keeps a few GLib blocks to its end;
+// the program under test is judged by its own reports.
 extern "C" const char *__lsan_default_suppressions()
 {
     return "leak:g_malloc\nleak:libatspi\n";
@@ -44,15 +41,12 @@ const ObjectCase kObjects[6] = {
     {"backdrop", "순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고"},
 };
 
-// ---- the focus mark in a picture ------------------------------------------
-
 bool IsWhite(Rgb c) { return c.r >= 250 && c.g >= 250 && c.b >= 250; }
 bool IsBlack(Rgb c) { return c.r <= 5 && c.g <= 5 && c.b <= 5; }
 
-// The mark's white band: straight runs of white pixels with black two
-// pixels to either side, across the run, at least kRun long (the Korean
-// flag's broken bars make short ones). Its bounds, and how many pixels the
-// runs hold.
+// The mark's white band: runs of white pixels with black two pixels to
+// either side, at least kRun long (the Korean flag's bars make short ones);
+// their bounds and how many pixels they hold.
 struct MarkSeen {
     Rect band;
     int pixels = 0;
@@ -74,9 +68,8 @@ MarkSeen FindMark(const Image &image)
     for (int dir = 0; dir < 2; ++dir) {
         int dx = dir == 0, dy = dir == 1;
         int lines = dx ? image.height : image.width, length = dx ? image.width : image.height;
-        for (int line = 2; line + 2 < lines; ++line) {
-            int run = 0;
-            for (int at = 2; at + 2 <= length; ++at) {
+        for (int line = 2; line + 2 < lines; ++line)
+            for (int at = 2, run = 0; at + 2 <= length; ++at) {
                 int x = dx ? at : line, y = dx ? line : at;
                 if (at + 2 < length && BandAt(image, x, y, dx, dy)) {
                     ++run;
@@ -92,7 +85,6 @@ MarkSeen FindMark(const Image &image)
                 }
                 run = 0;
             }
-        }
     }
     if (seen.pixels > 0)
         seen.band = Rect{left, top, right - left + 1, bottom - top + 1};
@@ -105,9 +97,8 @@ bool Inside(const Rect &r, double x, double y, double margin)
            y + margin < r.y + r.height;
 }
 
-// Why the mark in `frame` is not one round object `index`, or "" if it is.
-// Where the mark lies round each sphere is the unit tests' to judge; here
-// a sphere's mark must be a sphere's size.
+// Why the mark in `frame` is not one round object `index`, or "" if it is;
+// a sphere's is only judged by its size (its place is the unit tests').
 std::string JudgeMark(const Image &frame, int index)
 {
     MarkSeen mark = FindMark(frame);
@@ -133,11 +124,10 @@ std::string JudgeMark(const Image &frame, int index)
     return sphere_sized ? "" : "the mark is not a sphere's" + where;
 }
 
-// ---- AT-SPI, as a screen reader reads the box -----------------------------
-
+// A box as a screen reader reads it over AT-SPI.
 struct BoxSeen {
     bool found = false;
-    std::string name, text, buttons;
+    std::string name, text, buttons, apps;
     int icons = 0;
     bool modal = false;
 };
@@ -150,14 +140,20 @@ std::string Name(AtspiAccessible *a)
     return s;
 }
 
+void EachChild(AtspiAccessible *a, const std::function<void(AtspiAccessible *)> &visit)
+{
+    int n = atspi_accessible_get_child_count(a, nullptr);
+    for (int i = 0; i < n; ++i)
+        if (AtspiAccessible *child = atspi_accessible_get_child_at_index(a, i, nullptr)) {
+            visit(child);
+            g_object_unref(child);
+        }
+}
+
 // The labels, buttons and icons under `a`.
 void Collect(AtspiAccessible *a, BoxSeen *box, int depth)
 {
-    int n = atspi_accessible_get_child_count(a, nullptr);
-    for (int i = 0; i < n && depth < 12; ++i) {
-        AtspiAccessible *child = atspi_accessible_get_child_at_index(a, i, nullptr);
-        if (child == nullptr)
-            continue;
+    EachChild(a, [&](AtspiAccessible *child) {
         AtspiRole role = atspi_accessible_get_role(child, nullptr);
         std::string name = Name(child);
         // On Wayland the box draws its own title bar, whose label is its name.
@@ -167,52 +163,40 @@ void Collect(AtspiAccessible *a, BoxSeen *box, int depth)
             box->buttons += (box->buttons.empty() ? "" : ",") + name;
         if (role == ATSPI_ROLE_ICON || role == ATSPI_ROLE_IMAGE)
             ++box->icons;
-        Collect(child, box, depth + 1);
-        g_object_unref(child);
-    }
+        if (depth < 12)
+            Collect(child, box, depth + 1);
+    });
 }
 
-// The first alert of the application group_g: its name, the first label's
-// text beside it, its buttons and icons, whether it is modal.
-BoxSeen AlertOfGroupG(std::string *apps)
+// The first alert of the application group_g.
+BoxSeen AlertOfGroupG()
 {
     BoxSeen box;
     AtspiAccessible *desktop = atspi_get_desktop(0);
-    int n = atspi_accessible_get_child_count(desktop, nullptr);
-    apps->clear();
-    for (int i = 0; i < n && !box.found; ++i) {
-        AtspiAccessible *app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-        if (app == nullptr)
-            continue;
+    EachChild(desktop, [&](AtspiAccessible *app) {
         std::string app_name = Name(app);
-        *apps += app_name + " ";
-        int windows = app_name == "group_g" ? atspi_accessible_get_child_count(app, nullptr) : 0;
-        for (int w = 0; w < windows && !box.found; ++w) {
-            AtspiAccessible *window = atspi_accessible_get_child_at_index(app, w, nullptr);
-            if (window == nullptr)
-                continue;
-            if (atspi_accessible_get_role(window, nullptr) == ATSPI_ROLE_ALERT) {
-                box.found = true;
-                box.name = Name(window);
-                AtspiStateSet *states = atspi_accessible_get_state_set(window);
-                box.modal = atspi_state_set_contains(states, ATSPI_STATE_MODAL);
-                g_object_unref(states);
-                Collect(window, &box, 0);
-            }
-            g_object_unref(window);
-        }
-        g_object_unref(app);
-    }
+        box.apps += app_name + " ";
+        if (app_name != "group_g")
+            return;
+        EachChild(app, [&](AtspiAccessible *window) {
+            if (box.found || atspi_accessible_get_role(window, nullptr) != ATSPI_ROLE_ALERT)
+                return;
+            box.found = true;
+            box.name = Name(window);
+            AtspiStateSet *states = atspi_accessible_get_state_set(window);
+            box.modal = atspi_state_set_contains(states, ATSPI_STATE_MODAL);
+            g_object_unref(states);
+            Collect(window, &box, 0);
+        });
+    });
     g_object_unref(desktop);
     return box;
 }
 
-// A session bus, named to the programs started from now on and to us, on
-// which the first to ask for the accessibility bus has it started, as in a
-// desktop session. The accessibility bus's socket goes in the runtime
-// folder, which is this bus's own: without one it would be the same path
-// in the home folder for every test running beside this one. One for the
-// whole test program: AT-SPI connects once per process.
+// A session bus for the programs started from now on and for us, which
+// starts the accessibility bus on the first request, as a desktop session
+// does. Its own runtime folder keeps the accessibility bus's socket apart
+// from a test running beside this one. One per process, as AT-SPI connects once.
 class AccessibilityBus {
 public:
     ~AccessibilityBus()
@@ -252,42 +236,31 @@ private:
     std::string dir_;
 };
 
-AccessibilityBus g_accessibility_bus;
+// Up before the program, as on a desktop.
+void StartAccessibilityBus(const std::string &log_dir)
+{
+    static AccessibilityBus bus;
+    std::string error = bus.Start(log_dir);
+    if (!error.empty())
+        JOURNEY_FAIL() << error;
+}
 
 // The box AT-SPI shows, once it has the text `expected` (a box just
 // closed may linger there a moment), or whatever it shows at the deadline.
 BoxSeen ReadBox(const std::string &what, const std::string &expected)
 {
     BoxSeen box;
-    std::string apps;
     WaitUntil(kReact, [&] {
-        box = AlertOfGroupG(&apps);
+        box = AlertOfGroupG();
         return box.text == expected;
     });
     if (!box.found || box.text.empty())
         JOURNEY_FAIL() << what << ": no alert of group_g with text in AT-SPI; applications: "
-                       << apps;
+                       << box.apps;
     return box;
 }
 
-// The usual start, with the accessibility bus up before the program, as a
-// desktop session has it.
-template <typename Base>
-class ReadableShow : public Base {
-protected:
-    Window StartReadableShow()
-    {
-        this->StartDisplay();
-        std::string error = g_accessibility_bus.Start(this->artifacts_);
-        if (!error.empty())
-            JOURNEY_FAIL() << error;
-        this->PrepareRunFolder();
-        this->StartProgram();
-        return this->WaitForScene();
-    }
-};
-
-class KeysJourney : public ReadableShow<Journey> {
+class KeysJourney : public Journey {
 protected:
     void TearDown() override
     {
@@ -308,7 +281,8 @@ protected:
 
 TEST_F(KeysJourney, EveryObjectReachedFromTheKeyboardWithItsMarkAndItsBoxReadByAtSpi)
 {
-    Window scene = StartReadableShow();
+    StartAccessibilityBus(artifacts_);
+    Window scene = StartShow();
 
     // Tab to each object in turn; Return shows its box, which AT-SPI reads.
     for (int i = 0; i < 6; ++i) {
@@ -347,9 +321,8 @@ TEST_F(KeysJourney, EveryObjectReachedFromTheKeyboardWithItsMarkAndItsBoxReadByA
         Press(scene, mode);
     }
 
-    // Return held on Korea's box (opened with Space, so the scene window
-    // last saw Return go up) with the keyboard repeating: the box answers,
-    // and no repeat reaches the scene window to open another.
+    // Return held, repeating, on Korea's box (opened with Space, so the scene
+    // last saw Return go up): no repeat reaches the scene to open another.
     Press(scene, XK_Tab);
     Press(scene, XK_Tab);
     ASSERT_TRUE(Tap(x_, scene, XK_space));
@@ -359,8 +332,7 @@ TEST_F(KeysJourney, EveryObjectReachedFromTheKeyboardWithItsMarkAndItsBoxReadByA
     ASSERT_TRUE(Focus(x_, box));
     GoneWatch gone(x_, TopLevel(x_, box));
     KeyDown(x_, XK_Return);
-    // Long enough for the keyboard to repeat several times over, however
-    // slow the machine: the repeats come from the display server.
+    // Repeats come from the display server: a second gives several however slow the machine.
     usleep(1000 * 1000);
     KeyUp(x_, XK_Return);
     XAutoRepeatOff(x_.x());
@@ -371,15 +343,13 @@ TEST_F(KeysJourney, EveryObjectReachedFromTheKeyboardWithItsMarkAndItsBoxReadByA
     EndWithEscape(scene);
 }
 
-// On Weston: Tab, Tab and Return give exactly the box a click on Korea
-// gives, and AT-SPI reads it there too.
-class KeysJourneyOnWayland : public ReadableShow<SessionJourney> {};
+using KeysJourneyOnWayland = SessionJourney;
 
 TEST_P(KeysJourneyOnWayland, TabAndReturnShowTheBoxAClickShows)
 {
-    Window scene = StartReadableShow();
-    ClickScene(scene, static_cast<int>(KoreaSpot().x), static_cast<int>(KoreaSpot().y));
-    Window box = WaitForBox(kBox, "click-box");
+    StartAccessibilityBus(artifacts_);
+    Window scene = StartShow();
+    Window box = ClickKorea(scene, "click-box");
     AnswerBox(box, XK_Return, kBox);
     WaitFrames(scene, kFramesToSeeAKey);
     Press(scene, XK_Tab);
