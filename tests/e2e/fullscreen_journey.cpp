@@ -1,7 +1,6 @@
-// F1: fullscreen and back on a screen that offers 640x480 (X11, and any
-// Wayland compositor), the monitor switched to that mode on a larger X
-// screen and put back however the program ends, and the question a screen
-// without that mode asks instead.
+// F1: fullscreen and back where 640x480 is offered, the monitor of a larger
+// X screen switched to it and put back however the program ends, and the
+// question a screen without that mode asks instead.
 #include "driver/journey.h"
 
 #include <X11/extensions/Xrandr.h>
@@ -38,16 +37,13 @@ std::string MonitorMode(const XSession &x)
     return shown;
 }
 
-// Gives the virtual screen's monitor a 640x480 mode beside its own. The
-// mode belongs to our connection, so it lasts as long as the test's
-// display.
+// A 640x480 mode beside the monitor's own, for as long as our connection.
 void Offer640x480(const XSession &x)
 {
     XRRScreenResources *res = XRRGetScreenResourcesCurrent(x.x(), x.root());
     ASSERT_TRUE(res != nullptr && res->noutput > 0) << "the display has no XRandR output";
     char name[] = "640x480";
-    // The usual 640x480 at 60 Hz: its clock, then its horizontal and
-    // vertical sync starts, ends and totals.
+    // 640x480 at 60 Hz: clock, then horizontal and vertical syncs and totals.
     XRRModeInfo mode = {0,   640, 480, 25175000, 656,  752,
                         800, 0,   490, 492,      525, name, sizeof name - 1, 0};
     RRMode id = XRRCreateMode(x.x(), x.root(), &mode);
@@ -58,8 +54,7 @@ void Offer640x480(const XSession &x)
 
 class FullscreenJourney : public Journey {
 protected:
-    // A desktop screen under a window manager whose monitor also offers
-    // 640x480, and a fresh run folder; the monitor's mode before any switch.
+    // A desktop whose monitor also offers 640x480; its mode before any switch.
     std::string StartDisplayWith640x480()
     {
         StartDisplay(kDesktop, true);
@@ -82,10 +77,8 @@ protected:
     }
 };
 
-// How the program is made to end while fullscreen, and the status it ends
-// with: a termination signal closes it as its close button does; a second
-// one before the close ends it by that signal (exit code -1 here); a killed
-// connection to the display ends it at once.
+// How the program is ended while fullscreen, and its exit code (-1: by the
+// signal, as a second signal before the close does).
 struct FullscreenEnd {
     const char *name;
     int exit_code;
@@ -94,8 +87,6 @@ struct FullscreenEnd {
 class FullscreenModeJourney : public FullscreenJourney,
                               public ::testing::WithParamInterface<FullscreenEnd> {};
 
-// The monitor shows 640x480 exactly while the fullscreen window is up, and
-// the desktop's mode is back after the program ends.
 TEST_P(FullscreenModeJourney, MonitorSwitchedWhileFullscreenAndPutBackAtTheEnd)
 {
     const std::string desktop = StartDisplayWith640x480();
@@ -117,8 +108,7 @@ TEST_P(FullscreenModeJourney, MonitorSwitchedWhileFullscreenAndPutBackAtTheEnd)
     if (how == "Signal") {
         program_.Signal(SIGTERM);
     } else if (how == "SignalTwice") {
-        // Both arrive while it is stopped, so the second finds the first
-        // still unanswered.
+        // Both arrive while stopped: the second finds the first unanswered.
         Freeze();
         program_.Signal(SIGTERM);
         program_.Signal(SIGINT);
@@ -144,9 +134,8 @@ INSTANTIATE_TEST_SUITE_P(EveryEnd, FullscreenModeJourney,
                              return std::string(info.param.name);
                          });
 
-// A fullscreen open that fails after the monitor was switched (its GL
-// context refused) puts the desktop's mode back before its ERROR box: no
-// fullscreen window was ever shown, so only the close's own restore counts.
+// The GL context refused after the switch: no fullscreen window was shown,
+// so only the close's own restore can put the mode back before the box.
 TEST_F(FullscreenJourney, FailedOpenAfterTheSwitchPutsTheModeBackBeforeItsBox)
 {
     const std::string desktop = StartDisplayWith640x480();
@@ -162,14 +151,10 @@ TEST_F(FullscreenJourney, FailedOpenAfterTheSwitchPutsTheModeBackBeforeItsBox)
     ExpectExit(kExitAfterFailedOpen);
 }
 
-// Under a window manager, as on a desktop; the screen's only mode is
-// 640x480 at 16 bits.
+// The screen's only mode is 640x480 at 16 bits.
 TEST_F(FullscreenJourney, F1GoesFullscreenAndBack)
 {
-    StartDisplay("640x480x16", true);
-    PrepareRunFolder();
-    StartProgram();
-    Window scene = WaitForScene();
+    Window scene = StartShow(true, "640x480x16");
     EXPECT_FALSE(IsFullscreen(x_, scene)) << "started fullscreen";
     scene = ExpectFullscreenAfterF1(scene);
     scene = switch_window(x_, scene);
@@ -182,9 +167,7 @@ TEST_F(FullscreenJourney, F1GoesFullscreenAndBack)
     EndWithEscape(scene);
 }
 
-// On a screen without a 640x480 mode F1 asks whether to stay windowed:
-// Yes keeps the show running in a window; No says the program will close,
-// and it ends as every open that fails does.
+// Yes keeps the show in a window; No ends it as every failed open does.
 TEST_F(FullscreenJourney, WithoutTheModeF1AsksToStayWindowed)
 {
     Window scene = StartShow(false);
@@ -203,9 +186,8 @@ TEST_F(FullscreenJourney, WithoutTheModeF1AsksToStayWindowed)
     ExpectExit(kExitAfterFailedOpen);
 }
 
-// On a compositor SDL offers 640x480 as a mode it draws scaled to the
-// output, so F1 is granted: the scene fills the whole output, without its
-// title bar, and F1 again brings the window back with it.
+// On a compositor SDL offers 640x480 scaled to the output: F1 fills it
+// without the title bar, and F1 again brings the window back with it.
 using FullscreenJourneyOnWayland = SessionJourney;
 
 TEST_P(FullscreenJourneyOnWayland, F1FillsTheOutputAndComesBack)

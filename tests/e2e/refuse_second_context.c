@@ -1,7 +1,5 @@
-/* Preloaded into the program by the fullscreen journey: the second GL
- * context the program asks SDL for (the one F1's window needs) is refused,
- * so that open fails after the monitor has been switched, as a driver out
- * of memory would make it. */
+/* Preloaded by the fullscreen journey: the second GL context (F1's window's)
+ * is refused, so that open fails after the monitor has been switched. */
 #define _GNU_SOURCE
 #include <SDL2/SDL.h>
 #include <dlfcn.h>
