@@ -1,7 +1,6 @@
-// Clicks: left clicks open a "Selection" box about what is under the cursor
-// while the scene stands still; right clicks nudge the orbiting spheres
-// forward; and a minimized window's animation stands still. A click that
-// must land on a moving sphere is aimed on a frozen frame (FrozenAim).
+// Clicks: a left click opens a "Selection" box about what is under the
+// cursor while the scene stands still; right clicks nudge the orbits; a
+// minimized window's animation stands still. Spheres are aimed at on frozen frames.
 #include <algorithm>
 #include <thread>
 
@@ -16,9 +15,8 @@ const char kBox[] = "Selection";
 
 class PickJourney : public Journey {
 protected:
-    // A left click at (x, y), the program thawed if frozen for it; then
-    // waits for the box, keeps its picture as `name`, closes it with Return
-    // and waits for the scene to go on; returns the box's height.
+    // A left click (thawing a frozen program), its box kept as `name` and
+    // answered, the scene going on again; gives the box's height.
     int PickBoxHeight(Window scene, int x, int y, const std::string &name)
     {
         Click(x_, scene, x, y, 1);
@@ -27,17 +25,14 @@ protected:
         Window box = WaitForBox(kBox, name);
         int height = ClientRect(x_, box).height;
         AnswerBox(box, XK_Return, kBox);
-        // Where the box was, the screen shows it until the scene draws
-        // again; uncovering may count as one drawing of its own.
+        // The box shows until the scene draws again; uncovering may count as a frame.
         WaitFrames(scene, 3);
         return height;
     }
 };
 
-// On the Korea sphere a box opens over the window and the scene stands
-// still until Return closes it; then the animation goes on. On the backdrop
-// the box holds the standings (five lines, so taller than a team's three);
-// on the title, the one line "Team Tarsel".
+// Korea: a box over the window, the scene still until it is answered. The
+// backdrop: the standings, taller than a team's; the title: one line.
 TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
 {
     Window scene = StartShow();
@@ -67,8 +62,6 @@ TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
         << "backdrop click: expected the standings box taller than a team's (" << b.height
         << "), got height " << standings;
 
-    // The title is clicked on a frozen frame, at a point that is green there
-    // and was green in most of several frames before.
     int tx = 0, ty = 0;
     ASSERT_TRUE(FreezeOnTitle(scene, &tx, &ty))
         << "no frozen frame showed the title where it had mostly been";
@@ -79,12 +72,10 @@ TEST_F(PickJourney, LeftClicksNameWhatIsUnderTheCursor)
     EndWithEscape(scene);
 }
 
-// Fourteen right clicks given on a frozen frame, then a left click on a
-// place that shows backdrop where the nudge will have carried a sphere,
-// bring up that team's box instead of the standings; without the nudge the
-// sphere would still be short of the place. Each sphere is checked once,
-// and the three boxes differ. A first round without right clicks shows
-// that aiming at a sphere on a frozen frame hits it.
+// Fourteen right clicks on a frozen frame, then a left click on backdrop
+// where the nudge will have carried a sphere, show that team's box, not the
+// standings; once per sphere, the three boxes differing. A first round
+// without right clicks shows that aiming on a frozen frame hits.
 TEST_F(PickJourney, RightClicksNudgeTheOrbits)
 {
     const int kNudges = 14;
@@ -93,9 +84,8 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
 
     Aim aim = FrozenAim(scene, {0, 1, 2}, 0, "aimed");
     int height = PickBoxHeight(scene, aim.x, aim.y, "aimed-box");
-    ASSERT_LT(height, standings) << "a left click on sphere " << aim.sphere
-                                 << "'s place on a frozen frame should show its team (a box "
-                                    "lower than the standings' "
+    ASSERT_LT(height, standings) << "sphere " << aim.sphere << " aimed on a frozen frame: "
+                                 << "expected its team's box (lower than the standings' "
                                  << standings << "), got height " << height;
 
     std::vector<int> left = {0, 1, 2};
@@ -120,10 +110,8 @@ TEST_F(PickJourney, RightClicksNudgeTheOrbits)
     EndWithEscape(scene);
 }
 
-// Without TOGO.bmp, the window is resized to 800x600 while the picture's
-// Error box is open. The size acts at once and stays: the scene fills the
-// larger window to its edges, and a click in its top right corner, outside
-// the 640x480 it started with, names the backdrop's standings.
+// Resized to 800x600 while the picture's Error box is open: the scene fills
+// the window, and a click outside the first 640x480 names the standings.
 TEST_F(PickJourney, ResizeDuringAPictureErrorBoxLeavesPickingWhole)
 {
     Window error = StartWithoutTogo();
@@ -141,18 +129,15 @@ TEST_F(PickJourney, ResizeDuringAPictureErrorBoxLeavesPickingWhole)
     EndWithEscape(scene);
 }
 
-// Minimized, the animation stands still and goes on from where it stopped
-// once restored: a click aimed at a sphere on the frame shown just before
-// the window was minimized, and given as it comes back, must still find
-// that sphere's team, however long it was away. Then the picture runs on at
-// full size.
+// A click aimed on the last frame before minimizing, given as the window
+// comes back, still finds that sphere however long it was away; then the
+// picture runs on at full size.
 TEST_F(PickJourney, MinimizedAnimationStandsStill)
 {
     Window scene = StartShow();
     Aim aim = FrozenAim(scene, {0, 1, 2}, 0, "aimed");
     PickBoxHeight(scene, aim.x, aim.y, "reference-box");
-    // Away for as long as the running scene takes to carry a sphere well
-    // past its place, were it still moving.
+    // Long enough for a moving sphere to pass well beyond its place.
     Seconds away = std::max(Seconds(3), 30 * FrameTime(scene, 10) / 10);
 
     aim = FrozenAim(scene, {aim.sphere}, 0, "before-minimize");
@@ -182,8 +167,7 @@ TEST_F(PickJourney, MinimizedAnimationStandsStill)
     EXPECT_GE(BackdropBorderShare(f), 0.99)
         << "after the restore the backdrop should fill the client area";
     OrbitFit orbit = FindOrbit(f);
-    EXPECT_TRUE(orbit.found) << "after the restore the spheres are not where the orbit puts "
-                                "them: "
+    EXPECT_TRUE(orbit.found) << "after the restore the spheres are off their orbit: "
                              << orbit.why;
     EndWithEscape(scene);
 }

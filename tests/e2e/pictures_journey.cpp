@@ -15,8 +15,7 @@ namespace {
 
 class PicturesJourney : public Journey {
 protected:
-    // Starts the program on the prepared run folder, answers its one
-    // "Error" box and returns the scene window, running.
+    // The program on the prepared run folder, its one "Error" box answered.
     Window ShowAfterError()
     {
         StartProgram();
@@ -52,9 +51,7 @@ TEST_F(PicturesJourney, MissingPictureLeavesPlainColours)
     EndWithEscape(scene);
 }
 
-// A broken "BACK.bmp" (cut short, replaced by text, or promising far more
-// than it holds): after the box the show runs with a plain grey backdrop,
-// and the program ends normally.
+// A broken "BACK.bmp": cut short, text, or promising far more than it holds.
 void broken_backdrop(const std::string &path, const std::string &kind)
 {
     if (kind == "truncated") {
@@ -67,8 +64,7 @@ void broken_backdrop(const std::string &path, const std::string &kind)
             file << i << "\n";
         return;
     }
-    // "BM" and a 40-byte header for a 4096x4096 24-bit picture, in a file
-    // of 4 KB.
+    // "BM" and a 40-byte header for a 4096x4096 24-bit picture, in 4 KB.
     static const unsigned char header[] = {'B', 'M', 0, 0, 0,  0, 0, 0, 0, 0, 54, 0,
                                            0,   0,   40, 0, 0,  0, 0, 16, 0, 0, 0, 16,
                                            0,   0,   1,  0, 24, 0, 0, 0, 0, 0};
@@ -93,9 +89,8 @@ TEST_F(PicturesJourney, BrokenBackdropsShowOneErrorAndAPlainBackdrop)
     }
 }
 
-// A 46-byte KOREA.bmp claiming 26755 x 26755 pixels (it once crashed the
-// texture code and held gigabytes) and a named pipe as TOGO.bmp (it once
-// hung the start): one box each, then the show runs and ends as usual.
+// A 46-byte KOREA.bmp claiming 26755 x 26755 pixels and a named pipe as
+// TOGO.bmp: one box each, then the show runs and ends as usual.
 TEST_F(PicturesJourney, HugeClaimAndNamedPipeShowTheirBoxesAndTheShowRuns)
 {
     StartDisplay();
@@ -135,10 +130,9 @@ std::string entry_line(const std::string &path, const std::string &key)
     return "";
 }
 
-// `cmake --install --prefix` puts the program, the picture checker, the five
-// pictures and a desktop entry in place; started the way the entry says,
-// from an empty folder, the program finds its pictures in the installed
-// folder (no "Error" box) and shows its window.
+// `cmake --install` puts the program, bmpcheck, the pictures and a desktop
+// entry in place; started as the entry says, from an empty folder, the
+// program finds its pictures (no "Error" box).
 TEST_F(PicturesJourney, InstalledProgramFindsItsPicturesFromAnyFolder)
 {
     std::string prefix = artifacts_ + "/prefix";

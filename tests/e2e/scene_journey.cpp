@@ -15,9 +15,8 @@ DiscCounts korea_disc(const Image &f)
     return CountDisc(f, k.x, k.y, 0.6 * k.radius);
 }
 
-// The backdrop picture over the whole client area, the Korea sphere at the
-// centre, the three other spheres on their tilted orbit wearing their
-// flags, and the green title above them.
+// The backdrop over the whole client area, the Korea sphere at the centre,
+// the three others on their orbit wearing their flags, the green title above.
 TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
 {
     Window scene = StartShow();
@@ -26,8 +25,7 @@ TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
 
     double edge = BackdropBorderShare(f);
     EXPECT_GE(edge, 0.99) << "backdrop at the client area's edges: expected on every edge "
-                             "pixel, seen on a share of "
-                          << edge;
+                          << "pixel, seen on a share of " << edge;
 
     Spot korea = KoreaSpot();
     DiscCounts inner = korea_disc(f);
@@ -41,11 +39,8 @@ TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
     ASSERT_TRUE(orbit.found) << "the three orbiting spheres are not where the orbit puts them: "
                              << orbit.why;
 
-    // Flags, not plain colours: Togo shows its stripes or its red corner
-    // rather than the plain yellow it has without a picture, Switzerland
-    // its red.
-    Spot togo = OrbitSpot(orbit.phase);
-    Spot swiss = OrbitSpot(orbit.phase + OrbitOffset(2));
+    // Flags, not plain colours: Togo's stripes or red corner, not its plain yellow.
+    Spot togo = OrbitSpot(orbit.phase), swiss = OrbitSpot(orbit.phase + OrbitOffset(2));
     DiscCounts t = CountDisc(f, togo.x, togo.y, 0.85 * togo.radius);
     DiscCounts s = CountDisc(f, swiss.x, swiss.y, 0.85 * swiss.radius);
     double flag = t.Share(t.togo - t.plain + t.stripe);
@@ -54,8 +49,7 @@ TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
            "red (>= 0.3), got "
         << flag << " and " << s.Share(s.red);
 
-    // The title: pure green pixels above the spheres, around the middle.
-    // Togo's green stripes are pure green too, so its disc is left out.
+    // The title: pure green pixels above the spheres (Togo's stripes left out).
     long n = 0;
     double sum_x = 0, sum_y = 0;
     for (int y = 0; y < f.height; ++y)
@@ -75,14 +69,10 @@ TEST_F(SceneJourney, StartShowsBackdropSpheresAndTitle)
     EndWithEscape(scene);
 }
 
-// Each of F2 to F5 changes the picture as a person would notice, and the
-// same key again brings it back: F2 lights (the backdrop, lit from behind,
-// is dark with lighting and in its full colours without), F3 textures (the
-// backdrop turns plain grey and the Korea sphere loses its flag), F4 the
-// spheres' style (the Korea sphere becomes a wire mesh with the backdrop
-// between its lines), F5 outlines (the backdrop, larger than the view,
-// keeps only its edges, off screen, so the corner shows the black of the
-// clear colour). In every session: the keys come through the compositor.
+// Each of F2 to F5 changes the picture, and the same key again brings it
+// back: F2 lighting (the backdrop, lit from behind, is dark with it), F3
+// textures (a grey backdrop, Korea without its flag), F4 wire-frame spheres,
+// F5 outlines (the backdrop's edges lie off screen: the clear colour's black).
 using SceneJourneyInSessions = SessionJourney;
 
 TEST_P(SceneJourneyInSessions, FunctionKeysToggleAndRestore)
@@ -124,8 +114,7 @@ TEST_P(SceneJourneyInSessions, FunctionKeysToggleAndRestore)
     DiscCounts k = korea_disc(toggle(XK_F4, "F4-on"));
     EXPECT_TRUE(k.Share(k.dark) >= 0.4 && k.Share(k.dark) >= k0.Share(k0.dark) + 0.25)
         << "F4: expected backdrop between the Korea sphere's lines (dark share >= 0.4, at "
-           "start "
-        << k0.Share(k0.dark) << "), got " << k.Share(k.dark);
+        << "start " << k0.Share(k0.dark) << "), got " << k.Share(k.dark);
     k = korea_disc(toggle(XK_F4, "F4-off"));
     EXPECT_LE(k.Share(k.dark), 0.3) << "F4 pressed again: expected a solid Korea sphere, got a "
                                     << "dark share of " << k.Share(k.dark);

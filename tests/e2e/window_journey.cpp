@@ -1,8 +1,6 @@
-// The window and every way the README says ends the program: where it
-// opens, the close button without and with a window manager (and on
-// Wayland compositors, with its title bar), Alt+F4
-// without one (the program's own system key) and with one (the desktop's
-// binding), and Ctrl+C in the terminal it was started from.
+// Where the window opens, and every way to end the program but Esc (which
+// ends every other journey): the close button, Alt+F4 without a window
+// manager (the program's own) and with one, Ctrl+C in its terminal.
 #include "driver/journey.h"
 
 namespace e2e {
@@ -10,7 +8,6 @@ namespace {
 
 using WindowJourney = Journey;
 
-// Esc ends every other journey (EndWithEscape).
 TEST_F(WindowJourney, OpensAtTheScreenCornerAndCloseButtonEnds)
 {
     Window scene = StartShow(false);
@@ -20,8 +17,7 @@ TEST_F(WindowJourney, OpensAtTheScreenCornerAndCloseButtonEnds)
     ExpectExit(kExitAfterClose);
 }
 
-// The close button of the title bar: under openbox, and natively on each
-// compositor, where the decorations are the program's own and must be there.
+// On a compositor the decorations are the program's own and must be there.
 using WindowJourneyInSessions = SessionJourney;
 
 TEST_P(WindowJourneyInSessions, TitleBarCloseButtonEnds)
@@ -48,8 +44,7 @@ TEST_F(WindowJourney, AltF4EndsWithoutAndUnderWindowManager)
     }
 }
 
-// ^C typed in the terminal: the terminal sends SIGINT to its foreground
-// process group, where a program started from a shell runs.
+// The terminal sends SIGINT to its foreground process group.
 TEST_F(WindowJourney, CtrlCInItsTerminalEnds)
 {
     StartDisplay(kDesktop, false);
