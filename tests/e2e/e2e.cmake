@@ -1,10 +1,7 @@
-# End-to-end journeys: the real group_g on a private virtual X display,
-# driven through XTest like a user and judged by screenshots in memory; the
-# journeys that take a session also run it natively on Mutter and Weston
-# nested in that display. The driver (e2e/driver/) is a library the
-# journeys, the soak and any later end-to-end test share, on top of its X
-# and Wayland sides (x_driver.cmake), which the benchmarks use too; every
-# test case starts a display of its own.
+# End-to-end journeys: the real group_g on a private virtual X display (and
+# natively on Mutter and Weston nested in it), driven through XTest and judged
+# by screenshots in memory. e2e_driver adds the journeys' fixture to the X and
+# Wayland driver (x_driver.cmake), which the benchmarks use too.
 set(E2E_DIR ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 add_library(e2e_driver STATIC
   ${E2E_DIR}/driver/group_g.cpp
@@ -20,9 +17,8 @@ target_compile_definitions(e2e_driver PUBLIC
 group_g_warnings(e2e_driver)
 add_dependencies(e2e_driver group_g)
 
-# One program per journey; each case is its own ctest test, named
-# e2e.<Journey>.<Case> and labelled e2e. The program's life runs twenty
-# sessions in one case, so it is given longer.
+# One program per journey; each case is a ctest test e2e.<Journey>.<Case>,
+# labelled e2e. The life journey runs twenty sessions in one case.
 set(E2E_JOURNEYS window_journey scene_journey pick_journey fullscreen_journey
                  pictures_journey box_journey life_journey keys_journey)
 foreach(journey ${E2E_JOURNEYS})
@@ -40,17 +36,15 @@ endforeach()
 # The keyboard journey reads the boxes as a screen reader does, over AT-SPI.
 pkg_check_modules(E2E_ATSPI REQUIRED IMPORTED_TARGET atspi-2 gobject-2.0)
 target_link_libraries(keys_journey PRIVATE PkgConfig::E2E_ATSPI)
-# The fullscreen journey gives the virtual screen a mode to switch to, and
-# makes one open fail after the switch with a library preloaded into the
-# program.
+# The fullscreen journey adds a mode with XRandR; a preloaded library makes
+# an open fail after the switch.
 add_library(refuse_second_context SHARED ${E2E_DIR}/refuse_second_context.c)
 target_link_libraries(refuse_second_context PRIVATE SDL2::SDL2 ${CMAKE_DL_LIBS})
 target_link_libraries(fullscreen_journey PRIVATE X11::Xrandr)
 target_compile_definitions(fullscreen_journey PRIVATE
   GROUP_G_REFUSE_CONTEXT_LIB="$<TARGET_FILE:refuse_second_context>")
 add_dependencies(fullscreen_journey refuse_second_context)
-# The life journey makes the compositor connection read as failed, where SDL
-# sees nothing, with a library preloaded into the program.
+# The life journey's preloaded library fails the compositor connection unseen by SDL.
 add_library(fail_compositor_connection SHARED ${E2E_DIR}/fail_compositor_connection.c)
 target_link_libraries(fail_compositor_connection PRIVATE ${CMAKE_DL_LIBS})
 target_compile_definitions(life_journey PRIVATE

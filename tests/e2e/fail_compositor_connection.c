@@ -1,8 +1,6 @@
-/* Preloaded into the program by the life journey: once the file the
- * journey names exists, the compositor connection reads as failed to
- * whoever asks, while the compositor goes on and SDL sees nothing amiss,
- * as when a GL swap found the connection broken with events still queued
- * and no quit ever comes. */
+/* Preloaded by the life journey: once the file the journey names exists,
+ * the compositor connection reads as failed, while the compositor goes on
+ * and SDL sees nothing amiss. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
