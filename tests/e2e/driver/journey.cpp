@@ -163,58 +163,51 @@ Window Journey::StartWithoutTogo()
 
 Window Journey::WaitForScene()
 {
+    Window scene = None;
     if (OnWayland()) {
         // Found at the same place twice: not a window still sliding in.
-        Window output = compositor_.output();
         Rect last;
-        if (!WaitUntil(kAppear, [&] {
-                bool same = FindSceneArea(GrabClient(x_, output), &scene_area_,
+        if (WaitUntil(kAppear, [&] {
+                bool same = FindSceneArea(GrabClient(x_, compositor_.output()), &scene_area_,
                                           OutputScale(session_)) &&
                             scene_area_ == last;
                 last = scene_area_;
                 return same;
             }))
-            JOURNEY_FAIL() << "expected the scene on " << SessionName(session_) << " within "
-                           << kAppear.count() << "s; none appeared (" << ProgramState()
-                           << "; its stderr: " << Tail(artifacts_ + "/program.err") << ")";
-        // Weston does not always give a new window the keyboard: a person
-        // clicks its title bar (not elsewhere: a second click would maximize).
-        if (IsWeston(session_))
-            ClickOutput(x_, output, scene_area_.x + 40, TitleBarY(), 1);
-        WaitFrames(output, 3);
-        return output;
+            scene = compositor_.output();
+    } else {
+        scene = WaitForWindow(x_, kSceneTitle, kAppear, &program_);
     }
-    Window scene = WaitForWindow(x_, kSceneTitle, kAppear, &program_);
     if (scene == None)
-        JOURNEY_FAIL() << "expected the window \"" << kSceneTitle << "\" within "
+        JOURNEY_FAIL() << "expected the scene window on " << SessionName(session_) << " within "
                        << kAppear.count() << "s; none appeared (" << ProgramState()
                        << "; its stderr: " << Tail(artifacts_ + "/program.err") << ")";
+    // Weston does not always give a new window the keyboard: a person clicks
+    // its title bar (not elsewhere: a second click would maximize).
+    if (IsWeston(session_))
+        ClickOutput(x_, scene, scene_area_.x + 40, TitleBarY(), 1);
     WaitFrames(scene, 3);
     return scene;
 }
 
 Window Journey::WaitForBox(const std::string &title, const std::string &name)
 {
+    Window box = None;
+    Image drawn;
     if (OnWayland()) {
         // No title to find it by: the one box shown, once it holds still.
-        Window output = compositor_.output();
-        Image now;
-        if (!held_still(kAppear, [&] {
-                Image all = GrabClient(x_, output);
+        if (held_still(kAppear, [&] {
+                Image all = GrabClient(x_, compositor_.output());
                 return FindBoxArea(all, &box_area_) ? Crop(all, box_area_) : Image();
-            }, &now))
-            JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count()
-                           << "s; none appeared and held still (" << ProgramState() << ")";
-        Keep(name.empty() ? title : name, now);
-        return output;
+            }, &drawn))
+            box = compositor_.output();
+    } else if ((box = WaitForWindow(x_, title, kAppear, &program_)) != None) {
+        drawn = WaitForSettledPicture(x_, box, kReact);
     }
-    Window box = WaitForWindow(x_, title, kAppear, &program_);
-    if (box == None)
-        JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count()
-                       << "s; none appeared (" << ProgramState() << ")";
-    Image drawn = WaitForSettledPicture(x_, box, kReact);
-    if (drawn.empty())
-        JOURNEY_FAIL() << "the box \"" << title << "\" did not finish drawing itself";
+    if (box == None || drawn.empty())
+        JOURNEY_FAIL() << "expected a box \"" << title << "\" within " << kAppear.count() << "s; "
+                       << (box == None ? "none appeared and held still" : "it did not finish drawing")
+                       << " (" << ProgramState() << ")";
     Keep(name.empty() ? title : name, drawn);
     return box;
 }
