@@ -1,16 +1,9 @@
-/* Preloaded into the sanitized program by the soak test: a thread writes the
- * bytes the program holds on the heap, as the sanitizer's allocator counts
- * them, to the file named by GROUP_G_HEAP_PROBE ten times a second. Resident
- * memory is no measure of a leak under the sanitizer: it swings by megabytes
- * from one moment to the next with the allocator's caches and the GL
- * driver's code buffers.
- *
- * When a file of the same name plus ".profile" appears, the thread removes
- * it and prints the sanitizer's profile of every live allocation, grouped
- * by call stack, to stderr between two marker lines. The GL driver's own
- * allocations come without usable stacks, while the program's carry its
- * source paths, so the soak can tell the program's heap from the driver's.
- * Both calls come from the sanitizer runtime the program is linked with. */
+/* Preloaded into the sanitized program by the soak: a thread writes the
+ * bytes the sanitizer's allocator counts as in use to the file named by
+ * GROUP_G_HEAP_PROBE ten times a second. When that name plus ".profile"
+ * appears, it removes it and prints the profile of every live allocation by
+ * call stack to stderr between two marker lines: the GL driver's come
+ * without usable stacks, the program's with its own frames. */
 #include <fcntl.h>
 #include <pthread.h>
 #include <stddef.h>
@@ -32,8 +25,7 @@ static void say(const char *text)
         return;
 }
 
-/* Each reading goes to a side file that is then renamed over the probe
- * file, so a reader never sees a half-written number. */
+/* Written beside and renamed over: a reader never sees half a number. */
 static void *write_readings(void *unused)
 {
     char side_path[4096];

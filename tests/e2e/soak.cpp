@@ -1,28 +1,17 @@
-// soak: drives the AddressSanitizer + UBSan build of group_g for a bounded
-// time with random input (F1 to F5, left clicks with their boxes answered,
-// right clicks, resizes, minimize and restore) under a window manager on a
-// virtual 640x480x16 screen, where F1 really switches to fullscreen and
-// back; then ends it with Esc. It passes when no sanitizer reported
-// anything (memory errors and undefined behaviour; the exit-time leak check
-// is off, see GroupGOptions, and growth shows in the heap instead), the
-// exit code is the promised one, nothing was left behind, the live heap at
-// the end is within 6 MB of where it stood after the first minute (after
-// the first half, for runs shorter than two minutes), plus 2 MB for each
-// rendering context retired in between that had run a selection pass (see
-// below), and what the program's own code holds on it (allocations whose
-// call stack passes through its executable) within 256 kB.
-//
-// The heap is read through heap_probe, preloaded into the program: the bytes
-// the sanitizer's allocator counts as in use and, on request, its profile of
-// live allocations by call stack. The GL driver's share of the heap moves by
-// up to 3 MB either way with the order of past input, hence the wide limit
-// on the whole (twice that) and the narrow one on ours. Resident memory is
-// logged for information only: under the sanitizer it swings by megabytes.
-//
+// soak: the AddressSanitizer + UBSan build of group_g driven with random
+// input (F1 to F5, left clicks with their boxes answered, right clicks,
+// resizes, minimize and restore) under a window manager on a 640x480x16
+// screen, where F1 really switches to fullscreen, then ended with Esc. It
+// passes on no sanitizer report, the promised exit code, nothing left behind,
+// and a live heap at the end within 6 MB of where it stood after the first
+// minute (half the run, if shorter), plus 2 MB per retired picking context
+// (see below), with the program's own share (allocations whose stack passes
+// through its executable) within 256 kB. The GL driver's share moves by up
+// to 3 MB either way with the order of past input, hence the wide limit on
+// the whole. heap_probe, preloaded, reports the heap; resident memory swings
+// by megabytes under the sanitizer and is only logged.
 //   soak [SECONDS]      how long to drive the program (120 unless given)
 //   SOAK_SEED=N soak    replays a run: the seed used is printed at the start
-//
-// Logs, the memory log and screenshots go to the soak/ artifacts folder.
 #include <X11/keysym.h>
 #include <link.h>
 #include <sys/wait.h>
@@ -50,19 +39,10 @@ using namespace e2e;
 
 namespace {
 
-// Left clicks go on for the whole run: the selection pass plays the scene's
-// geometry from display lists, for which the GL library's selection mode
-// keeps nothing, so picks must leave the heap as flat as everything else.
-// (Vertices issued outside lists cost most of a megabyte of heap a pass in
-// Mesa 22's software rasterizer, which would swamp the comparison.)
-constexpr bool kLeftClicksAfterFirstReading = true;
-
 constexpr long kHeapLimitKb = 6144;
-// Mesa 22.3 never frees what a context sets up for its first selection
-// pass: each context that ran one and is then closed (F1) leaves 1 to
-// 1.4 MB of heap behind under the sanitizer, however many picks it ran, and
-// a context that never picked leaves nothing. Such contexts are counted and
-// allowed this much each, about half again the most seen.
+// Mesa 22.3 never frees what a context sets up for its first selection pass:
+// each such context closed by F1 leaves 1 to 1.4 MB behind, however many picks
+// it ran. These are counted and allowed this much each.
 constexpr long kRetiredPickingContextKb = 2048;
 constexpr long kOwnHeapLimitKb = 256;
 constexpr Seconds kPatience{120};
@@ -73,9 +53,8 @@ struct Failure {
     std::string why;
 };
 
-// The sanitizer runtime this program was linked with, which must come first
-// in the preloads of a program linked with it dynamically; empty when it
-// is linked in statically.
+// The sanitizer runtime, which must come first in the preloads; empty when
+// linked in statically.
 std::string sanitizer_runtime()
 {
     std::string found;
@@ -105,7 +84,6 @@ private:
     int Roll(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
     void Fail(const std::string &why) { throw Failure{why}; }
     void Alive();
-    void AnswerBoxes();
     Window Scene();
     Window SwitchWindow(Window scene);
     void Press(Window scene, KeySym key);
@@ -125,9 +103,7 @@ private:
     std::string artifacts_ = std::string(GROUP_G_ARTIFACTS) + "/soak";
     std::string probe_ = artifacts_ + "/heap";
     std::map<KeySym, bool> flags_{{XK_F2, true}, {XK_F3, true}, {XK_F4, true}, {XK_F5, true}};
-    bool left_clicks_ = true;
-    // Whether the context in use has run a selection pass, and how many
-    // such contexts F1 has closed since the count was last cleared.
+    // Whether the context in use has picked; how many such F1 has closed.
     bool picked_in_context_ = false;
     int retired_picking_contexts_ = 0;
 };
@@ -138,23 +114,16 @@ void Soak::Alive()
         Fail("the program ended during the soak, " + DescribeStatus(program_.status()));
 }
 
-// Closes whatever box is up with its default button: Return dismisses a
-// pick's or a picture's box, and answers Yes when a screen without 640x480
-// asks whether to stay windowed.
-void Soak::AnswerBoxes()
-{
-    for (const char *title : kBoxes)
-        if (Window box = FindWindow(x_, title))
-            Tap(x_, box, XK_Return);
-}
-
-// The scene window, after dismissing any box in the way.
+// The scene window, after Return on any box in the way (Yes to the question
+// whether to stay windowed).
 Window Soak::Scene()
 {
     Window scene = None;
     if (!WaitUntil(kPatience, [&] {
             Alive();
-            AnswerBoxes();
+            for (const char *title : kBoxes)
+                if (Window box = FindWindow(x_, title))
+                    Tap(x_, box, XK_Return);
             return (scene = FindWindow(x_, kSceneTitle)) != None;
         }))
         Fail("the scene window did not come back");
@@ -183,8 +152,7 @@ void Soak::Press(Window scene, KeySym key)
         flags_[key] = !flags_[key];
 }
 
-// A left click somewhere in the client area; its box, if the click hit
-// anything, is answered. A hit shows its box before further frames, a miss
+// A left click anywhere; a hit shows its box before further frames, a miss
 // lets the frames go on: whichever comes first tells which it was.
 void Soak::Pick(Window scene)
 {
@@ -215,13 +183,9 @@ void Soak::Act()
     } else if (roll < 40) {
         SwitchWindow(scene);
     } else if (roll < 56) {
-        if (left_clicks_)
-            Pick(scene);
-        else
-            std::this_thread::sleep_for(Seconds(0.3));
+        Pick(scene);
     } else if (roll < 70) {
-        // Only where the window is now: a right click on the desktop
-        // opens the window manager's menu, which takes the keyboard.
+        // Not on the desktop, whose menu would take the keyboard.
         Rect r = ClientRect(x_, scene);
         int x = Roll(std::max(r.width, 1)), y = Roll(std::max(r.height, 1));
         if (PointerOver(x_, scene, x, y))
@@ -253,8 +217,7 @@ long Soak::HeapKb()
     return bytes / 1024;
 }
 
-// The median of 20 readings over two seconds (the probe writes ten a
-// second), so a frame's passing buffers do not count.
+// The median of 20 readings over two seconds: a frame's buffers do not count.
 long Soak::SteadyHeapKb()
 {
     std::vector<long> readings;
@@ -266,8 +229,7 @@ long Soak::SteadyHeapKb()
     return readings[10];
 }
 
-// The kB held by allocations made through the program's own code (a frame
-// in its executable), from a fresh profile of the live heap.
+// The kB of live allocations with a frame in the program's executable.
 long Soak::OwnHeapKb()
 {
     std::string err = artifacts_ + "/program.err";
@@ -311,12 +273,10 @@ long Soak::OwnHeapKb()
     return (sum + (ours ? bytes : 0)) / 1024;
 }
 
-// Brings the program to the same state for each reading: the GL driver
-// keeps a cache of compiled drawing states per context, a few MB once full,
-// so the program is sent to fullscreen and back for a fresh context, and
-// every combination of the four display flags is drawn once (F2 to F5 in
-// Gray-code order, ending where it began) before the 640x480 window is
-// read with every flag on.
+// The same state for each reading: the GL driver caches compiled states per
+// context (a few MB once full), so a fresh context (fullscreen and back)
+// draws every combination of the four flags once (Gray-code order, ending
+// where it began) before the 640x480 window is read with every flag on.
 void Soak::SettledHeap(long *total, long *own)
 {
     Window scene = Scene();
@@ -360,11 +320,8 @@ void Soak::Run()
         Fail(error);
     std::string run_dir = artifacts_ + "/run";
     CopyPictures(run_dir);
-    // No symbolizing inside the program: the heap profile is printed while
-    // the sanitizer holds every other thread stopped, and starting a
-    // symbolizer from there once left the program unable to end. A small
-    // quarantine and free pages handed back soon keep the resident figure
-    // near what the program uses.
+    // No symbolizer: one started while the profile holds every thread
+    // stopped once left the program unable to end.
     ProcessOptions o = GroupGOptions(
         "", run_dir, x_.name(), artifacts_,
         "quarantine_size_mb=16:allocator_release_to_os_interval_ms=500:symbolize=0");
@@ -391,7 +348,6 @@ void Soak::Run()
         }
         if (total0 < 0 && elapsed >= baseline_at) {
             SettledHeap(&total0, &own0);
-            left_clicks_ = kLeftClicksAfterFirstReading;
             retired_picking_contexts_ = 0;
             std::cout << "soak: live heap after " << elapsed << "s: " << total0 << " kB, "
                       << own0 << " kB of it the program's own" << std::endl;
@@ -409,8 +365,7 @@ void Soak::Run()
     Judge(total0, own0, total1, own1);
 }
 
-// A sanitizer report with its frames' functions and source lines, by
-// clang's asan_symbolize, with the heap profiles (megabytes) left out.
+// The report symbolized by asan_symbolize, the heap profiles left out.
 void symbolize(const std::string &path)
 {
     std::string command = "sed '/^heap profile begin$/,/^heap profile end$/d' '" + path +
