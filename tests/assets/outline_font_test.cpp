@@ -29,7 +29,6 @@
 namespace {
 
 const float kDepth = 0.5f;
-const double kDeviation = 0.1;
 
 struct Vertex {
     double x, y, z;   // back in em units
@@ -141,7 +140,6 @@ protected:
     void SetUp() override
     {
         OutlineFont::SetUp();
-        deviation_ = GetParam().deviation;
         if (std::string(GetParam().name) == "Title")
             return;
         SelectObject(&dc_, CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, HANGUL_CHARSET, OUT_TT_PRECIS,
@@ -153,8 +151,6 @@ protected:
             (face == nullptr || std::string(FT_Get_Font_Format(face)) != "TrueType"))
             GTEST_SKIP() << GetParam().face << " did not resolve to a TrueType face";
     }
-
-    double deviation_ = kDeviation;
 };
 
 INSTANTIATE_TEST_SUITE_P(Faces, OutlineGeometry,
@@ -315,7 +311,7 @@ TEST_P(OutlineGeometry, EveryGlyphFillsItsBlackBoxFromFrontToBack)
         for (int side = 0; side < 4; side++) {
             SCOPED_TRACE("code " + std::to_string(code) + ", side " + "LRBT"[side]);
             EXPECT_GE(inset[side], -1e-3);
-            EXPECT_LE(inset[side], deviation_);
+            EXPECT_LE(inset[side], GetParam().deviation);
         }
         EXPECT_NEAR(-kDepth, lo[2], 1e-4) << "back of code " << code;
         EXPECT_NEAR(0.0, hi[2], 1e-4) << "front of code " << code;
@@ -435,7 +431,7 @@ TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
             }
             curves_checked++;
         }
-        EXPECT_LE(worst, deviation_ + 1e-3) << "'" << code << "' strays from its curves";
+        EXPECT_LE(worst, GetParam().deviation + 1e-3) << "'" << code << "' strays from its curves";
     }
     EXPECT_GT(curves_checked, 20) << "the sample glyphs have curves";
 }
