@@ -110,11 +110,8 @@ Bytes Indexed(int bits, int width, int height, bool core = false)
 
 TEST_F(BmpLoader, FourByTwoTwentyFourBitGivesRowsBottomFirstInRgbOrder)
 {
-    RgbPicture picture = SolidPicture(4, 2, 0x000000);
-    SetPixel(&picture, 0, 0, 0x102030);  // bottom left
-    SetPixel(&picture, 0, 1, 0x405060);  // top left
-    SetPixel(&picture, 3, 1, 0x708090);
     // Bytes 0-2 are the bottom-left pixel, 12-14 the top-left one.
+    RgbPicture picture = Rows({{0x102030, 0, 0, 0}, {0x405060, 0, 0, 0x708090}});
     EXPECT_TRUE(Loads(Bmp24(picture), picture));
     EXPECT_TRUE(AllReleased());
 }
