@@ -144,21 +144,18 @@ TEST_F(TeamTextures, NarrowPicturesReachTheGlRowForRow)
     LoadTeamTextures();
     ExpectListInstalls(1, pictures_[0]);
     ExpectListInstalls(4, pictures_[3]);
-    GLint alignment = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(4, alignment) << "unpack alignment left after the build";
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(4, alignment) << "pack alignment left after the build";
+    for (GLenum which : {GL_UNPACK_ALIGNMENT, GL_PACK_ALIGNMENT}) {
+        GLint alignment = 0;
+        glGetIntegerv(which, &alignment);
+        EXPECT_EQ(4, alignment) << (which == GL_PACK_ALIGNMENT ? "pack" : "unpack") << " alignment after the build";
+    }
 }
 
 TEST_F(TeamTextures, SecondBuildReadsEveryPictureAgain)
 {
     LoadTeamTextures();
-    RgbImage *first[5];
-    for (int slot = 0; slot < 5; slot++) {
-        first[slot] = texture_images[slot];
-        ASSERT_NE(nullptr, first[slot]) << kFiles[slot];
-    }
+    for (int slot = 0; slot < 5; slot++)
+        ASSERT_NE(nullptr, texture_images[slot]) << kFiles[slot];
     // A new context, as after a display switch, and new pictures on disk.
     OffscreenGL switched;
     for (int list = 1; list <= 5; list++)
