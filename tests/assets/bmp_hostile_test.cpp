@@ -130,8 +130,7 @@ TEST_F(HostileFiles, ColourCountsPastSixteenBitsAndBitsInsideTheHeadersAreRefuse
         EXPECT_TRUE(Refused(LoadBmpImage(Write(BuildBmp(c.fields)).c_str()), kConversionError, c.why))
             << c.name;
     }
-    // Right behind the headers is where the bits of a table-less file start.
-    FakeReset();
+    FakeReset();  // right behind the headers: where a table-less file's bits start
     rgb.bits_offset = 54;
     RgbImage *image = LoadBmpImage(Write(BuildBmp(rgb)).c_str());
     ASSERT_NE(image, nullptr) << BmpFailureReason();

@@ -140,8 +140,7 @@ TEST_F(BmpLoader, EveryEncodingDecodesTheTestCard)
         cases.push_back({bits == 4 ? "4-bit" : "8-bit", Indexed(bits, w, h)});
         cases.push_back({bits == 4 ? "4-bit core" : "8-bit core", Indexed(bits, w, h, true)});
     }
-    // Packed, the bits lie behind the full table: at 40 + 4 * 256 = 1064
-    // and 12 + 3 * 256 = 780.
+    // Packed, the bits lie behind the full table (40 + 4 * 256, 12 + 3 * 256).
     for (bool core : {false, true}) {
         Bytes with_header = Indexed(8, w, h, core);
         cases.push_back({core ? "8-bit core packed" : "8-bit packed",
@@ -269,8 +268,7 @@ TEST_F(BmpLoader, CountDibColorsFollowsBitCountAndColorsUsed)
         f.header_size = c.header_size;
         f.bit_count = c.bits;
         f.clr_used = c.used;
-        // A core header has no used-colours field: where a 40-byte header
-        // keeps it, its colour table lies.
+        // A core header's colour table lies where a 40-byte one keeps biClrUsed.
         f.palette.assign(16, 0x050505);
         EXPECT_EQ(CountDibColors(BuildBmp(f).data()), c.expected)
             << "header " << c.header_size << ", " << c.bits << " bits, biClrUsed " << c.used;
@@ -458,8 +456,7 @@ TEST_F(BmpLoader, EveryPrefixOfAValidFileFailsCleanlyOrLoadsWhole)
         size_t full_bytes = static_cast<size_t>(full->width) * full->height * 3;
         for (size_t length = 1; length < whole.size(); ++length) {
             FakeReset();
-            // An exact heap copy: a read past its end is caught by the
-            // address sanitizer, which a page-rounded mapping would hide.
+            // An exact heap copy: ASan sees a read past it; a mapping's page would not.
             unsigned char *prefix = static_cast<unsigned char *>(malloc(length));
             memcpy(prefix, whole.data(), length);
             RgbImage *image = DecodeBmpImage(prefix, length);
@@ -519,9 +516,8 @@ TEST_F(BmpLoader, BoxBelongsToTheWindowWithTheFocus)
 
 TEST_F(BmpLoader, LongPathsAreCutToFitTheBox)
 {
-    // 229 bytes of path fit the box's 256-byte buffer. A character of the
-    // file names' encoding is never split: a three-byte Hangul syllable in
-    // UTF-8 would end past the last byte that fits.
+    // 229 bytes of path fit the box's 256-byte buffer, and no character is
+    // split: a three-byte Hangul syllable would end past the last that fits.
     std::string korean = "/nonexistent/" + std::string(212, 'b');  // 225 bytes
     for (int i = 0; i < 20; ++i)
         korean += "\xED\x95\x9C";  // one Hangul syllable

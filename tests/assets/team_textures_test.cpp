@@ -23,8 +23,7 @@ namespace {
 
 const char *const kFiles[5] = {"KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp", "SWIS.bmp"};
 
-// A picture that tells the lists apart and shows its orientation: every
-// pixel differs, and the colours carry the list number.
+// Every pixel differs (orientation shows) and the colours carry the list number.
 RgbPicture PictureFor(int list, int width, int height, int variant = 0)
 {
     RgbPicture picture = SolidPicture(width, height, 0);
@@ -58,8 +57,7 @@ TexImage CurrentTexture()
 // allocations, but the sanitizer's count does; absent without it.
 extern "C" size_t __sanitizer_get_current_allocated_bytes(void) __attribute__((weak));
 
-// The program's heap, without the fake backend's call log, which grows by
-// doubling as the test makes calls.
+// The program's heap, less the fake backend's call log (it grows by doubling).
 size_t HeapInUse()
 {
     size_t heap = __sanitizer_get_current_allocated_bytes ? __sanitizer_get_current_allocated_bytes()
@@ -170,8 +168,7 @@ TEST_F(TeamTextures, SecondBuildReadsEveryPictureAgain)
 
 TEST_F(TeamTextures, RepeatedBuildsDoNotGrowTheHeap)
 {
-    // 64 x 64 pictures: 12 KiB of pixels each, 60 KiB a build if the
-    // records of earlier builds were kept.
+    // 64 x 64: 60 KiB a build if earlier builds' records were kept.
     for (int list = 1; list <= 5; list++)
         WritePicture(list, PictureFor(list, 64, 64));
     LoadTeamTextures();
