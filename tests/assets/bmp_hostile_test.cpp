@@ -1,7 +1,6 @@
-// Hostile and unlucky picture files against the real loader and the real
-// file services: size limits, pipes and devices, huge files, files that
-// change while they are read, and the headers that used to load as wrong
-// pixels instead of failing.
+// Hostile and unlucky picture files against the real loader and file
+// services: size limits, pipes and devices, huge files, files that change
+// while read, and headers that once loaded as wrong pixels.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -92,9 +91,8 @@ TEST_F(HostileFiles, SizeLimitsHoldOnBothSidesAndAreJudgedBeforeAnyAllocation)
     }
     // Top-down rows count the same, judged before the bits are looked at.
     FakeReset();
-    BmpFields f;
-    f.height = -16385;
-    EXPECT_TRUE(Refused(DecodeBmpImage(BuildBmp(f).data(), BuildBmp(f).size()), kConversionError,
+    Bytes top_down = BuildBmp(Fields(1, -16385));
+    EXPECT_TRUE(Refused(DecodeBmpImage(top_down.data(), top_down.size()), kConversionError,
                         "height 16385 is over the limit"));
 }
 
@@ -132,8 +130,7 @@ TEST_F(HostileFiles, ColourCountsPastSixteenBitsAndBitsInsideTheHeadersAreRefuse
         EXPECT_TRUE(Refused(LoadBmpImage(Write(BuildBmp(c.fields)).c_str()), kConversionError, c.why))
             << c.name;
     }
-    // Right behind the headers is where the bits of a table-less file start.
-    FakeReset();
+    FakeReset();  // right behind the headers: where a table-less file's bits start
     rgb.bits_offset = 54;
     RgbImage *image = LoadBmpImage(Write(BuildBmp(rgb)).c_str());
     ASSERT_NE(image, nullptr) << BmpFailureReason();
@@ -235,11 +232,9 @@ TEST_F(HostileFiles, ViewTheLoaderCannotVouchForGivesTheConversionError)
     }
 }
 
-// Another program truncating the picture and writing it back while it
-// loads: every other load races one such rewrite, and the loads between
-// see the file at rest. The cut is at a page boundary: every byte the
-// reader can lose then lies in a page the file loses whole, which the
-// platform notices (see the known limits in the README).
+// Every other load races another program truncating the picture and writing
+// it back. The cut is at a page boundary, so every byte the reader can lose
+// lies in a page lost whole, which the platform notices (README's known limits).
 TEST_F(HostileFiles, PictureTruncatedAndRestoredWhileItLoadsGivesItselfOrTheConversionError)
 {
     const int side = 2048;
@@ -251,7 +246,6 @@ TEST_F(HostileFiles, PictureTruncatedAndRestoredWhileItLoadsGivesItselfOrTheConv
     std::string path = Write(bytes);
     const off_t cut = static_cast<off_t>(sysconf(_SC_PAGESIZE));
 
-    // One rewrite by another thread, racing the load it starts with.
     auto rewrite = [&] {
         int fd = open(path.c_str(), O_WRONLY);
         bool ok = fd >= 0 && ftruncate(fd, cut) == 0 &&

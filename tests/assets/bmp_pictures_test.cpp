@@ -5,16 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
 #include "platform/fake/fake_platform.h"
+#include "support/loaded_image.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 #include "tools/bmp_bytes.h"
@@ -23,26 +22,27 @@ namespace {
 
 std::string RunPath(const char *name) { return std::string(GROUP_G_RUN_DIR) + "/" + name; }
 
-struct Colour {
-    int r, g, b;
-};
+std::string Slurp(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
 
-Colour At(const RgbImage *image, int x, int y)
+// 0xRRGGBB at (x, y), counted from the bottom-left pixel.
+uint32_t At(const RgbImage *image, int x, int y)
 {
     const unsigned char *p = image->pixels + (static_cast<size_t>(y) * image->width + x) * 3;
-    return {p[0], p[1], p[2]};
+    return uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
 }
 
 ::testing::AssertionResult Near(const RgbImage *image, int x, int y, uint32_t want)
 {
-    Colour c = At(image, x, y);
-    Colour w = {int(want >> 16 & 0xFF), int(want >> 8 & 0xFF), int(want & 0xFF)};
-    if (std::abs(c.r - w.r) <= 8 && std::abs(c.g - w.g) <= 8 && std::abs(c.b - w.b) <= 8)
-        return ::testing::AssertionSuccess();
-    char text[128];
-    snprintf(text, sizeof text, "pixel (%d, %d) expected about %06X, got %02X%02X%02X", x, y,
-             want, c.r, c.g, c.b);
-    return ::testing::AssertionFailure() << text;
+    uint32_t got = At(image, x, y);
+    for (int shift : {16, 8, 0})
+        if (std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)) > 8)
+            return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") expected about "
+                                                 << Hex(want) << ", got " << Hex(got);
+    return ::testing::AssertionSuccess();
 }
 
 class BmpPictures : public ::testing::Test {
@@ -50,10 +50,8 @@ protected:
     void SetUp() override { FakeReset(); }
     void TearDown() override
     {
-        for (RgbImage *image : loaded_) {
-            free(image->pixels);
-            free(image);
-        }
+        for (RgbImage *image : loaded_)
+            FreeImage(image);
     }
     RgbImage *Load(const char *name)
     {
@@ -79,11 +77,9 @@ TEST_F(BmpPictures, EachIsStoredInItsOwnEncodingAndLoadsAtAPowerOfTwoSize)
         {"SWIS.bmp", 256, 256, 12, 1, BI_RGB},
     };
     for (const Case &c : cases) {
-        std::ifstream file(RunPath(c.name), std::ios::binary);
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                   std::istreambuf_iterator<char>());
+        std::string bytes = Slurp(RunPath(c.name));
         BmpHeaderInfo info;
-        ReadBmpHeader(bytes.data(), bytes.size(), &info);
+        ReadBmpHeader(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), &info);
         ASSERT_TRUE(info.header_fits) << c.name;
         EXPECT_EQ(info.header_size, c.header_size) << c.name;
         EXPECT_EQ(info.header.biBitCount, c.bits) << c.name;
@@ -99,12 +95,10 @@ TEST_F(BmpPictures, EachIsStoredInItsOwnEncodingAndLoadsAtAPowerOfTwoSize)
     EXPECT_TRUE(FakeMessageBoxes().empty());
 }
 
-// Spots on each picture whose colour the flag's design fixes. Coordinates
-// count from the bottom-left pixel, as the record's rows do. Korea: a 3:2
-// flag 192 wide between grey bands of 32, taegeuk of radius 32 at the centre
-// (128, 64), red above the diagonal, blue below. Togo: golden-ratio flag
-// about 207 wide from x = 24.5, canton 76.8 square. Switzerland: 32 units of
-// 8 pixels, arms 6 units wide and 7 long, the cross 20 across.
+// Spots whose colour the flag's design fixes. Korea: 3:2, 192 wide between
+// grey bands of 32, taegeuk of radius 32 at (128, 64), red above the diagonal.
+// Togo: golden ratio, about 207 wide from x = 24.5, canton 76.8 square.
+// Switzerland: 32 units of 8 pixels, arms 6 units wide and 7 long.
 TEST_F(BmpPictures, FlagsShowTheirDesignsWhereExpected)
 {
     const struct {
@@ -146,8 +140,8 @@ TEST_F(BmpPictures, FlagsShowTheirDesignsWhereExpected)
         ASSERT_NE(image, nullptr) << spot.file;
         EXPECT_TRUE(Near(image, spot.x, spot.y, spot.colour)) << spot.file << ": " << spot.what;
     }
-    Colour grass = At(Load("BACK.bmp"), 300, 200);
-    EXPECT_TRUE(grass.g > grass.r + 40 && grass.g > grass.b + 40) << "grass is green";
+    uint32_t grass = At(Load("BACK.bmp"), 300, 200), red = grass >> 16, green = grass >> 8 & 0xFF;
+    EXPECT_TRUE(green > red + 40 && green > (grass & 0xFF) + 40) << "grass is green: " << Hex(grass);
     EXPECT_TRUE(FakeMessageBoxes().empty());
 }
 
@@ -160,14 +154,6 @@ protected:
         out = run.out;
         err = run.err;
         return run.status;
-    }
-
-    static std::string Slurp(const std::string &path)
-    {
-        std::ifstream file(path);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
     }
 
     TempDir temp_{"bmpcheck_test"};
@@ -195,12 +181,9 @@ TEST_F(BmpCheckTool, WritesThePngsItDecoded)
         std::string png = Slurp(dir_ + "/" + name);
         ASSERT_GT(png.size(), 24u) << name;
         EXPECT_EQ(png.substr(1, 3), "PNG") << name;
-        // Width and height, big-endian at bytes 16 and 20 of the header.
-        auto be32 = [&png](size_t at) {
-            return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
-                   (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
-        };
-        EXPECT_EQ(be32(16), std::string(name) == "BACK.png" ? 1024u : 256u) << name;
+        // The width, big-endian at byte 16.
+        EXPECT_EQ(png.substr(16, 4), std::string(std::string(name) == "BACK.png" ? "\0\0\4\0" : "\0\0\1\0", 4))
+            << name;
     }
     EXPECT_EQ(Run("--png " + dir_ + "/nofolder/x.png " + RunPath("KOREA.bmp") + " " + RunPath("TOGO.bmp")), 2)
         << "several files need a folder";

@@ -1,8 +1,6 @@
-# The loader's fuzz target (libFuzzer, clang only), built with
-# -DGROUP_G_FUZZ=ON. The loader and the platform operations it calls are
-# compiled into the target itself so that all of them carry the fuzzer's
-# coverage instrumentation and the address and undefined-behaviour checks.
-# tests/fuzz/run_fuzz.sh builds it with its seed corpus and runs it.
+# The loader's libFuzzer target (clang, -DGROUP_G_FUZZ=ON; run by
+# tests/fuzz/run_fuzz.sh). The loader and its platform calls are compiled in,
+# so all of them carry the coverage and sanitizer instrumentation.
 if(GROUP_G_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "GROUP_G_FUZZ needs clang (libFuzzer): configure with CXX=clang++")
@@ -16,8 +14,6 @@ if(GROUP_G_FUZZ)
   target_compile_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
   target_link_options(bmp_fuzzer PRIVATE ${BMP_FUZZ_FLAGS})
 
-  # Writes the seed corpus: small valid files of every encoding and header
-  # form, and a few broken ones.
   add_executable(bmp_seed_corpus ${PROJECT_SOURCE_DIR}/tests/fuzz/bmp_seed_corpus.cpp)
   target_link_libraries(bmp_seed_corpus PRIVATE bmp_bytes)
 endif()

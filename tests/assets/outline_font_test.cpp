@@ -1,7 +1,6 @@
-// The title font against real Mesa GL and the installed fonts: what the
-// glyph lists draw (read back in feedback mode), where printing leaves the
-// matrix and the list base, which list names the font takes, and how the
-// build behaves when a platform call fails.
+// The title font on real Mesa GL and the installed fonts: what the glyph
+// lists draw (read back in feedback mode), where printing leaves the matrix
+// and list base, which list names the font takes, and failed platform calls.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -30,7 +29,6 @@
 namespace {
 
 const float kDepth = 0.5f;
-const double kDeviation = 0.1;
 
 struct Vertex {
     double x, y, z;   // back in em units
@@ -43,66 +41,56 @@ struct Capture {
     size_t values = 0;  // everything the GL reported
 };
 
-// Feedback under an orthographic view of the square -1..2 em, so window
-// coordinates map back to em units exactly: 100 pixels an em, depth
-// (1 - z) / 2. The view is sheared a little along z, since the GL reports no
-// polygon seen edge-on and the side walls would be exactly that; the shear
-// sits in the projection so lighting does not see it.
+// What `draw` gives in feedback under an orthographic view of the square
+// -1..2 em, so window coordinates map back to em units exactly (100 pixels an
+// em, depth (1 - z) / 2). The projection is sheared a little along z, out of
+// lighting's sight, since the GL reports no polygon seen edge-on, as the side
+// walls would be.
 const double kShearX = 0.3, kShearY = 0.2;
 
-class FeedbackView {
-public:
-    FeedbackView()
-    {
-        glViewport(0, 0, 300, 300);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-1, 2, -1, 2, -1, 1);
-        const GLdouble shear[16] = {1, 0, 0, 0, 0, 1, 0, 0, kShearX, kShearY, 1, 0, 0, 0, 0, 1};
-        glMultMatrixd(shear);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-    }
-
-    template <typename Draw>
-    Capture Run(Draw draw)
-    {
-        std::vector<GLfloat> buffer(1 << 20);
-        glFeedbackBuffer((GLsizei)buffer.size(), GL_3D_COLOR, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        glLoadIdentity();
-        draw();
-        GLint count = glRenderMode(GL_RENDER);
-        EXPECT_GE(count, 0) << "feedback buffer overflowed";
-        Capture capture;
-        capture.values = count > 0 ? (size_t)count : 0;
-        const GLfloat *p = buffer.data(), *end = p + capture.values;
-        auto vertex = [&]() {
-            double z = 1 - 2.0 * p[2];
-            Vertex v{p[0] / 100.0 - 1 - kShearX * z, p[1] / 100.0 - 1 - kShearY * z, z, p[3]};
-            p += 7;
-            return v;
-        };
-        while (p < end) {
-            GLint token = (GLint)*p++;
-            if (token == GL_POLYGON_TOKEN) {
-                int n = (int)*p++;
-                std::vector<Vertex> polygon;
-                for (int i = 0; i < n; i++)
-                    polygon.push_back(vertex());
-                capture.polygons.push_back(polygon);
-            } else if (token == GL_PASS_THROUGH_TOKEN) {
-                capture.pass_through.push_back(*p++);
-            } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+template <typename Draw>
+Capture Feedback(Draw draw)
+{
+    glViewport(0, 0, 300, 300);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 2, -1, 2, -1, 1);
+    const GLdouble shear[16] = {1, 0, 0, 0, 0, 1, 0, 0, kShearX, kShearY, 1, 0, 0, 0, 0, 1};
+    glMultMatrixd(shear);
+    glMatrixMode(GL_MODELVIEW);
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D_COLOR, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glLoadIdentity();
+    draw();
+    GLint count = glRenderMode(GL_RENDER);
+    EXPECT_GE(count, 0) << "feedback buffer overflowed";
+    Capture capture;
+    capture.values = count > 0 ? (size_t)count : 0;
+    const GLfloat *p = buffer.data(), *end = p + capture.values;
+    auto vertex = [&]() {
+        double z = 1 - 2.0 * p[2];
+        Vertex v{p[0] / 100.0 - 1 - kShearX * z, p[1] / 100.0 - 1 - kShearY * z, z, p[3]};
+        p += 7;
+        return v;
+    };
+    while (p < end) {
+        GLint token = (GLint)*p++;
+        if (token == GL_POLYGON_TOKEN) {
+            std::vector<Vertex> polygon((size_t)*p++);
+            for (Vertex &v : polygon)
+                v = vertex();
+            capture.polygons.push_back(polygon);
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            capture.pass_through.push_back(*p++);
+        } else {
+            vertex();  // points, bitmaps, pixel rectangles; lines have two
+            if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN)
                 vertex();
-                vertex();
-            } else {
-                vertex();  // points, bitmaps, pixel rectangles
-            }
         }
-        return capture;
     }
-};
+    return capture;
+}
 
 class OutlineFont : public ::testing::Test {
 protected:
@@ -116,7 +104,7 @@ protected:
 
     Capture DrawGlyph(int code)
     {
-        return view_.Run([&] { glCallList(font_base + (GLuint)(code - 32)); });
+        return Feedback([&] { glCallList(font_base + (GLuint)(code - 32)); });
     }
 
     // Stand-ins for the glyph lists of `codes` that only say which list ran.
@@ -131,13 +119,11 @@ protected:
 
     OffscreenGL gl_;
     PlatformDC dc_{nullptr, nullptr};
-    FeedbackView view_;
 };
 
-// The geometry checks run on the title font as built (CFF: cubic curves,
-// outer contours counterclockwise), on the same face flattened finer, and on
-// a TrueType face (quadratic curves, outer contours clockwise) flattened
-// finer, each outlined into the same lists.
+// The title font as built (CFF: cubic curves, outer contours
+// counterclockwise), flattened finer, and a TrueType face (quadratic curves,
+// outer contours clockwise) flattened finer, each into the same lists.
 struct Outlining {
     const char *name;
     const char *face;
@@ -154,7 +140,6 @@ protected:
     void SetUp() override
     {
         OutlineFont::SetUp();
-        deviation_ = GetParam().deviation;
         if (std::string(GetParam().name) == "Title")
             return;
         SelectObject(&dc_, CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, HANGUL_CHARSET, OUT_TT_PRECIS,
@@ -166,8 +151,6 @@ protected:
             (face == nullptr || std::string(FT_Get_Font_Format(face)) != "TrueType"))
             GTEST_SKIP() << GetParam().face << " did not resolve to a TrueType face";
     }
-
-    double deviation_ = kDeviation;
 };
 
 INSTANTIATE_TEST_SUITE_P(Faces, OutlineGeometry,
@@ -217,10 +200,9 @@ bool InsideTriangle(double x, double y, const std::vector<Vertex> &t)
 
 bool InsideFrontFill(double x, double y, const Capture &glyph)
 {
-    for (const std::vector<Vertex> &p : glyph.polygons) {
+    for (const std::vector<Vertex> &p : glyph.polygons)
         if (p.size() == 3 && !IsWall(p) && IsLevel(p[0].z, 0) && InsideTriangle(x, y, p))
             return true;
-    }
     return false;
 }
 
@@ -264,20 +246,20 @@ double DistanceToSegment(double x, double y, const Vertex &a, const Vertex &b)
 TEST_F(OutlineFont, PrintingCallsTheListOfEachByteInOrder)
 {
     StandIns({' ', 'G', 'R', 'O', 'U', 'P', '_'});
-    Capture c = view_.Run([] { PrintOutlineText(" GROUP_G "); });
+    Capture c = Feedback([] { PrintOutlineText(" GROUP_G "); });
     EXPECT_EQ((std::vector<float>{' ', 'G', 'R', 'O', 'U', 'P', '_', 'G', ' '}), c.pass_through);
     // With a base below 32 the list base wraps around; bytes of 128 and
     // more count as unsigned.
     font_base = 20;
     StandIns({' ', 'G', 0xC8});
-    c = view_.Run([&] { PrintOutlineText(" G\xC8"); });
+    c = Feedback([&] { PrintOutlineText(" G\xC8"); });
     EXPECT_EQ((std::vector<float>{32, 71, 200}), c.pass_through);
 }
 
 TEST_F(OutlineFont, PrintingMovesByTheAdvancesAndRestoresTheListBase)
 {
     glListBase(1234);
-    Capture empty = view_.Run([] { PrintOutlineText(""); });
+    Capture empty = Feedback([] { PrintOutlineText(""); });
     EXPECT_EQ(0u, empty.values) << "an empty string drew something";
     GLint base = 0;
     glGetIntegerv(GL_LIST_BASE, &base);
@@ -321,16 +303,15 @@ TEST_P(OutlineGeometry, EveryGlyphFillsItsBlackBoxFromFrontToBack)
                     lo[k] = std::min(lo[k], k == 0 ? v.x : k == 1 ? v.y : v.z);
                     hi[k] = std::max(hi[k], k == 0 ? v.x : k == 1 ? v.y : v.z);
                 }
-        // The drawing stays inside the box and, since every curve point lies
-        // within the deviation of the drawn outline, reaches nearly as far:
-        // each side's extreme lies at most the deviation inside its edge.
+        // Every curve point lies within the deviation of the drawn outline, so
+        // each side's extreme lies inside its edge by at most the deviation.
         double left = g.gmfptGlyphOrigin.x, top = g.gmfptGlyphOrigin.y;
         double inset[4] = {lo[0] - left, left + g.gmfBlackBoxX - hi[0],
                            lo[1] - (top - g.gmfBlackBoxY), top - hi[1]};
         for (int side = 0; side < 4; side++) {
             SCOPED_TRACE("code " + std::to_string(code) + ", side " + "LRBT"[side]);
             EXPECT_GE(inset[side], -1e-3);
-            EXPECT_LE(inset[side], deviation_);
+            EXPECT_LE(inset[side], GetParam().deviation);
         }
         EXPECT_NEAR(-kDepth, lo[2], 1e-4) << "back of code " << code;
         EXPECT_NEAR(0.0, hi[2], 1e-4) << "front of code " << code;
@@ -343,8 +324,7 @@ TEST_P(OutlineGeometry, EveryGlyphFillsItsBlackBoxFromFrontToBack)
 TEST_P(OutlineGeometry, FacesAndWallsFaceOutwardsAndAreLitThatWay)
 {
     // Light 0 shines along +x: a wall's red is 0.2 ambient plus its normal's
-    // x component of diffuse white, so the red tells the normal the list
-    // gives.
+    // x component of diffuse white, so the red tells the list's normal.
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_COLOR_MATERIAL);
@@ -387,24 +367,19 @@ TEST_P(OutlineGeometry, FacesAndWallsFaceOutwardsAndAreLitThatWay)
     }
 }
 
-// The exact outline, for comparing the flattened one with it.
-struct ExactCurves {
-    std::vector<std::vector<FT_Vector>> curves;  // 3 or 4 control points each
-    FT_Vector last;
-};
-
-// Moves and lines alike only set where the next curve starts.
+// The exact outline's curves, of 3 or 4 control points. Moves and lines
+// alike only set where the next curve starts: one point, skipped.
+using ExactCurves = std::vector<std::vector<FT_Vector>>;
 int MoveTo(const FT_Vector *to, void *user)
 {
-    static_cast<ExactCurves *>(user)->last = *to;
+    static_cast<ExactCurves *>(user)->push_back({*to});
     return 0;
 }
 int CurveTo(void *user, std::vector<FT_Vector> points)
 {
     ExactCurves *e = static_cast<ExactCurves *>(user);
-    points.insert(points.begin(), e->last);
-    e->curves.push_back(points);
-    e->last = points.back();
+    points.insert(points.begin(), e->back().back());
+    e->push_back(points);
     return 0;
 }
 int ConicTo(const FT_Vector *c, const FT_Vector *to, void *user) { return CurveTo(user, {*c, *to}); }
@@ -434,7 +409,9 @@ TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
         ExactCurves exact;
         ASSERT_EQ(0, FT_Outline_Decompose(&face->glyph->outline, &funcs, &exact));
         double worst = 0;
-        for (const auto &c : exact.curves) {
+        for (const auto &c : exact) {
+            if (c.size() < 3)
+                continue;
             for (int i = 0; i <= 64; i++) {
                 // Bernstein form; the inner weights are 2 (conic) or 3 (cubic).
                 int n = (int)c.size() - 1;
@@ -451,7 +428,7 @@ TEST_P(OutlineGeometry, FlattenedOutlineStaysWithinTheDeviationOfTheCurves)
             }
             curves_checked++;
         }
-        EXPECT_LE(worst, deviation_ + 1e-3) << "'" << code << "' strays from its curves";
+        EXPECT_LE(worst, GetParam().deviation + 1e-3) << "'" << code << "' strays from its curves";
     }
     EXPECT_GT(curves_checked, 20) << "the sample glyphs have curves";
 }
@@ -463,7 +440,7 @@ TEST_F(OutlineFont, GlyphListsNeverTakeTheTextureNamesAndGoOnDelete)
         EXPECT_TRUE(glIsList(font_base + i)) << "glyph list for code " << 32 + i;
     // The names stay free for the texture lists: nothing but empty lists.
     for (GLuint name = 1; name <= 5; name++) {
-        Capture c = view_.Run([&] { glCallList(name); });
+        Capture c = Feedback([&] { glCallList(name); });
         EXPECT_EQ(0u, c.values) << "list " << name << " drew something";
     }
     // Without a reserved range, deleting leaves the texture lists alone.
@@ -476,7 +453,7 @@ TEST_F(OutlineFont, GlyphListsNeverTakeTheTextureNamesAndGoOnDelete)
     DeleteOutlineFont();
     for (GLuint i = 0; i < 96; i++)
         EXPECT_FALSE(glIsList(font_base + i)) << "glyph list for code " << 32 + i;
-    Capture c = view_.Run([] { PrintOutlineText(" GROUP_G "); });
+    Capture c = Feedback([] { PrintOutlineText(" GROUP_G "); });
     EXPECT_EQ(0u, c.values);
     EXPECT_TRUE(glIsList(1)) << "the texture list names are not the font's to delete";
 }
@@ -491,8 +468,7 @@ TEST_F(OutlineFont, FailedPlatformCallLeavesTheTitleInvisibleAndSilent)
         FakeFailCall(operation);
         BuildOutlineFont();
         EXPECT_GT(font_base, 5u) << operation;
-        FeedbackView view;
-        Capture c = view.Run([] { PrintOutlineText(" GROUP_G "); });
+        Capture c = Feedback([] { PrintOutlineText(" GROUP_G "); });
         EXPECT_EQ(0u, c.values) << "the title drew something after " << operation << " failed";
         EXPECT_TRUE(FakeMessageBoxes().empty()) << operation;
     }

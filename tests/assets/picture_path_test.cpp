@@ -50,8 +50,7 @@ TEST_F(InstalledFolder, LeadingDotSegmentsResolveAgainstTheProgramsFolderIfTheRe
     EXPECT_EQ(program_folder_ + "/pictures", FolderFor("./pictures"));
     EXPECT_EQ(parent_folder_ + "/share/games/group-g", FolderFor("../share/games/group-g"));
     EXPECT_EQ(parent_folder_, FolderFor(".."));
-    // The ".." that would climb past the root stay in the path, where the
-    // file system takes them as the root itself.
+    // ".." past the root stay in the path, where they mean the root.
     std::string climb;
     size_t depth = std::count(program_folder_.begin(), program_folder_.end(), '/');
     for (size_t level = 0; level < depth + 2; level++)

@@ -1,36 +1,15 @@
-// The five texture lists against real Mesa GL, built from pictures the tests
-// write into a folder of their own: what a list installs when called, what
-// the build leaves behind, how missing and narrow pictures and repeated
-// builds are handled, and which of two folders a picture comes from.
-// Scaling has tests of its own (texture_scaling_test).
+// The five texture lists on real Mesa GL, from pictures the tests write:
+// what a list installs, what the build leaves behind, missing and narrow
+// pictures, repeated builds, and which of two folders a picture comes from.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
-
-// gcc says it builds with AddressSanitizer one way, clang another. Under
-// it, malloc's own statistics see none of the program's allocations.
-#if defined(__SANITIZE_ADDRESS__)
-#define HEAP_FROM_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define HEAP_FROM_SANITIZER 1
-#endif
-#endif
-
-#if defined(HEAP_FROM_SANITIZER)
-// Declared here rather than through <sanitizer/allocator_interface.h>, which
-// gcc does not install.
-extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
-#else
-#include <malloc.h>
-#endif
 
 #include "assets/picture_path.h"
 #include "assets/team_textures.h"
@@ -44,16 +23,13 @@ namespace {
 
 const char *const kFiles[5] = {"KOREA.bmp", "TOGO.bmp", "BACK.bmp", "FRANCE.bmp", "SWIS.bmp"};
 
-// A picture that tells the lists apart and shows its orientation: every
-// pixel differs, and the colours carry the list number.
+// Every pixel differs (orientation shows) and the colours carry the list number.
 RgbPicture PictureFor(int list, int width, int height, int variant = 0)
 {
     RgbPicture picture = SolidPicture(width, height, 0);
-    for (int y = 0; y < height; y++) {
+    for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++)
-            SetPixel(&picture, x, y,
-                     (uint32_t)((list * 40 + variant) << 16 | (x * 7 % 256) << 8 | (y * 11 % 256)));
-    }
+            SetPixel(&picture, x, y, (uint32_t)((list * 40 + variant) << 16 | (x * 7 % 256) << 8 | (y * 11 % 256)));
     return picture;
 }
 
@@ -77,15 +53,15 @@ TexImage CurrentTexture()
     return image;
 }
 
-// The program's heap, without the fake backend's call log, which grows by
-// doubling as the test makes calls.
+// Under AddressSanitizer malloc's statistics see none of the program's
+// allocations, but the sanitizer's count does; absent without it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void) __attribute__((weak));
+
+// The program's heap, less the fake backend's call log (it grows by doubling).
 size_t HeapInUse()
 {
-#if defined(HEAP_FROM_SANITIZER)
-    size_t heap = __sanitizer_get_current_allocated_bytes();
-#else
-    size_t heap = mallinfo2().uordblks;
-#endif
+    size_t heap = __sanitizer_get_current_allocated_bytes ? __sanitizer_get_current_allocated_bytes()
+                                                           : mallinfo2().uordblks;
     return heap - FakeCallLog().capacity() * sizeof(std::string);
 }
 
@@ -125,8 +101,8 @@ TEST_F(TeamTextures, BuildSetsParametersButNoImageUntilAListIsCalled)
     for (GLuint list = 1; list <= 5; list++)
         EXPECT_TRUE(glIsList(list)) << "list " << list;
 
-    // Lists 3 then 1: the KOREA picture, upright, filtered linearly and
-    // repeating, though the lists hold no parameters themselves.
+    // List 1 after 3: KOREA upright, linear and repeating, though the lists
+    // hold no parameters themselves.
     glCallList(3);
     ExpectListInstalls(1, pictures_[0]);
     const GLenum parameters[][2] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR}, {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
@@ -166,21 +142,18 @@ TEST_F(TeamTextures, NarrowPicturesReachTheGlRowForRow)
     LoadTeamTextures();
     ExpectListInstalls(1, pictures_[0]);
     ExpectListInstalls(4, pictures_[3]);
-    GLint alignment = 0;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(4, alignment) << "unpack alignment left after the build";
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(4, alignment) << "pack alignment left after the build";
+    for (GLenum which : {GL_UNPACK_ALIGNMENT, GL_PACK_ALIGNMENT}) {
+        GLint alignment = 0;
+        glGetIntegerv(which, &alignment);
+        EXPECT_EQ(4, alignment) << (which == GL_PACK_ALIGNMENT ? "pack" : "unpack") << " alignment after the build";
+    }
 }
 
 TEST_F(TeamTextures, SecondBuildReadsEveryPictureAgain)
 {
     LoadTeamTextures();
-    RgbImage *first[5];
-    for (int slot = 0; slot < 5; slot++) {
-        first[slot] = texture_images[slot];
-        ASSERT_NE(nullptr, first[slot]) << kFiles[slot];
-    }
+    for (int slot = 0; slot < 5; slot++)
+        ASSERT_NE(nullptr, texture_images[slot]) << kFiles[slot];
     // A new context, as after a display switch, and new pictures on disk.
     OffscreenGL switched;
     for (int list = 1; list <= 5; list++)
@@ -195,8 +168,7 @@ TEST_F(TeamTextures, SecondBuildReadsEveryPictureAgain)
 
 TEST_F(TeamTextures, RepeatedBuildsDoNotGrowTheHeap)
 {
-    // 64 x 64 pictures: 12 KiB of pixels each, 60 KiB a build if the
-    // records of earlier builds were kept.
+    // 64 x 64: 60 KiB a build if earlier builds' records were kept.
     for (int list = 1; list <= 5; list++)
         WritePicture(list, PictureFor(list, 64, 64));
     LoadTeamTextures();
@@ -210,15 +182,14 @@ TEST_F(TeamTextures, RepeatedBuildsDoNotGrowTheHeap)
     ExpectListInstalls(5, pictures_[4]);
 }
 
-// The working folder and, as the installed pictures' folder, a second
-// folder of its own whose pictures differ from the working folder's.
+// A second folder as the installed pictures' folder, its pictures unlike
+// the working folder's.
 class InstalledPictures : public TeamTextures {
 protected:
     void SetUp() override
     {
         TeamTextures::SetUp();
-        // The folder is found from the program's own folder: climbing past
-        // the root stays at the root, so enough ".." reach /tmp from it.
+        // Found from the program's folder: enough ".." reach the root, then /tmp.
         for (int level = 0; level < 64; level++)
             relative_ += "../";
         relative_ += installed_.substr(1);
@@ -230,10 +201,7 @@ protected:
         }
     }
 
-    void TearDown() override
-    {
-        installed_picture_folder = saved_folder_;
-    }
+    void TearDown() override { installed_picture_folder = saved_folder_; }
 
     TempDir installed_folder_{"installed_pictures"};
     std::string installed_ = installed_folder_.path, relative_;
@@ -243,8 +211,7 @@ protected:
 
 TEST_F(InstalledPictures, OwnPicturesWinAndTheRestComeFromTheInstalledFolder)
 {
-    // Korea stays in the working folder; Togo's name there is a folder,
-    // which is no picture; the others are gone.
+    // Korea stays in the working folder; Togo's name there is a folder; the others are gone.
     unlink("TOGO.bmp");
     ASSERT_EQ(0, mkdir("TOGO.bmp", 0700));
     for (const char *file : {"BACK.bmp", "FRANCE.bmp", "SWIS.bmp"})

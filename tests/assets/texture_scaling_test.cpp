@@ -1,8 +1,7 @@
-// The texture lists on a GL that takes only power-of-two sizes, as a GL 1.1
-// does: every other picture goes through the scaling path, up to the
-// largest the loader accepts. Mesa drops its non-power-of-two textures when
-// told so before its first context is made, which is why these tests have
-// a process of their own.
+// The texture lists on a GL of power-of-two sizes only, as GL 1.1: other
+// pictures are scaled, up to the largest the loader accepts. Mesa drops
+// non-power-of-two textures only if told before its first context: hence a
+// process of their own.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -70,8 +69,7 @@ TEST_F(PowerOfTwoTextures, OddSizesAreScaledToTheNearestPowersOfTwo)
 
 TEST_F(PowerOfTwoTextures, LargestPicturesTheLoaderTakesAreScaledWithoutHarm)
 {
-    // Run-length files that are only an end of bitmap: a few bytes on disk
-    // for the widest and the tallest 256 MiB the loader accepts.
+    // A few bytes on disk claiming the widest and tallest 256 MiB accepted.
     for (int turn = 0; turn < 2; turn++) {
         int width = turn == 0 ? 16384 : 5461, height = turn == 0 ? 5461 : 16384;
         ASSERT_TRUE(WriteBytes("BACK.bmp", RunLengthClaim(width, height)));

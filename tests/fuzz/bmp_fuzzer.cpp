@@ -1,7 +1,6 @@
-// libFuzzer target: any bytes, decoded as a BMP file held in memory by the
-// same code LoadBmpImage runs after mapping a file. The input buffer is
-// exactly as long as the data, so a read past the end is an ASan report.
-// Message boxes are off; the loader's answer must be a valid record or null.
+// libFuzzer target: any bytes decoded as LoadBmpImage decodes a mapped file,
+// from a buffer exactly as long as the data (a read past it is an ASan
+// report). The answer must be a valid record or null.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,11 +8,9 @@
 #include "assets/bmp_header.h"
 #include "assets/bmp_loader.h"
 
-// Images the loader accepts but that need more than this many bytes of RGB
-// are skipped: it allocates them honestly (up to its limit of 256 MiB),
-// which tells the fuzzer little and costs it most of its speed. Anything
-// past the loader's limits is refused before any allocation and is fuzzed
-// like the rest, so the limit checks themselves are reached.
+// Accepted images larger than this are skipped: allocating them honestly
+// (up to 256 MiB) tells the fuzzer little and costs most of its speed. Claims
+// past the loader's limits are still fuzzed, so the limit checks are reached.
 static const uint64_t kLargestFuzzedImage = 1ull << 20;
 
 static bool within_loader_limits(int64_t width, int64_t rows)

@@ -1,9 +1,7 @@
 #!/bin/sh
-# run_fuzz.sh BUILD_DIR SECONDS: builds the loader's fuzz target with clang
-# in BUILD_DIR (configuring it first if it is new), writes the seed corpus,
-# and fuzzes for SECONDS. Exits non-zero when the fuzzer finds a crash, a
-# leak or undefined behaviour; the input that did it is left in
-# BUILD_DIR/fuzz/artifacts/ to be turned into a test.
+# run_fuzz.sh BUILD_DIR SECONDS: builds the loader's fuzz target with clang in
+# BUILD_DIR, writes the seed corpus and fuzzes for SECONDS. Non-zero on a
+# crash, leak or undefined behaviour; the input is left in BUILD_DIR/fuzz/artifacts/.
 set -eu
 
 if [ $# -ne 2 ]; then

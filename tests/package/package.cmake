@@ -1,7 +1,5 @@
-# The Debian package, built from a tree of its own with tools/build_package.sh,
-# checked, installed, run (package_journey, on the end-to-end driver) and
-# removed. The package is made from a plain build, so a sanitized suite
-# leaves this to the normal one.
+# The Debian package built, checked, installed, run (package_journey) and
+# removed; made from a plain build, so a sanitized suite leaves it out.
 if(NOT GROUP_G_SANITIZE)
   add_executable(package_journey ${CMAKE_CURRENT_SOURCE_DIR}/package/package_journey.cpp)
   target_link_libraries(package_journey PRIVATE e2e_driver)

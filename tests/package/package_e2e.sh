@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# package_e2e.sh PACKAGE_BUILD_DIR PACKAGE_JOURNEY: the Debian package as a
-# user meets it. Builds it with tools/build_package.sh in PACKAGE_BUILD_DIR;
-# checks it with lintian (no errors, no warnings), desktop-file-validate and
-# appstreamcli; installs it (as root with apt, as a user would, when no copy
-# is installed already; otherwise into a scratch root with dpkg --root); runs
-# PACKAGE_JOURNEY on the installed program (started from an empty folder on
-# a virtual display: no "Error" box, the pictures shown as the build tree's
-# program shows them, Esc ends it with 0); then removes the package and
-# checks that nothing of it is left.
-# GROUP_G_PACKAGE_INSTALL=system or scratch forces the way of installing.
+# package_e2e.sh PACKAGE_BUILD_DIR PACKAGE_JOURNEY: builds the Debian package
+# (tools/build_package.sh), checks it with lintian, desktop-file-validate and
+# appstreamcli, installs it (with apt as root when no copy is installed, else
+# into a scratch root; GROUP_G_PACKAGE_INSTALL=system or scratch forces one),
+# runs PACKAGE_JOURNEY on the installed program, removes it and checks that
+# nothing of it is left.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:?package build folder}"
@@ -17,10 +13,7 @@ mkdir -p "$build" && build="$(cd "$build" && pwd)"
 ARTIFACTS="$build/test-artifacts"
 rm -rf "$ARTIFACTS" && mkdir -p "$ARTIFACTS"
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 deb=$("$here/tools/build_package.sh" "$build") || fail "the package did not build"
 [ -f "$deb" ] || fail "build_package.sh named no package file (got '$deb')"
@@ -79,20 +72,13 @@ mode=${GROUP_G_PACKAGE_INSTALL:-auto}
 if [ "$mode" = auto ]; then
   mode=scratch
   if [ "$(id -u)" -eq 0 ]; then
-    # One system install at a time on this machine, and never over a copy
-    # that someone installed for use.
+    # One system install at a time, and never over a copy installed for use.
     exec 9>/run/lock/group-g-package-test.lock
     flock -w 1800 9 || fail "another package test holds the install lock"
     dpkg-query -W -f='${Status}' group-g 2>/dev/null | grep -q 'ok installed' ||
       mode=system
   fi
 fi
-
-# The package's own files (not the folders it shares with others), as paths
-# under the installed root.
-package_files() {
-  dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }'
-}
 
 remove_package() {
   if [ "$mode" = system ]; then
@@ -153,12 +139,11 @@ remove_package || fail "removing the package: $(tail -n 5 "$ARTIFACTS/purge.log"
 installed_here=0
 status=$(dpkg_query -W -f='${Status}' group-g 2>/dev/null || true)
 case "$status" in ""|*not-installed) ;; *) fail "after removal dpkg still has group-g: $status" ;; esac
+# The package's own files (not the folders it shares) and its two folders.
 left=()
-while read -r f; do
+for f in $(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }') \
+         /usr/share/games/group-g /usr/share/doc/group-g; do
   [ -e "$root$f" ] && left+=("$f")
-done < <(package_files)
-for folder in /usr/share/games/group-g /usr/share/doc/group-g; do
-  [ -e "$root$folder" ] && left+=("$folder")
 done
 [ ${#left[@]} -eq 0 ] || fail "left behind after removal: ${left[*]}"
 echo "ok"

@@ -1,9 +1,6 @@
-// The installed package's program as a user meets it: started from an empty
-// folder, it finds every picture in the installed folder (no "Error" box),
-// shows them as the build tree's program shows the build's pictures, writes
-// nothing where it was started, and ends with 0 on Esc. Run by
-// package_e2e.sh once the package is installed, with
-// GROUP_G_INSTALLED_PROGRAM naming the installed group_g; skipped without.
+// The installed program (GROUP_G_INSTALLED_PROGRAM, set by package_e2e.sh;
+// skipped without) started from an empty folder: it finds its pictures, shows
+// them as the build tree's program does, writes nothing there, ends on Esc.
 #include <cstdlib>
 #include <filesystem>
 
@@ -29,8 +26,7 @@ TEST_F(PackageJourney, InstalledProgramShowsItsPicturesFromAnEmptyFolder)
     fs::create_directories(empty);
     StartDisplay();
     StartProgram(installed, empty);
-    // A box holds the show until answered: either frames come, and none is
-    // waiting, or an "Error" box says a picture was not found.
+    // Either frames come, or an "Error" box holds the show.
     Window scene = WaitForWindow(x_, kSceneTitle, kAppear, &program_);
     ASSERT_NE(scene, static_cast<Window>(None)) << "no window (" << ProgramState() << ")";
     FrameWatch frames(x_, scene);
@@ -44,8 +40,7 @@ TEST_F(PackageJourney, InstalledProgramShowsItsPicturesFromAnEmptyFolder)
     EndWithEscape(scene);
     EXPECT_TRUE(fs::is_empty(empty)) << "the program wrote into the folder it was started in";
 
-    // Flags on the spheres: Togo's colours rather than its plain yellow,
-    // Switzerland's red.
+    // Togo's flag rather than its plain yellow, and Switzerland's red.
     OrbitFit orbit = FindOrbit(shown);
     ASSERT_TRUE(orbit.found) << "the spheres are not where the orbit puts them: " << orbit.why;
     Spot togo = OrbitSpot(orbit.phase), swiss = OrbitSpot(orbit.phase + OrbitOffset(2));
@@ -54,8 +49,7 @@ TEST_F(PackageJourney, InstalledProgramShowsItsPicturesFromAnEmptyFolder)
     EXPECT_GE(t.Share(t.togo - t.plain + t.stripe), 0.1) << "Togo should wear its flag";
     EXPECT_GE(s.Share(s.red), 0.3) << "Switzerland should wear its flag";
 
-    // The backdrop as the build tree's program draws it from the build's
-    // own pictures: the same pixels, but for a few at a sphere's edge.
+    // The backdrop as the build tree's program draws it, but for a sphere's edge.
     PrepareRunFolder();
     StartProgram();
     Window reference = WaitForScene();

@@ -21,8 +21,7 @@ inline void FreeImage(RgbImage *image)
     }
 }
 
-// A width x height picture's fields at `bits` per pixel, the rest as built
-// by default.
+// A width x height picture's fields at `bits` per pixel, the rest default.
 inline BmpFields Fields(int width, int height, int bits = 24)
 {
     BmpFields f;
@@ -60,8 +59,7 @@ inline ::testing::AssertionResult SamePixels(const RgbImage *image, const RgbPic
     return ::testing::AssertionSuccess();
 }
 
-// Exactly one "Error" box, MB_OK, with `text` among the recorded `boxes`;
-// or what came instead.
+// Exactly one "Error" box, MB_OK, with `text` among the recorded `boxes`.
 template <class Box>
 ::testing::AssertionResult OneErrorBox(const std::vector<Box> &boxes, const std::string &text)
 {
@@ -76,9 +74,8 @@ template <class Box>
     return ::testing::AssertionSuccess();
 }
 
-// Eight colours that survive every encoding exactly, 5-bit channels
-// included (0 and 31 widen to 0 and 255); a card of `colours` uses the
-// first ones.
+// Eight colours every encoding holds exactly (5-bit 0 and 31 widen to 0 and
+// 255); a card of `colours` uses the first ones.
 const std::vector<uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
                                         0xFFFF00, 0x00FFFF, 0xFF00FF, 0xFFFFFF};
 

@@ -1,11 +1,7 @@
-// The image loader and the team texts as built for Windows, on the system's
-// own services: files opened, sized and mapped by KERNEL32, texts converted
-// by its code page tables. What differs from the stand-in is the file layer
-// and the compiler, so these cases load the shipped encodings through real
-// mappings, hand the loader files the system will not map, cut files where a
-// mapping ends on a page boundary (a read past the end faults there), give
-// sizes past the limits and paths too long for the box. Message boxes are
-// recorded: this file takes the place of the program's box at link time.
+// The loader and team texts as built for Windows, on KERNEL32's mappings and
+// code pages: encodings, files it will not map, files cut at a page boundary
+// (a read past it faults), sizes past the limits, paths too long for the box.
+// This file stands in for the program's box at link time and records it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -25,19 +21,16 @@
 namespace {
 
 struct RecordedBox {
-    HWND owner;
-    std::string text;
-    std::string caption;
+    std::string text, caption;
     UINT type;
 };
 std::vector<RecordedBox> boxes;
 
 }  // namespace
 
-int MessageBoxAnsi(HWND owner, const char *text, const char *caption, UINT type)
+int MessageBoxAnsi(HWND, const char *text, const char *caption, UINT type)
 {
-    boxes.push_back(RecordedBox{owner, text != nullptr ? text : "",
-                                caption != nullptr ? caption : "", type});
+    boxes.push_back({text != nullptr ? text : "", caption != nullptr ? caption : "", type});
     return IDOK;
 }
 
@@ -70,6 +63,8 @@ protected:
 
     void TearDown() override
     {
+        for (RgbImage *image : images_)
+            FreeImage(image);
         for (const std::string &path : files_)
             DeleteFileA(path.c_str());
         RemoveDirectoryA(dir_.c_str());
@@ -83,54 +78,47 @@ protected:
         return path;
     }
 
+    // Freed by the fixture.
     RgbImage *Load(const Bytes &bytes, const std::string &name = "picture.bmp")
     {
         boxes.clear();
-        return LoadBmpImage(Write(bytes, name).c_str());
+        images_.push_back(LoadBmpImage(Write(bytes, name).c_str()));
+        return images_.back();
     }
 
     std::string dir_;
     std::vector<std::string> files_;
+    std::vector<RgbImage *> images_;
 };
 
 TEST_F(WindowsLoader, EveryShippedEncodingLoadsThroughAMapping)
 {
     const int w = 37, h = 9;  // odd: rows need padding, half bytes and bits
-    BmpFields rgb;
-    rgb.width = w;
-    rgb.height = h;
-    rgb.bits = PackRgbPicture(CardPicture(w, h), 24);
-    RgbImage *image = Load(BuildBmp(rgb));
-    EXPECT_TRUE(SamePixels(image, CardPicture(w, h))) << "24-bit";
-    FreeImage(image);
-
     struct Case {
         const char *name;
         uint32_t colours;
         uint32_t header_size;
-        uint16_t bit_count;
+        int bit_count;
         uint32_t compression;  // BI_RGB, BI_RLE8 or BI_RLE4
-    } cases[] = {{"8-bit palette", 8, 40, 8, 0},
+    } cases[] = {{"24-bit", 8, 40, 24, 0},
+                 {"8-bit palette", 8, 40, 8, 0},
                  {"RLE8", 8, 40, 8, 1},
                  {"RLE4", 8, 40, 4, 2},
                  {"1-bit, 12-byte header", 2, 12, 1, 0}};
     for (const Case &c : cases) {
         std::vector<uint32_t> indices = CardIndices(w, h, c.colours);
-        BmpFields f;
+        BmpFields f = Fields(w, h, c.bit_count);
         f.header_size = c.header_size;
-        f.width = w;
-        f.height = h;
-        f.bit_count = c.bit_count;
         f.compression = c.compression;
-        f.palette.assign(kPalette.begin(), kPalette.begin() + c.colours);
-        f.clr_used = c.header_size == 40 ? c.colours : 0;
-        f.bits = c.compression == 1   ? EncodeRle8(w, h, indices)
+        if (c.bit_count <= 8)
+            f.palette.assign(kPalette.begin(), kPalette.begin() + c.colours);
+        f.clr_used = c.header_size == 40 && c.bit_count <= 8 ? c.colours : 0;
+        f.bits = c.bit_count == 24    ? PackRgbPicture(CardPicture(w, h), 24)
+                 : c.compression == 1 ? EncodeRle8(w, h, indices)
                  : c.compression == 2 ? EncodeRle4(w, h, indices)
                                       : PackRows(w, h, c.bit_count, indices);
-        image = Load(BuildBmp(f));
-        EXPECT_TRUE(SamePixels(image, CardPicture(w, h, c.colours))) << c.name;
+        EXPECT_TRUE(SamePixels(Load(BuildBmp(f)), CardPicture(w, h, c.colours))) << c.name;
         EXPECT_TRUE(boxes.empty()) << c.name << ": " << (boxes.empty() ? "" : boxes[0].text);
-        FreeImage(image);
     }
 }
 
@@ -148,30 +136,23 @@ TEST_F(WindowsLoader, FilesTheSystemWillNotMapFailToOpen)
 
 TEST_F(WindowsLoader, ReadsStopAtTheEndOfAMappingOnAPageBoundary)
 {
-    // 64 x 64 at 24 bits: 54 + 12288 bytes. Cut at whole pages, the mapping
-    // ends exactly where the file does and a read past it would fault.
+    // 64 x 64 at 24 bits: 54 + 12288 bytes; at whole pages a read past the end faults.
     Bytes whole = Bmp24(SolidPicture(64, 64, 0x336699));
     ASSERT_EQ(whole.size(), 12342u);
     for (size_t length : {1u, 13u, 14u, 15u, 53u, 54u, 4096u, 8192u, 12288u, 12341u}) {
         Bytes cut(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(length));
-        RgbImage *image = Load(cut, "cut" + std::to_string(length) + ".bmp");
-        EXPECT_EQ(image, nullptr) << length << " bytes";
+        EXPECT_EQ(Load(cut, "cut" + std::to_string(length) + ".bmp"), nullptr) << length << " bytes";
         ASSERT_EQ(boxes.size(), 1u) << length << " bytes";
         EXPECT_TRUE(boxes[0].text == kUnknownFormat || boxes[0].text == kConversionError)
             << length << " bytes: " << boxes[0].text;
-        FreeImage(image);
     }
-    RgbImage *image = Load(whole);
-    EXPECT_TRUE(SamePixels(image, SolidPicture(64, 64, 0x336699)));
-    FreeImage(image);
+    EXPECT_TRUE(SamePixels(Load(whole), SolidPicture(64, 64, 0x336699)));
 }
 
 TEST_F(WindowsLoader, SizesPastTheLimitsAreRefusedBeforeAnyAllocation)
 {
-    // Headers promising pictures past the side or buffer limits, up to many
-    // gigabytes, in a file of a few bytes: the loader must refuse them from
-    // the header, on a system where long is 32 bits, without asking for the
-    // memory.
+    // Many gigabytes promised by a few bytes, refused from the header alone
+    // where long is 32 bits.
     struct Case {
         int32_t width;
         int32_t height;
@@ -180,36 +161,26 @@ TEST_F(WindowsLoader, SizesPastTheLimitsAreRefusedBeforeAnyAllocation)
                  {9460, 9460, 24}, {100000, 100000, 24}, {INT32_MAX, 1, 24},
                  {1, INT32_MIN, 24}, {65536, -65536, 32}, {0x40000000, 4, 1}};
     for (const Case &c : cases) {
-        BmpFields f;
-        f.width = c.width;
-        f.height = c.height;
-        f.bit_count = c.bits;
+        BmpFields f = Fields(c.width, c.height, c.bits);
         f.palette.assign(c.bits == 1 ? 2 : 0, 0);
         f.bits = Bytes(16, 0xAB);
-        RgbImage *image = Load(BuildBmp(f));
-        EXPECT_EQ(image, nullptr) << c.width << " x " << c.height;
+        EXPECT_EQ(Load(BuildBmp(f)), nullptr) << c.width << " x " << c.height;
         EXPECT_TRUE(OneErrorBox(kConversionError)) << c.width << " x " << c.height;
-        FreeImage(image);
     }
 
-    // The widest picture allowed loads, and a picture cut short says by how
-    // much in its reason: the runtime formats sizes as the Linux build does.
-    BmpFields widest;
-    widest.width = BMP_MAX_SIDE;
+    // The widest allowed loads; cut short, its reason gives sizes as on Linux.
+    BmpFields widest = Fields(BMP_MAX_SIDE, 1);
     widest.bits = Bytes(BMP_MAX_SIDE * 3, 0x40);
-    RgbImage *image = Load(BuildBmp(widest));
-    EXPECT_TRUE(SamePixels(image, SolidPicture(BMP_MAX_SIDE, 1, 0x404040)));
-    FreeImage(image);
+    EXPECT_TRUE(SamePixels(Load(BuildBmp(widest)), SolidPicture(BMP_MAX_SIDE, 1, 0x404040)));
     widest.bits.resize(1000);
     EXPECT_EQ(Load(BuildBmp(widest)), nullptr);
     EXPECT_EQ(std::string(BmpFailureReason()),
               "the pixel bits need 49152 bytes, the file holds 1000");
 }
 
-// 300 bytes: past the 229 that the box's 256-byte text can take. The cut
-// falls between characters of the ANSI code page, UTF-8 by the test
-// program's manifest as by the program's: a Hangul name loses its whole
-// last syllable, not the first bytes of it.
+// 300 bytes: past the 229 the box's 256-byte text takes. The cut falls
+// between characters of the ANSI code page (UTF-8 by the manifest): a Hangul
+// name loses its whole last syllable.
 TEST_F(WindowsLoader, LongPathsAreCutToFitTheBox)
 {
     ASSERT_EQ(GetACP(), static_cast<UINT>(CP_UTF8)) << "the manifest's code page did not take";
@@ -244,8 +215,7 @@ TEST(WindowsTexts, TeamTextsReadAsCodePage949WhateverTheSystemCodePage)
     for (const Case &c : cases)
         EXPECT_TRUE(Cp949ToWide(PickText(c.name)) == c.text) << "selection name " << c.name;
 
-    // A lead byte with nothing after it is shown as something, and what
-    // came before it is kept.
+    // A lead byte with nothing after it shows as something; what came before is kept.
     std::wstring cut = Cp949ToWide("\xb4\xeb\xc7");
     ASSERT_GE(cut.size(), 2u);
     EXPECT_EQ(cut[0], L'\xB300');

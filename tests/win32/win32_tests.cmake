@@ -1,8 +1,6 @@
-# The Windows build's own test programs, run under Wine by the Linux build's
-# suite (tests/win32/wine.cmake): the loader and text tests, which need no GL
-# and no recording backend, and box_text, which reads a message box's text
-# back for the end-to-end checks. GoogleTest is built for Windows from
-# Debian's sources (googletest, which libgtest-dev brings).
+# The Windows build's test programs, run under Wine by wine.cmake: the loader
+# and text tests, and box_text for the journeys. GoogleTest is built for
+# Windows from Debian's sources (googletest).
 set(GROUP_G_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")
 if(NOT EXISTS ${GROUP_G_GOOGLETEST_SOURCE}/CMakeLists.txt)
   message(FATAL_ERROR "the Windows tests build GoogleTest from ${GROUP_G_GOOGLETEST_SOURCE} "
@@ -16,8 +14,7 @@ add_subdirectory(${GROUP_G_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXC
 set(win32_tests_dir ${CMAKE_CURRENT_LIST_DIR})
 set(win32_tests_out ${CMAKE_BINARY_DIR}/tests)
 
-# The program's code and its Windows counterparts, with the box left to the
-# test, which records it.
+# The program's code with its Windows platform; the test records the box.
 add_executable(loader_win32_test ${win32_tests_dir}/loader_win32_test.cpp)
 target_link_libraries(loader_win32_test PRIVATE group_g_core platform_win32 bmp_bytes gtest_main)
 set_target_properties(loader_win32_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${win32_tests_out})

@@ -1,10 +1,7 @@
-# The Windows build of these sources, cross-compiled beside this build into
-# windows/, and its tests run under Wine in a prefix of the build's own
-# (wine/): the Windows loader and text tests, bmpcheck.exe against
-# bmpcheck, the zip, and the end-to-end journeys of group_g.exe; and the
-# setup program in a prefix of its own. On when GROUP_G_WINE_TESTS is
-# (tools/run_tests.sh turns it on for its normal build); needs the MinGW-w64
-# compilers, Wine, fonts-nanum, locales, nsis and icoutils.
+# The Windows build, cross-compiled into windows/, tested under Wine in the
+# build's prefix (wine/): loader and text tests, bmpcheck.exe against
+# bmpcheck, the zip, the journeys of group_g.exe; the setup program in a
+# prefix of its own. Needs MinGW-w64, Wine, fonts-nanum, locales, nsis, icoutils.
 option(GROUP_G_WINE_TESTS "Cross-build the Windows programs and test them under Wine" OFF)
 if(NOT GROUP_G_WINE_TESTS)
   return()
@@ -43,22 +40,15 @@ set_tests_properties(wine.manifest PROPERTIES LABELS wine)
 set_tests_properties(wine.loader wine.bmpcheck wine.package PROPERTIES
   FIXTURES_REQUIRED wine_prefix RESOURCE_LOCK wine TIMEOUT 300 LABELS wine)
 
-# The end-to-end journeys, run against group_g.exe under Wine: the driver
-# starts the program through the launcher when the environment names it.
-# Left out where the system's behaviour differs from the stand-in's choices:
-# the client area at the screen's corner (Windows puts the frame there) and
-# the box centred on the window (Wine centres it on the screen), both of
-# which wine_journey checks the Windows way. Left out where Wine on a
-# virtual display differs from Windows: minimizing (Wine reports it after
-# the deactivation, so the program never learns it is minimized and draws
-# on), F1 back to a window (the display is still 640x480 when the new
-# window is made, and Wine shrinks the window to fit), and the aim taken
-# before a burst of right clicks, which misses now and then. The installed
-# program is Linux only.
-#
-# The journeys start a copy of group_g.exe kept in a folder of its own: in
-# the build's run folder the pictures lie beside the program, which takes
-# from there any picture its own run folder lacks.
+# The journeys against group_g.exe, started through the launcher the
+# environment names. Left out: the client area at the screen's corner
+# (Windows puts the frame there; wine_journey checks it), the box centred on
+# the window (Wine centres it on the screen), minimizing (Wine reports it
+# after the deactivation, so the program draws on), F1 back to a window (Wine
+# shrinks the new window to the still 640x480 display), the aim before a
+# burst of right clicks (misses now and then); the installed program is Linux
+# only. The copy of group_g.exe has a folder of its own, as the build's run
+# folder holds pictures it would take in place of missing ones.
 set(wine_program_dir ${CMAKE_CURRENT_BINARY_DIR}/wine-program)
 add_custom_target(wine_program ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_program_dir}
@@ -70,8 +60,6 @@ set(wine_journey_env
   "GROUP_G_E2E_LAUNCHER=${wine_scripts}/wine_run.sh --new-session ${GROUP_G_WINE_DIR}"
   "GROUP_G_E2E_ARTIFACTS=${wine_out}/journeys")
 
-# What only the Windows build shows: its frames against the Linux build's,
-# its boxes' texts read back from the boxes, Hangul in a Korean locale.
 group_g_wine_program(wine_journey ${wine_scripts}/wine_journey.cpp)
 target_link_libraries(wine_journey PRIVATE e2e_driver)
 target_compile_definitions(wine_journey PRIVATE
@@ -94,8 +82,7 @@ foreach(entry ${wine_journey_cases})
     RESOURCE_LOCK wine TIMEOUT 900 LABELS "wine;e2e")
 endforeach()
 
-# The setup program, installed, started and removed again in a Wine prefix
-# of its own, made afresh by the journey (see wine_setup_journey.cpp).
+# The setup program, in a prefix the journey makes afresh.
 find_program(GROUP_G_MAKENSIS makensis REQUIRED)
 group_g_wine_program(wine_setup_journey ${wine_scripts}/wine_setup_journey.cpp)
 target_link_libraries(wine_setup_journey PRIVATE e2e_driver)

@@ -1,11 +1,8 @@
-# Sourced by the Wine tests: the environment of the test prefix in WINE_DIR
-# (the build's wine/ folder), never the user's. No Mono or Gecko is asked
-# for, shortcuts made in the prefix are not turned into menu entries of the
-# user's desktop, and Wine keeps its messages to itself.
+# Sourced by the Wine tests: the test prefix in WINE_DIR, never the user's; no
+# Mono or Gecko, no menu entries on the user's desktop, no Wine messages.
 : "${GROUP_G_WINE_DIR:?names the wine folder of the build}"
 export WINEPREFIX="$GROUP_G_WINE_DIR/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# The Korean locale for a Korean-locale Wine, built into the test folder
-# rather than the system's.
+# The locales wine_prefix.sh builds into the test folder.
 export LOCPATH="$GROUP_G_WINE_DIR/locales"

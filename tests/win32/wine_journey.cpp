@@ -1,12 +1,8 @@
-// The Windows build under Wine, in what only it shows: its frames against
-// the Linux build's on the same display, its boxes' texts read back from
-// the boxes themselves in a Wine whose code page is not 949, and the Hangul
-// drawn in a Korean-locale and a German-locale Wine. The shared journeys (tests/e2e) cover the
-// rest of group_g.exe; this program runs in the same environment, so the
-// driver starts group_g.exe, and GROUP_G_BIN is the Linux build.
-//
-// box_text.exe runs beside the program in the same prefix and reads a box's
-// text with GetDlgItemTextW, as UTF-16 code units.
+// What only the Windows build under Wine shows: its frames against the Linux
+// build's on the same display, its boxes' texts read back (by box_text.exe in
+// the same prefix) in a Wine whose code page is not 949, and the Hangul drawn
+// in a Korean- and a German-locale Wine. The shared journeys (tests/e2e) run
+// the rest against group_g.exe; GROUP_G_BIN here is the Linux build.
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -25,33 +21,12 @@ constexpr int kOrbitFrames = 180;
 
 // The selection texts as the program means them, UTF-8 here.
 const char kKoreaText[] = "대한민국\nFIFA 랭킹 : 29위\n1승(3점)";
-const char kTogoText[] = "토고\nFIFA 랭킹 : 61위\n1패(0점)";
 const char kStandingsText[] = "순위\n1.대한민국\n2.프랑스\n2.스위스\n4.토고";
-const char kFranceText[] = "프랑스\nFIFA 랭킹 : 8위\n1무(1점)";
-const char kSwissText[] = "스위스\nFIFA 랭킹 : 35위\n1무(1점)";
-const char *const kOrbitTexts[3] = {kTogoText, kFranceText, kSwissText};
+const char *const kOrbitTexts[3] = {"토고\nFIFA 랭킹 : 61위\n1패(0점)", "프랑스\nFIFA 랭킹 : 8위\n1무(1점)",
+                                    "스위스\nFIFA 랭킹 : 35위\n1무(1점)"};
 
-// A UTF-8 text as box_text prints it: UTF-16 code units in hex.
-std::string Utf16Hex(const std::string &utf8)
-{
-    std::string hex;
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        unsigned code = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k)
-            code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += 1 + extra;
-        char unit[8];
-        snprintf(unit, sizeof unit, "%04X", code);  // all below U+10000
-        hex += (hex.empty() ? "" : " ") + std::string(unit);
-    }
-    return hex;
-}
-
-// The distinct glyph shapes of a box's first line of text: its ink (dark
-// pixels) is cut into pieces at blank columns. Missing glyphs are drawn as
-// one and the same empty box, so a line of them has a single shape.
+// The distinct glyph shapes of a box's first line: its ink cut at blank
+// columns. Missing glyphs are all one empty box: a single shape.
 size_t FirstLineShapes(const Image &box)
 {
     auto ink = [&](int x, int y) {
@@ -86,9 +61,8 @@ size_t FirstLineShapes(const Image &box)
     return shapes.size();
 }
 
-// Shares of the red and the blue of the Korea sphere in the window's
-// 32-pixel icon, as Wine hands it to the desktop (the class's stock icon
-// stands in for a big icon the window was never given).
+// Shares of the Korea sphere's red and blue in the window's 32-pixel icon as
+// Wine hands it on (the class's stock icon stands in for a missing big one).
 void BigIconShares(const XSession &x, Window w, double *red, double *blue)
 {
     std::vector<unsigned long> v = PropertyItems(x, w, "_NET_WM_ICON", XA_CARDINAL, 1 << 16);
@@ -120,13 +94,11 @@ protected:
         return WaitForScene();
     }
 
-    // box_text.exe's one line of output for these arguments, in the same
-    // prefix and locale as the program.
-    std::string BoxText(const std::vector<std::string> &args)
+    // box_text.exe's output for `arg`, in the program's prefix and locale.
+    std::string BoxText(const std::string &arg)
     {
         ProcessOptions o;
-        o.argv = {GROUP_G_WINE_RUN, GROUP_G_WINE_DIR, GROUP_G_BOX_TEXT};
-        o.argv.insert(o.argv.end(), args.begin(), args.end());
+        o.argv = {GROUP_G_WINE_RUN, GROUP_G_WINE_DIR, GROUP_G_BOX_TEXT, arg};
         o.env = {"DISPLAY=" + x_.name(), "LC_ALL=" + locale_};
         o.out_path = artifacts_ + "/box_text.out";
         o.err_path = artifacts_ + "/box_text.err";
@@ -134,10 +106,7 @@ protected:
         RunToEnd(o, kAppear, &out, &error);
         if (!error.empty())
             JOURNEY_FAIL() << "box_text did not run: " << error;
-        std::string line = out.substr(0, out.find('\n'));
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        return line;
+        return out;
     }
 
     // Clicks at (x, y), reads the box that opens back from the box itself,
@@ -149,8 +118,7 @@ protected:
         if (frozen_)
             Thaw();
         Window box = WaitForBox(kBox, what + "-box");
-        EXPECT_EQ(BoxText({kBox}), Utf16Hex(expected))
-            << what << ": the box's text, read back as UTF-16, should be the team text";
+        EXPECT_EQ(BoxText(kBox), expected) << what << ": the box's text should be the team text";
         AnswerBox(box, XK_Return, kBox);
         WaitFrames(scene, 2);
     }
@@ -158,17 +126,11 @@ protected:
     std::string locale_;
 };
 
-// The first frames: the window, wearing the program's icon (the Korea
-// sphere) as its big icon, and its frame at the screen's corner with a
-// 640x480 client area (Windows places the frame, not the client area, where
-// it is asked), the backdrop, four spheres on their orbit and the green
-// title; then the same frame of the Linux build on the same display, found
-// by letting it run until its animation stands where the Windows one stood.
-// Both builds draw the same scene with the same GL, so the pictures agree
-// but for the title's face (Windows' font mapper honours the Korean
-// character set the program asks for and picks a Korean face, where
-// fontconfig goes by the name) and the spheres' facets, which Wine's GLU
-// cuts a little differently.
+// The window (its frame at the screen's corner, as Windows places it; the
+// Korea sphere as its big icon) and its first frame, against the Linux
+// build's frame of the same moment on the same display. They differ only in
+// the title's face (Windows' font mapper honours the Korean character set)
+// and the spheres' facets (Wine's GLU cuts them a little differently).
 TEST_F(WineJourney, FramesMatchTheLinuxBuild)
 {
     Window scene = StartWindowsShow("C.UTF-8");
@@ -212,9 +174,7 @@ TEST_F(WineJourney, FramesMatchTheLinuxBuild)
                 best = n;
                 Keep("linux-best", linux);
             }
-            // On the orbit's place but not the title's (the title turns
-            // round every 72 frames), or a frame out: try the next few,
-            // then come round again.
+            // The title turns every 72 frames: try the next few, then come round.
             behind = ++near_tries % 4 == 0 ? kOrbitFrames - 4 : 1;
         }
         Thaw();
@@ -237,14 +197,12 @@ TEST_F(WineJourney, FramesMatchTheLinuxBuild)
     EndWithEscape(scene);
 }
 
-// In a Wine whose ANSI code page is 1252, every text the boxes show reads
-// back from the box as the UTF-16 form of the team's text: the code page
-// 949 bytes were converted, not shown as they are. The title's text comes
-// from a click on the title, whose glyphs are drawn in the pick pass too.
+// Under code page 1252 every box shows the team's text, its code page 949
+// bytes converted, not shown as they are; the title is picked by its glyphs.
 TEST_F(WineJourney, BoxTextsReadBackAsUnicodeOutsideAKoreanLocale)
 {
     Window scene = StartWindowsShow("C.UTF-8");
-    ASSERT_NE(BoxText({"--code-page"}), "949") << "this check needs a code page other than 949";
+    ASSERT_NE(BoxText("--code-page"), "949") << "this check needs a code page other than 949";
 
     Spot korea = KoreaSpot();
     ExpectBoxText(scene, static_cast<int>(korea.x), static_cast<int>(korea.y), kKoreaText,
@@ -262,9 +220,8 @@ TEST_F(WineJourney, BoxTextsReadBackAsUnicodeOutsideAKoreanLocale)
     EndWithEscape(scene);
 }
 
-// From the keyboard alone: Tab, Tab and Return give Korea's box (nothing
-// in the Windows build takes Tab for itself), and the Return that answers
-// it opens no other.
+// Tab, Tab and Return give Korea's box (nothing in the Windows build takes
+// Tab for itself), and the Return that answers it opens no other.
 TEST_F(WineJourney, TabAndReturnShowTheFocusedObjectsBox)
 {
     Window scene = StartWindowsShow("C.UTF-8");
@@ -272,26 +229,24 @@ TEST_F(WineJourney, TabAndReturnShowTheFocusedObjectsBox)
     Press(scene, XK_Tab);
     ASSERT_TRUE(Tap(x_, scene, XK_Return));
     Window box = WaitForBox(kBox, "korea-key-box");
-    EXPECT_EQ(BoxText({kBox}), Utf16Hex(kKoreaText))
-        << "the box of the object Tab reached should be Korea's";
+    EXPECT_EQ(BoxText(kBox), kKoreaText) << "the box of the object Tab reached should be Korea's";
     AnswerBox(box, XK_Return, kBox);
     WaitFrames(scene, 2 * kFramesToSeeAKey);
     EXPECT_EQ(None, FindWindow(x_, kBox)) << "the Return that answered the box opened another";
     EndWithEscape(scene);
 }
 
-// With a Hangul font, the box draws the Hangul: the first line, four
-// syllables, holds glyphs of several shapes, where four missing glyphs
-// would be four copies of one empty box. In a Korean-locale Wine through
-// the system's own font link; in a German one through the prefix's
-// replacement of "Gulim", the command docs/windows.md gives users.
+// The box draws the Hangul: its first line of four syllables holds several
+// glyph shapes, where missing glyphs would be one empty box four times. In
+// Korean through Wine's font link; in German through the prefix's "Gulim"
+// replacement, as docs/windows.md tells users.
 class WineHangul : public WineJourney, public ::testing::WithParamInterface<const char *> {};
 
 TEST_P(WineHangul, IsDrawnInTheBox)
 {
     const std::string locale = GetParam();
     Window scene = StartWindowsShow(locale + ".UTF-8");
-    ASSERT_EQ(BoxText({"--code-page"}), locale == "ko_KR" ? "949" : "1252")
+    ASSERT_EQ(BoxText("--code-page"), locale == "ko_KR" ? "949" : "1252")
         << "the " << locale << " locale did not take";
     Spot korea = KoreaSpot();
     Click(x_, scene, static_cast<int>(korea.x), static_cast<int>(korea.y), 1);

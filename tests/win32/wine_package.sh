@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # wine_package.sh WINE_DIR WINDOWS_BUILD_DIR OUT_DIR: the Windows zip holds
-# exactly the run folder (the two programs, the five pictures, the read-me and the licence)
-# in one folder; its programs need no DLL beside the system's; and unpacked
-# anywhere, its bmpcheck.exe loads every picture beside it.
+# exactly the run folder in one folder, its programs need only the system's
+# DLLs, and unpacked anywhere its bmpcheck.exe loads every picture beside it.
 set -uo pipefail
 GROUP_G_WINE_DIR="$1"
 source "$(dirname "$0")/wine_env.sh"

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Makes the Wine test prefix once per build folder (later runs find it made):
-# a 64-bit prefix, a Hangul font given to Wine through its own font
-# replacements, and the Korean, German and English locales the tests run
-# Wine in (Wine names files on Linux in its locale's encoding, so a Hangul
-# file name needs a UTF-8 one). "Gulim", the face Wine links to its dialog
-# font for Hangul, is Nanum Gothic, so message boxes draw Hangul whatever
-# the locale: the command docs/windows.md gives users.
+# Makes the Wine test prefix once per build folder: 64-bit, with "Gulim" (the
+# face Wine links to its dialog font for Hangul) replaced by Nanum Gothic so
+# boxes draw Hangul in any locale, as docs/windows.md tells users; and UTF-8
+# Korean, German and English locales (Wine names files in its locale's encoding).
 set -euo pipefail
 GROUP_G_WINE_DIR="$1"
 source "$(dirname "$0")/wine_env.sh"

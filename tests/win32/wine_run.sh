@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# wine_run.sh [--new-session] WINE_DIR PROGRAM.exe [ARG...]: runs a Windows
-# program in the test prefix and exits with its status. With --new-session,
-# whatever still runs in the prefix is ended first: Wine's desktop belongs
-# to the display of the session's first program, and a session left over
-# from a test on another (now gone) display would take the new program's
-# windows there. The Wine tests run one at a time, so nothing else is cut.
-# With --wait (after any --new-session), it returns only once every program
-# of the prefix has ended, as an uninstaller that hands its work on needs.
+# wine_run.sh [--new-session] [--wait] WINE_DIR PROGRAM.exe [ARG...]: runs a
+# Windows program in the test prefix, exiting with its status. --new-session ends
+# what still runs there (Wine's desktop belongs to the display of the session's
+# first program, maybe one now gone; the Wine tests run one at a time).
+# --wait returns once every program of the prefix has ended (an uninstaller
+# hands its work on).
 set -euo pipefail
 new_session=false
 if [ "${1:-}" = --new-session ]; then

@@ -1,12 +1,9 @@
-// The Windows setup program under Wine, as a user meets it, in a prefix
-// made afresh (with a home of its own, as Wine links the user's folders
-// there): the silent setup installs the files, shortcuts and uninstall
-// entry; the program, started as the shortcut starts it but from another
-// folder, draws the scene and ends with Esc; its file carries the icon and
-// version; the silent uninstaller leaves nothing of it. Installed again
-// into a folder whose name no ANSI code page holds, it still finds its
-// pictures. The setup program is made by CPack from the Windows build, as
-// tools/build_windows.sh does.
+// The Windows setup program (made by CPack, as tools/build_windows.sh does)
+// under Wine in a fresh prefix with a home of its own: the silent setup
+// installs files, shortcuts, uninstall entry, icon and version; the program,
+// started by the shortcut's target from another folder, draws the scene; the
+// silent uninstaller leaves nothing. Installed again into a folder whose name
+// no ANSI code page holds, the program still finds its pictures.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -28,17 +25,12 @@ const std::string kStartMenuLink =
     kDrive + "/ProgramData/Microsoft/Windows/Start Menu/Programs/Group G.lnk";
 const std::string kDesktopLink = kDrive + "/users/Public/Desktop/Group G.lnk";
 
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A shortcut's target (the local path of its link information) and working
 // folder (the third of its counted strings, present as its flags say).
 std::pair<std::string, std::string> ReadShortcut(const std::string &path)
 {
-    const std::string b = ReadFile(path);
+    std::ifstream in(path, std::ios::binary);
+    const std::string b(std::istreambuf_iterator<char>(in), {});
     auto u16 = [&](size_t at) {
         return at + 1 < b.size() ? unsigned(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8) : 0u;
     };
@@ -68,9 +60,8 @@ protected:
             fs::remove_all(kWineDir);
     }
 
-    // Runs a command to its end (with `wine`, a Windows one in the
-    // journey's prefix, and all it started there): its exit code, and its
-    // standard output in `out`.
+    // A command's exit code and standard output, run to its end (with `wine`:
+    // in the journey's prefix, with all it started there).
     int Run(std::vector<std::string> argv, const std::string &name, bool wine = true,
             std::string *out = nullptr, const std::string &locale = "")
     {
@@ -87,9 +78,8 @@ protected:
         return code;
     }
 
-    // The installed program `exe`, started from a folder without pictures
-    // (in a Wine of `locale`, if given): it finds its own and shows the
-    // whole scene, and ends with Esc.
+    // The installed `exe`, started from a folder without pictures, finds its
+    // own, shows the whole scene and ends with Esc.
     void ShowInstalled(const std::string &exe, const std::string &name,
                        const std::string &locale = "")
     {
@@ -148,8 +138,8 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
              "EstimatedSize    REG_DWORD    0x"})
         EXPECT_NE(entry.find(line), std::string::npos) << "no \"" << line << "\" in:\n" << entry;
 
-    // The resources: an icon group of six sizes (256 is written 0), and
-    // version texts, UTF-16 in the file, read here without their zeros.
+    // An icon group of six sizes (256 is written 0); version texts, UTF-16,
+    // read without their zeros.
     const std::string exe = kInstalled + "/group_g.exe";
     std::string listed, group, version;
     Run({GROUP_G_WRESTOOL, "-l", exe}, "wrestool", false, &listed);
@@ -175,13 +165,10 @@ TEST_F(SetupJourney, InstallsStartsAndRemovesWithoutATrace)
         EXPECT_FALSE(fs::exists(left)) << left << " is left after the uninstall";
     EXPECT_EQ(uninstall_entry(), "") << "the uninstall entry is left";
 
-    // Into a folder with a letter of code page 1252 and Hangul, which no
-    // one ANSI code page holds both of, started in a German locale: the
-    // program's own path reaches it whole (UTF-8 code page), so its
-    // pictures are found beside it.
-    // /D= takes the rest of the command line as it stands, unquoted, so it
-    // goes in the words a shell makes of it (Wine would quote one argument
-    // with spaces).
+    // A letter of code page 1252 and Hangul, which no one ANSI code page
+    // holds, in a German locale: the program's path reaches it whole (UTF-8).
+    // /D= takes the rest of the command line unquoted, so it goes in words
+    // (Wine would quote one argument with spaces).
     const std::string folder = "C:\\Spiele\\Gruppe Ü 한국";
     ASSERT_EQ(Run({setup, "/S", "/D=C:\\Spiele\\Gruppe", "Ü", "한국"}, "setup-unicode", true,
                   nullptr, "de_DE.UTF-8"),
