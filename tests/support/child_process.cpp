@@ -214,9 +214,7 @@ bool Process::Type(const std::string &text)
 std::vector<std::string> Process::LeftBehind() const
 {
     std::vector<std::string> left;
-    if (pid_ <= 0)
-        return left;
-    DIR *proc = opendir("/proc");
+    DIR *proc = pid_ > 0 ? opendir("/proc") : nullptr;
     if (proc == nullptr)
         return left;
     while (dirent *entry = readdir(proc)) {

@@ -159,12 +159,9 @@ OrbitFit FindOrbit(const Image &image)
     for (int k = 0; k < 3; ++k) {
         Spot s = OrbitSpot(fit.phase + OrbitOffset(k));
         DiscCounts d = CountDisc(image, s.x, s.y, 0.6 * s.radius);
-        if (d.Share(d.bright) < 0.6)
-            fit.found = false;
+        fit.found = fit.found && d.Share(d.bright) >= 0.6 && (k == 0 || d.Share(d.togo) < togo);
         if (k == 0)
             togo = d.Share(d.togo);
-        else if (d.Share(d.togo) >= togo)
-            fit.found = false;
         char line[128];
         snprintf(line, sizeof line, " sphere %d at (%.0f, %.0f): bright %.2f, togo %.2f;", k,
                  s.x, s.y, d.Share(d.bright), d.Share(d.togo));
@@ -177,17 +174,11 @@ OrbitFit FindOrbit(const Image &image)
 
 double BackdropBorderShare(const Image &image)
 {
-    int n = 0, green = 0;
-    auto look = [&](int x, int y) {
-        ++n;
-        green += IsGreenTinted(image.At(x, y));
-    };
-    for (int y = 0; y < image.height; ++y) {
-        look(0, y);
-        look(image.width - 1, y);
-    }
+    int n = 2 * image.height + image.width, green = 0;
+    for (int y = 0; y < image.height; ++y)
+        green += IsGreenTinted(image.At(0, y)) + IsGreenTinted(image.At(image.width - 1, y));
     for (int x = 0; x < image.width; ++x)
-        look(x, image.height - 1);
+        green += IsGreenTinted(image.At(x, image.height - 1));
     return n > 0 ? double(green) / n : 0.0;
 }
 
