@@ -3,25 +3,22 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 extern char **environ;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::vector<char *> pointers(std::vector<std::string> &strings)
 {
@@ -32,19 +29,16 @@ std::vector<char *> pointers(std::vector<std::string> &strings)
     return p;
 }
 
-// Ours, with each of `extra`'s names replaced or added; a bare name
-// ("DISPLAY") takes that name out.
+// Ours, with each of `extra`'s names replaced or added; a bare name takes it out.
 std::vector<std::string> merged_environment(const std::vector<std::string> &extra)
 {
     std::vector<std::string> env;
     for (char **e = environ; *e != nullptr; ++e) {
         std::string entry = *e;
         std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const std::string &x : extra)
-            replaced = replaced || x.compare(0, name.size(), name) == 0 ||
-                       x + "=" == name;
-        if (!replaced)
+        if (std::none_of(extra.begin(), extra.end(), [&](const std::string &x) {
+                return x.compare(0, name.size(), name) == 0 || x + "=" == name;
+            }))
             env.push_back(entry);
     }
     for (const std::string &x : extra)
@@ -53,8 +47,8 @@ std::vector<std::string> merged_environment(const std::vector<std::string> &extr
     return env;
 }
 
-// From /proc/PID/stat, "pid (name) state ppid pgrp ...", where the name may
-// hold anything: the name, state and process group; false once it has gone.
+// The name, state and group from /proc/PID/stat ("pid (name) state ppid pgrp",
+// the name holding anything); false once it has gone.
 bool read_stat(const std::string &pid, std::string *name, char *state, long *group)
 {
     std::ifstream file("/proc/" + pid + "/stat");
@@ -69,13 +63,7 @@ bool read_stat(const std::string &pid, std::string *name, char *state, long *gro
     return true;
 }
 
-void nap_ms(long ms)
-{
-    timespec t{ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&t, nullptr);
-}
-
-// Opens a pseudo-terminal; the master's descriptor, with the slave's path.
+// A new pseudo-terminal: the master's descriptor, with the slave's path.
 int open_terminal(std::string *slave_path)
 {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -136,6 +124,18 @@ int open_output(const std::string &path, bool append)
 
 }  // namespace
 
+bool WaitUntil(Seconds limit, const std::function<bool()> &ready)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
+    while (!ready()) {
+        if (Clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 Process::~Process() { Kill(); }
 
 bool Process::Start(const ProcessOptions &options, std::string *error)
@@ -174,30 +174,23 @@ bool Process::Start(const ProcessOptions &options, std::string *error)
 
 bool Process::Running()
 {
-    if (pid_ <= 0 || ended_)
-        return false;
     int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    if (pid_ > 0 && !ended_ && waitpid(pid_, &status, WNOHANG) == pid_) {
         ended_ = true;
         status_ = status;
     }
-    return !ended_;
+    return pid_ > 0 && !ended_;
 }
 
-bool Process::WaitExit(std::chrono::duration<double> limit)
+bool Process::WaitExit(Seconds limit)
 {
-    Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
-    while (Running()) {
-        if (Clock::now() > end)
-            return false;
-        // The terminal's output is read and dropped, so the program never
-        // blocks writing to a terminal nobody reads.
-        char sink[4096];
+    // Drained, so the program never blocks writing to a terminal nobody reads.
+    char sink[4096];
+    return WaitUntil(limit, [&] {
         while (terminal_ >= 0 && read(terminal_, sink, sizeof sink) > 0) {
         }
-        nap_ms(10);
-    }
-    return pid_ > 0;
+        return !Running();
+    }) && pid_ > 0;
 }
 
 void Process::Signal(int signal_number)
@@ -221,9 +214,7 @@ bool Process::Type(const std::string &text)
 std::vector<std::string> Process::LeftBehind() const
 {
     std::vector<std::string> left;
-    if (pid_ <= 0)
-        return left;
-    DIR *proc = opendir("/proc");
+    DIR *proc = pid_ > 0 ? opendir("/proc") : nullptr;
     if (proc == nullptr)
         return left;
     while (dirent *entry = readdir(proc)) {
@@ -268,7 +259,7 @@ void Process::Kill()
     }
 }
 
-void Process::Stop(std::chrono::duration<double> grace)
+void Process::Stop(Seconds grace)
 {
     Signal(SIGTERM);
     WaitExit(grace);

@@ -1,9 +1,7 @@
-// A child process, as the virtual display, the benchmarks and the end-to-end
-// tests start programs: its own arguments, environment, folder and output
-// (files, descriptors or a pseudo-terminal); signalled, waited for with a
-// deadline, and, once ended, whatever it started checked for. It runs in a
-// process group of its own (a session on a terminal), so all it starts can
-// be found and killed by that group, and it dies with us. Relies on POSIX
+// Child processes as the virtual display, the benchmarks and the end-to-end
+// tests start them, and waiting for conditions with a deadline. A child runs
+// in a process group of its own (a session on a terminal), so all it starts
+// can be found and killed by that group, and it dies with us. Relies on POSIX
 // and Linux's /proc.
 #pragma once
 
@@ -11,34 +9,32 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
+using Seconds = std::chrono::duration<double>;
+
+// Polls `ready` every few milliseconds until it holds (true) or `limit` has
+// passed (false). Deadlines are generous: nothing is judged by how long it took.
+bool WaitUntil(Seconds limit, const std::function<bool()> &ready);
+
 struct ProcessOptions {
-    // argv[0] is the program: looked up on PATH unless it holds a slash.
-    std::vector<std::string> argv;
+    std::vector<std::string> argv;  // argv[0] looked up on PATH unless it holds a slash
     // "NAME=VALUE" added to (or replacing in) ours; a bare "NAME" unsets it.
     std::vector<std::string> env;
-    std::string cwd;                // the folder to start in; ours if empty
-    std::string out_path;           // stdout goes here (/dev/null if empty)
-    std::string err_path;           // stderr goes here (/dev/null if empty)
-    // Added to the files rather than replacing them; also what lets both
-    // streams share one log.
-    bool append = false;
-    // Descriptors of ours to take stdin, stdout and stderr from instead (a
-    // pipe to talk over), and one more to leave open across exec; -1 for
-    // none.
-    int in_fd = -1;
-    int out_fd = -1;
-    int err_fd = -1;
-    int keep_fd = -1;
-    // What the child gets when we die: SIGKILL, or SIGTERM for a program
-    // that should tidy up after itself (a display server's lock files).
+    std::string cwd;       // ours if empty
+    std::string out_path;  // /dev/null if empty
+    std::string err_path;  // /dev/null if empty
+    bool append = false;   // also what lets both streams share one log
+    // Descriptors of ours for stdin, stdout and stderr instead (a pipe), and
+    // one more left open across exec; -1 for none.
+    int in_fd = -1, out_fd = -1, err_fd = -1, keep_fd = -1;
+    // SIGTERM for a child that must tidy up when we die (a server's lock files).
     int death_signal = SIGKILL;
-    // Stdin and stdout on a new pseudo-terminal that becomes the child's
-    // controlling terminal, with the child in its foreground, as a program
-    // started from a shell in a terminal window is. Stderr still goes to
-    // err_path, so its reports can be read.
+    // Stdin and stdout on a new pseudo-terminal, the child's controlling one
+    // with the child in its foreground, as started from a shell; stderr still
+    // goes to err_path.
     bool terminal = false;
 };
 
@@ -49,32 +45,24 @@ public:
     Process(const Process &) = delete;
     Process &operator=(const Process &) = delete;
 
-    // Starts the child; false with the reason in `error` when it cannot.
+    // False with the reason in `error` when the child cannot be started.
     bool Start(const ProcessOptions &options, std::string *error);
     pid_t pid() const { return pid_; }
     bool started() const { return pid_ > 0; }
-    // True until the child has ended (its status is then kept).
-    bool Running();
-    // Waits up to `limit` for the child to end; true once it has. The raw
-    // wait status is then in status().
-    bool WaitExit(std::chrono::duration<double> limit);
+    bool Running();  // false once it has ended (its status is then kept)
+    // True once the child has ended within `limit`; the wait status is status().
+    bool WaitExit(Seconds limit);
     int status() const { return status_; }
-    // Sends a signal to the child alone, or to its whole group.
-    void Signal(int signal_number);
-    void SignalGroup(int signal_number);
-    // Its state as the kernel shows it ('R' running, 'S' sleeping, 'T'
-    // stopped, ...), '?' once it has gone.
+    void Signal(int signal_number);       // the child alone
+    void SignalGroup(int signal_number);  // its whole group
+    // The kernel's state letter ('R', 'S', 'T', ...), '?' once it has gone.
     char State() const;
-    // Writes to the terminal as if typed there (needs `terminal`).
-    bool Type(const std::string &text);
-    // Processes of the child's group still alive (not zombies), as
-    // "pid (name)"; meant for after the child has ended.
+    bool Type(const std::string &text);  // as if typed on its terminal
+    // Members of its group still alive, as "pid (name)"; for after it ended.
     std::vector<std::string> LeftBehind() const;
-    // Kills the whole group and reaps the child.
-    void Kill();
-    // Asks the child to end (SIGTERM), and kills the group if it has not
-    // within `grace`.
-    void Stop(std::chrono::duration<double> grace);
+    void Kill();  // the whole group, and reaps the child
+    // SIGTERM, then the group killed if it has not ended within `grace`.
+    void Stop(Seconds grace);
 
 private:
     pid_t pid_ = 0;

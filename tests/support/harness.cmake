@@ -1,7 +1,5 @@
 # The harness the end-to-end tests and the benchmarks share: child processes
-# (child_process) and private virtual displays (virtual_display) started
-# through them. Included from the top level whenever tests or benchmarks are
-# built; the program alone needs none of it.
+# and the private virtual displays started through them.
 add_library(child_process STATIC ${CMAKE_CURRENT_LIST_DIR}/child_process.cpp)
 target_include_directories(child_process PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 group_g_warnings(child_process)

@@ -57,19 +57,15 @@ ProcessOptions GroupGOptions(const std::string &binary, const std::string &cwd,
                              const std::string &display, const std::string &artifacts,
                              const std::string &asan_options)
 {
-    // In a sanitized build the program's exit-time leak check is off: at
-    // exit SDL unloads the GL driver, whose allocations are then reported
-    // against modules that are gone and cannot be told from ours. The unit
-    // tests check our code for leaks and the soak that memory stays flat;
-    // memory errors and undefined behaviour are still caught.
+    // No exit-time leak check: SDL unloads the GL driver at exit, whose
+    // allocations are then reported against modules that are gone. The unit
+    // tests check our code for leaks, the soak that memory stays flat.
     const char *asan = getenv("ASAN_OPTIONS");
     std::string options = std::string(asan != nullptr ? asan : "") + ":detect_leaks=0";
     if (!asan_options.empty())
         options += ":" + asan_options;
     ProcessOptions o;
     o.argv = {binary.empty() ? GROUP_G_BIN : binary};
-    // The same journeys drive another build of the program (the Windows
-    // build under Wine) when the environment names it and its launcher.
     const char *program = getenv("GROUP_G_E2E_PROGRAM");
     const char *launcher = getenv("GROUP_G_E2E_LAUNCHER");
     if (binary.empty() && program != nullptr && launcher != nullptr) {

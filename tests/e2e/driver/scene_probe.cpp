@@ -46,6 +46,12 @@ Spot project(Vec eye, double world_radius)
 }
 
 int max_channel(Rgb c) { return std::max(c.r, std::max(c.g, c.b)); }
+bool is_dark(Rgb c) { return max_channel(c) <= 60; }  // the backdrop as lit from behind
+bool is_bright(Rgb c) { return max_channel(c) >= 70; }  // a sphere's lit front
+bool is_togo(Rgb c) { return c.b <= 3 && c.r >= 30; }
+bool is_plain_yellow(Rgb c) { return is_togo(c) && std::abs(c.r - c.g) <= 0.06 * c.r + 3; }
+bool is_red(Rgb c) { return c.r >= 60 && c.r > 2 * c.g && c.r > 2 * c.b; }
+bool is_green_stripe(Rgb c) { return c.r <= 3 && c.b <= 3 && c.g >= 40; }
 
 bool sample(const Image &image, double x, double y, Rgb *c)
 {
@@ -88,17 +94,12 @@ double OrbitOffset(int sphere)
     return offsets[sphere];
 }
 
-bool IsDark(Rgb c) { return max_channel(c) <= 60; }
-bool IsBright(Rgb c) { return max_channel(c) >= 70; }
-bool IsTogo(Rgb c) { return c.b <= 3 && c.r >= 30; }
-bool IsPlainYellow(Rgb c) { return IsTogo(c) && std::abs(c.r - c.g) <= 0.06 * c.r + 3; }
-bool IsRed(Rgb c) { return c.r >= 60 && c.r > 2 * c.g && c.r > 2 * c.b; }
-bool IsGreenStripe(Rgb c) { return c.r <= 3 && c.b <= 3 && c.g >= 40; }
 bool IsTitleGreen(Rgb c) { return c.r <= 3 && c.b <= 3 && c.g >= 15; }
 bool IsPlainGrey(Rgb c)
 {
     return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3 && c.g >= 20;
 }
+bool IsGreenTinted(Rgb c) { return c.g >= c.r + 5 && c.g >= c.b + 5; }
 
 DiscCounts CountDisc(const Image &image, double x, double y, double radius)
 {
@@ -109,12 +110,12 @@ DiscCounts CountDisc(const Image &image, double x, double y, double radius)
             if (dx * dx + dy * dy > radius * radius || !sample(image, x + dx, y + dy, &c))
                 continue;
             ++d.n;
-            d.bright += IsBright(c);
-            d.togo += IsTogo(c);
-            d.plain += IsPlainYellow(c);
-            d.red += IsRed(c);
-            d.stripe += IsGreenStripe(c);
-            d.dark += IsDark(c);
+            d.bright += is_bright(c);
+            d.togo += is_togo(c);
+            d.plain += is_plain_yellow(c);
+            d.red += is_red(c);
+            d.stripe += is_green_stripe(c);
+            d.dark += is_dark(c);
             d.coloured += max_channel(c) - std::min(c.r, std::min(c.g, c.b)) > 40;
         }
     return d;
@@ -129,7 +130,7 @@ double DarkRingShare(const Image &image, double x, double y, double radius)
                     y + radius * std::sin(radians(7.5 * k)), &c))
             continue;
         ++n;
-        dark += IsDark(c);
+        dark += is_dark(c);
     }
     return n > 0 ? double(dark) / n : 0.0;
 }
@@ -137,37 +138,30 @@ double DarkRingShare(const Image &image, double x, double y, double radius)
 OrbitFit FindOrbit(const Image &image)
 {
     // The score changes slowly with the angle (4 degrees move a sphere by
-    // less than half its radius), so a coarse search is refined around its
-    // best.
-    double best = -1e9, coarse = 0;
-    for (double a = 0; a < 360; a += 4) {
-        double score = orbit_score(image, a);
-        if (score > best) {
-            best = score;
-            coarse = a;
+    // less than half its radius): a coarse search, refined around its best.
+    auto best_angle = [&](double from, double to, double step) {
+        double best = -1e9, angle = from;
+        for (double a = from; a <= to; a += step) {
+            double score = orbit_score(image, a);
+            if (score > best) {
+                best = score;
+                angle = a;
+            }
         }
-    }
+        return angle;
+    };
+    double coarse = best_angle(0, 356, 4);
     OrbitFit fit;
-    best = -1e9;
-    for (double a = coarse - 3; a <= coarse + 3; a += 0.5) {
-        double score = orbit_score(image, a);
-        if (score > best) {
-            best = score;
-            fit.phase = std::fmod(a + 360, 360);
-        }
-    }
+    fit.phase = std::fmod(best_angle(coarse - 3, coarse + 3, 0.5) + 360, 360);
     fit.found = true;
     fit.why = "best angle " + std::to_string(fit.phase) + ":";
     double togo = 0;
     for (int k = 0; k < 3; ++k) {
         Spot s = OrbitSpot(fit.phase + OrbitOffset(k));
         DiscCounts d = CountDisc(image, s.x, s.y, 0.6 * s.radius);
-        if (d.Share(d.bright) < 0.6)
-            fit.found = false;
+        fit.found = fit.found && d.Share(d.bright) >= 0.6 && (k == 0 || d.Share(d.togo) < togo);
         if (k == 0)
             togo = d.Share(d.togo);
-        else if (d.Share(d.togo) >= togo)
-            fit.found = false;
         char line[128];
         snprintf(line, sizeof line, " sphere %d at (%.0f, %.0f): bright %.2f, togo %.2f;", k,
                  s.x, s.y, d.Share(d.bright), d.Share(d.togo));
@@ -180,18 +174,11 @@ OrbitFit FindOrbit(const Image &image)
 
 double BackdropBorderShare(const Image &image)
 {
-    int n = 0, green = 0;
-    auto look = [&](int x, int y) {
-        Rgb c = image.At(x, y);
-        ++n;
-        green += c.g >= c.r + 5 && c.g >= c.b + 5;
-    };
-    for (int y = 0; y < image.height; ++y) {
-        look(0, y);
-        look(image.width - 1, y);
-    }
+    int n = 2 * image.height + image.width, green = 0;
+    for (int y = 0; y < image.height; ++y)
+        green += IsGreenTinted(image.At(0, y)) + IsGreenTinted(image.At(image.width - 1, y));
     for (int x = 0; x < image.width; ++x)
-        look(x, image.height - 1);
+        green += IsGreenTinted(image.At(x, image.height - 1));
     return n > 0 ? double(green) / n : 0.0;
 }
 

@@ -1,9 +1,8 @@
-// Reading the scene from a screenshot of its 640x480 client area: where the
-// scene puts its spheres and title, computed from the program's own
-// constants and projection, and which pixels show which object, judged by
-// the colours the scene gives them: the backdrop, lit from behind, is dark;
-// the title is pure green; Togo's sphere has no blue; sphere fronts facing
-// the light are bright.
+// Reading the scene from a screenshot of its 640x480 client area: where its
+// spheres and title are, from the program's own constants and projection, and
+// which pixels show which object, by the colours the scene gives them: the
+// backdrop, lit from behind, is dark; the title is pure green; Togo's sphere
+// has no blue; sphere fronts facing the light are bright.
 #pragma once
 
 #include <string>
@@ -22,22 +21,14 @@ constexpr double kBelowTitle = 165;
 struct Spot {
     double x = 0, y = 0, radius = 0;
 };
-
-// The centre and radius of an orbiting sphere at `orbit` degrees.
-Spot OrbitSpot(double orbit);
-// The Korea sphere, at the centre.
-Spot KoreaSpot();
+Spot OrbitSpot(double orbit);  // an orbiting sphere at `orbit` degrees
+Spot KoreaSpot();              // the sphere at the centre
 // Where the orbiting spheres start relative to Togo: 0, France, Switzerland.
 double OrbitOffset(int sphere);
 
-bool IsDark(Rgb c);         // the backdrop as lit from behind
-bool IsBright(Rgb c);       // a sphere's lit front
-bool IsTogo(Rgb c);         // no blue: Togo's colours
-bool IsPlainYellow(Rgb c);  // Togo's own colour without its picture
-bool IsRed(Rgb c);
-bool IsGreenStripe(Rgb c);  // pure green, as Togo's stripes (and the title)
 bool IsTitleGreen(Rgb c);
 bool IsPlainGrey(Rgb c);    // an object's plain colour under light, no picture
+bool IsGreenTinted(Rgb c);  // the backdrop's hue, which nothing else around it has
 
 // A corner of the backdrop that no object reaches.
 const Rect kBackdropCorner{10, 440, 30, 30};
@@ -52,11 +43,10 @@ DiscCounts CountDisc(const Image &image, double x, double y, double radius);
 // The share of 48 points on a circle that are dark.
 double DarkRingShare(const Image &image, double x, double y, double radius);
 
-// The orbit angle of the Togo sphere that best explains the picture: its
-// three sphere places (Togo, France, Switzerland while no nudge has carried
-// an angle past 360) show sphere colours inside, the dark backdrop just
-// outside, and Togo's blue-less colours at the first. `found` is false,
-// with the reasons in `why`, when no angle explains the picture.
+// The Togo sphere's orbit angle that best explains the picture: its three
+// sphere places (while no nudge has carried an angle past 360) bright inside,
+// dark just outside, and Togo's blue-less colours at the first. `found` is
+// false, with the reasons in `why`, when no angle explains it.
 struct OrbitFit {
     bool found = false;
     double phase = 0;
@@ -64,15 +54,14 @@ struct OrbitFit {
 };
 OrbitFit FindOrbit(const Image &image);
 
-// The share of pixels along the left, right and bottom edges that show the
-// backdrop's green (the top is left out: the tumbling title can reach it).
+// The share of the left, right and bottom edges' pixels that are green-tinted
+// (the tumbling title can reach the top).
 double BackdropBorderShare(const Image &image);
 
-// A point of the title in `frozen` that is title green there with all its
-// neighbours, and was green in at least two thirds of `earlier`: it lies
-// near the axis the title tumbles about and stays on the title for the few
-// frames a program may draw before it reads a click. Of equals, the one
-// nearest that axis on the screen wins. False if there is none.
+// A point of the title in `frozen`, green there with all its neighbours and
+// in at least two thirds of `earlier`: near the axis the title tumbles about,
+// it stays on the title for the few frames a program may draw before it reads
+// a click. Of equals, the nearest that axis wins. False if there is none.
 bool StableTitlePoint(const std::vector<Image> &earlier, const Image &frozen, int *x, int *y);
 
 }  // namespace e2e

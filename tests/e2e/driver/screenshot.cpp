@@ -13,24 +13,14 @@
 namespace e2e {
 namespace {
 
-// One channel of a pixel value, from its mask, scaled to 0..255.
-struct Channel {
-    unsigned long mask;
-    int shift;
-    unsigned long top;
-    explicit Channel(unsigned long m) : mask(m), shift(0), top(0)
-    {
-        while (m != 0 && (m & 1) == 0) {
-            m >>= 1;
-            ++shift;
-        }
-        top = m;
-    }
-    uint8_t operator()(unsigned long pixel) const
-    {
-        return top == 0 ? 0 : static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / top);
-    }
-};
+// The channel of `pixel` under `mask`, scaled to 0..255.
+uint8_t channel(unsigned long pixel, unsigned long mask)
+{
+    if (mask == 0)
+        return 0;
+    int shift = __builtin_ctzl(mask);
+    return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
+}
 
 bool flat(const Image &image)
 {
@@ -65,7 +55,6 @@ Image Grab(const XSession &s, const Rect &wanted)
     if (xi == nullptr)
         return image;
     Visual *visual = DefaultVisual(x, screen);
-    Channel red(visual->red_mask), green(visual->green_mask), blue(visual->blue_mask);
     image.width = r.width;
     image.height = r.height;
     image.rgb.resize(static_cast<size_t>(r.width) * r.height * 3);
@@ -73,9 +62,9 @@ Image Grab(const XSession &s, const Rect &wanted)
     for (int y = 0; y < r.height; ++y)
         for (int px = 0; px < r.width; ++px) {
             unsigned long pixel = XGetPixel(xi, px, y);
-            *out++ = red(pixel);
-            *out++ = green(pixel);
-            *out++ = blue(pixel);
+            *out++ = channel(pixel, visual->red_mask);
+            *out++ = channel(pixel, visual->green_mask);
+            *out++ = channel(pixel, visual->blue_mask);
         }
     XDestroyImage(xi);
     return image;

@@ -1,7 +1,6 @@
-// Screenshots in memory: what the screen shows in a rectangle, read with
-// XGetImage into 8-bit RGB whatever the display's depth, with the few
-// measures the tests judge pictures by; PNG files only as artifacts of a
-// failure, for a person to look at.
+// Screenshots in memory, read with XGetImage into 8-bit RGB whatever the
+// display's depth, and the measures tests judge pictures by; PNG files only
+// as artifacts of a failure.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -32,21 +31,18 @@ struct Image {
     }
 };
 
-// What the screen shows in `r` (clipped to the screen), boxes and frames on
-// top included, as a person sees it.
+// What the screen shows in `r` (clipped to it), whatever is on top included.
 Image Grab(const XSession &s, const Rect &r);
 Image GrabScreen(const XSession &s);
 Image GrabClient(const XSession &s, Window w);  // the window's client area
 
 // The mean colour of a rectangle of the image, each channel rounded.
 Rgb MeanColour(const Image &image, const Rect &r);
-// How many pixels differ by more than `tolerance` in some channel; -1 when
-// the sizes differ.
+// Pixels differing by more than `tolerance` in a channel; -1 if sizes differ.
 long DifferingPixels(const Image &a, const Image &b, int tolerance = 0);
 
-// Waits up to `limit` for a window to have drawn itself (not one flat
-// colour) and to stay the same across two looks, and returns that picture;
-// empty if it does not settle. For message boxes, which draw once.
+// The window's picture once it is not one flat colour and stays the same
+// across two looks (message boxes draw once); empty if not within `limit`.
 Image WaitForSettledPicture(const XSession &s, Window w, Seconds limit);
 
 bool WritePng(const Image &image, const std::string &path);

@@ -1,9 +1,7 @@
-// The nested compositor and what the journeys read from its window; see
-// wayland_session.h.
+// The nested compositor and what is read from its window; see wayland_session.h.
 #include "wayland_session.h"
 
 #include <X11/extensions/XTest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <fstream>
 #include <vector>
 
+#include "scene_probe.h"
 #include "x_input.h"
 #include "x_windows.h"
 
@@ -19,8 +18,7 @@ namespace fs = std::filesystem;
 namespace e2e {
 namespace {
 
-// The output, smaller than the test's screen: the pointer can leave the
-// compositor's window and enter it again.
+// Smaller than the test's screen, so the pointer can leave the output's window.
 constexpr int kOutputWidth = 1200;
 constexpr int kOutputHeight = 900;  // 4:3, as the fullscreen mode it scales
 constexpr Seconds kStartLimit{60};
@@ -28,9 +26,8 @@ constexpr Seconds kStartLimit{60};
 std::vector<std::string> CompositorArgs(Session session, const std::string &socket,
                                         const std::string &dir)
 {
-    // Keys are not repeated, as on the tests' X displays: a key held until
-    // the program has seen it is seen once. Mutter reads that from its
-    // settings, kept here in a file of the test's own.
+    // No key repeat, as on the tests' X displays: a key held until the
+    // program has seen it is seen once. Mutter reads it from its settings.
     std::string settings = dir + "/glib-2.0/settings";
     fs::create_directories(settings);
     std::ofstream(settings + "/keyfile") << "[org/gnome/desktop/peripherals/keyboard]\nrepeat=false\n";
@@ -50,22 +47,15 @@ std::vector<std::string> CompositorArgs(Session session, const std::string &sock
 // The compositor's window: the display's only big top-level one shown.
 Window FindOutput(const XSession &x)
 {
-    Window root, parent, *children = nullptr, found = None;
-    unsigned count = 0;
-    if (!XQueryTree(x.x(), x.root(), &root, &parent, &children, &count))
-        return None;
-    for (unsigned i = 0; i < count; ++i) {
+    Window found = None;
+    for (Window w : Children(x, x.root())) {
         XWindowAttributes a;
-        if (XGetWindowAttributes(x.x(), children[i], &a) && a.map_state == IsViewable &&
+        if (XGetWindowAttributes(x.x(), w, &a) && a.map_state == IsViewable &&
             a.width >= kOutputWidth / 2)
-            found = children[i];
+            found = w;
     }
-    if (children != nullptr)
-        XFree(children);
     return found;
 }
-
-bool Greenish(Rgb c) { return c.g >= c.r + 5 && c.g >= c.b + 5; }
 
 // GTK's default dialog background, #f6f5f4.
 bool DialogLight(Rgb c)
@@ -87,17 +77,25 @@ void Profiles(const Image &image, Pred is, std::vector<int> *cols, std::vector<i
             }
 }
 
+// The first and last index where `counts` reach `enough`; false if none does.
+bool span(const std::vector<int> &counts, int enough, int *from, int *to)
+{
+    *from = -1;
+    for (int i = 0; i < static_cast<int>(counts.size()); ++i)
+        if (counts[i] >= enough) {
+            if (*from < 0)
+                *from = i;
+            *to = i;
+        }
+    return *from >= 0;
+}
+
 }  // namespace
 
 std::string SessionName(Session session)
 {
-    switch (session) {
-    case Session::kX11: return "X11";
-    case Session::kMutter: return "Mutter";
-    case Session::kWeston: return "Weston";
-    case Session::kWestonScale2: return "WestonScale2";
-    }
-    return "?";
+    const char *names[] = {"X11", "Mutter", "Weston", "WestonScale2"};
+    return names[static_cast<int>(session)];
 }
 
 bool IsWeston(Session session)
@@ -128,8 +126,7 @@ bool Compositor::Start(Session session, const XSession &x, const std::string &lo
              "GSETTINGS_BACKEND=keyfile", "XDG_CONFIG_HOME=" + runtime_dir_,
              "MUTTER_DEBUG_DUMMY_MODE_SPECS=" + std::to_string(kOutputWidth) + "x" +
                  std::to_string(kOutputHeight)};
-    o.out_path = log_dir + "/compositor.log";
-    o.err_path = log_dir + "/compositor.log";
+    o.out_path = o.err_path = log_dir + "/compositor.log";
     o.append = true;
     if (!process_.Start(o, error))
         return false;
@@ -142,9 +139,8 @@ bool Compositor::Start(Session session, const XSession &x, const std::string &lo
         *error = SessionName(session) + " did not come up (see " + o.err_path + ")";
         return false;
     }
-    // The keyboard given to its window for good: with the display's focus
-    // following the pointer, each time the pointer left the window the
-    // compositor would take the keyboard from its clients.
+    // The keyboard given to its window for good: with focus following the pointer,
+    // the compositor would take it from its clients whenever the pointer left.
     if (!Focus(x, output_)) {
         *error = SessionName(session) + "'s window did not take the focus";
         return false;
@@ -206,21 +202,16 @@ bool DragOnOutput(const XSession &s, Window output, int x0, int y0, int x1, int 
 bool FindSceneArea(const Image &output, Rect *area, int scale)
 {
     const int width = 640 * scale, height = 480 * scale;
-    // Nothing but the scene is green-tinted: not the desktop, the title bar,
-    // the shadow or a box. A box over the scene leaves well over 150 of
-    // its rows and columns.
+    // The first column and row where green fills most of a scene's height or
+    // width; a box over the scene leaves well over 150 of each.
     constexpr int kEnough = 150;
     std::vector<int> cols, rows;
-    Profiles(output, Greenish, &cols, &rows);
-    auto first = [&](const std::vector<int> &counts) {
-        auto it = std::find_if(counts.begin(), counts.end(), [](int n) { return n >= kEnough; });
-        return it == counts.end() ? -1 : static_cast<int>(it - counts.begin());
-    };
-    int x = first(cols), y = first(rows);
-    if (x < 0 || y < 0)
+    Profiles(output, IsGreenTinted, &cols, &rows);
+    int x, y, last;
+    if (!span(cols, kEnough, &x, &last) || !span(rows, kEnough, &y, &last))
         return false;
-    // Its far edges where a 640x480 area puts them (where they are on the
-    // output): not a window the compositor is still scaling into view.
+    // Its far edges where a 640x480 area puts them (within the output): not
+    // a window the compositor is still scaling into view.
     auto edge = [&](const std::vector<int> &counts, int last) {
         int size = static_cast<int>(counts.size());
         return last >= size || (counts[last] >= kEnough && (last + 1 >= size ||
@@ -238,18 +229,9 @@ bool FindBoxArea(const Image &output, Rect *box)
     constexpr int kEnough = 60;
     std::vector<int> cols, rows;
     Profiles(output, DialogLight, &cols, &rows);
-    auto span = [](const std::vector<int> &counts, int *from, int *to) {
-        *from = -1;
-        for (int i = 0; i < static_cast<int>(counts.size()); ++i)
-            if (counts[i] >= kEnough) {
-                if (*from < 0)
-                    *from = i;
-                *to = i;
-            }
-        return *from >= 0;
-    };
     int x0, x1, y0, y1;
-    if (!span(cols, &x0, &x1) || !span(rows, &y0, &y1) || x1 - x0 < 120 || y1 - y0 < 80)
+    if (!span(cols, kEnough, &x0, &x1) || !span(rows, kEnough, &y0, &y1) || x1 - x0 < 120 ||
+        y1 - y0 < 80)
         return false;
     *box = Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
     return true;

@@ -1,7 +1,5 @@
-# The end-to-end driver's X side: a display and our connection to it,
-# windows found by title, XTest input and frames counted through DAMAGE.
-# Shared by the journeys (e2e_driver builds on it) and the benchmarks, which
-# type into and answer the program's windows the same way.
+# The end-to-end driver's X side (display, windows, XTest input, DAMAGE
+# frames), shared by the journeys and the benchmarks.
 find_package(X11 REQUIRED)
 if(NOT X11_XTest_FOUND OR NOT X11_Xdamage_FOUND)
   message(FATAL_ERROR "the end-to-end tests and the benchmarks need XTest and DAMAGE "
@@ -15,9 +13,7 @@ target_include_directories(x_driver PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(x_driver PUBLIC virtual_display X11::X11 X11::Xtst X11::Xdamage)
 group_g_warnings(x_driver)
 
-# On top of it, the screenshots and the nested compositors (Mutter, Weston)
-# with the scene and boxes found in their pictures: the journeys' and the
-# box memory benchmark's.
+# On top of it, screenshots, the scene read from them, and nested compositors.
 pkg_check_modules(DRIVER_PNG REQUIRED IMPORTED_TARGET libpng)
 add_library(wayland_driver STATIC
   ${CMAKE_CURRENT_LIST_DIR}/wayland_session.cpp

@@ -4,7 +4,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 
-#include <vector>
+#include <iterator>
 
 #include "x_windows.h"
 
@@ -53,18 +53,15 @@ bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys)
         return false;
     for (KeySym key : keys)
         KeyDown(s, key);
-    std::vector<KeySym> reverse(keys.begin(), keys.end());
-    for (auto k = reverse.rbegin(); k != reverse.rend(); ++k)
-        KeyUp(s, *k);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        KeyUp(s, *key);
     return true;
 }
 
-// A window manager takes each press on a window first, through a grab
-// that holds the pointer's events until it hands the press on; a burst of
-// clicks can then still be reaching the program long after the server has
-// taken them from us (so the program, thawed, draws frames between them).
-// Once our own grab succeeds, no such grab holds anything back.
-static bool PointerReleased(const XSession &s, Seconds limit)
+// A window manager's grab holds each press on a window until it hands it
+// on, so a burst of clicks can reach the program long after the server took
+// them from us. Once our own grab succeeds, no such grab holds anything back.
+static bool pointer_released(const XSession &s, Seconds limit)
 {
     return WaitUntil(limit, [&] {
         if (XGrabPointer(s.x(), s.root(), False, 0, GrabModeAsync, GrabModeAsync, None, None,
@@ -85,7 +82,7 @@ void Click(const XSession &s, Window w, int x, int y, int button, int times)
         XTestFakeButtonEvent(s.x(), static_cast<unsigned>(button), False, CurrentTime);
     }
     s.Sync();
-    PointerReleased(s, Seconds(30));
+    pointer_released(s, Seconds(30));
 }
 
 bool PointerOver(const XSession &s, Window w, int x, int y)
@@ -95,32 +92,17 @@ bool PointerOver(const XSession &s, Window w, int x, int y)
         return false;
     XTestFakeMotionEvent(s.x(), DefaultScreen(s.x()), r.x + x, r.y + y, CurrentTime);
     s.Sync();
-    // The top-level window under the pointer must be `w`'s own (its frame,
-    // under a window manager), and the point inside `w` itself.
     Window root, top, child;
     int root_x, root_y, win_x, win_y;
     unsigned mask;
-    if (!XQueryPointer(s.x(), s.root(), &root, &top, &root_x, &root_y, &win_x, &win_y, &mask) ||
-        top == None)
-        return false;
-    for (Window v = w; v != s.root();) {
-        if (v == top)
-            return XQueryPointer(s.x(), w, &root, &child, &root_x, &root_y, &win_x, &win_y,
-                                 &mask) &&
-                   win_x >= 0 && win_y >= 0 && win_x < r.width && win_y < r.height;
-        Window parent, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(s.x(), v, &root, &parent, &children, &count))
-            return false;
-        if (children != nullptr)
-            XFree(children);
-        v = parent;
-    }
-    return false;
+    return XQueryPointer(s.x(), s.root(), &root, &top, &root_x, &root_y, &win_x, &win_y,
+                         &mask) &&
+           top != None && top == TopLevel(s, w) &&
+           XQueryPointer(s.x(), w, &root, &child, &root_x, &root_y, &win_x, &win_y, &mask) &&
+           win_x >= 0 && win_y >= 0 && win_x < r.width && win_y < r.height;
 }
 
-// A connection of its own, so its damage events never mix with anything
-// else the test reads.
+// A connection of its own, so its events never mix with anything else.
 FrameWatch::FrameWatch(const XSession &s, Window w)
 {
     x_ = XOpenDisplay(s.name().c_str());
@@ -145,13 +127,10 @@ FrameWatch::~FrameWatch()
 
 int FrameWatch::Frames()
 {
-    if (x_ == nullptr)
-        return frames_;
-    while (XPending(x_)) {
+    while (x_ != nullptr && XPending(x_)) {
         XEvent e;
         XNextEvent(x_, &e);
-        // A request that damages several rectangles reports each, the last
-        // without `more`.
+        // A request reports each rectangle it damages, the last without `more`.
         if (e.type == event_base_ + XDamageNotify &&
             !reinterpret_cast<XDamageNotifyEvent *>(&e)->more)
             ++frames_;

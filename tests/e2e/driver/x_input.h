@@ -1,14 +1,7 @@
-// Input as a person gives it, through the XTest extension (the server makes
-// the events, so they reach windows exactly as real ones do): focus, keys,
-// key chords, clicks; and FrameWatch, which counts the frames a window
-// presents (through the DAMAGE extension), so input can be timed by the
-// program's own progress instead of by the clock.
-//
-// Keys are tapped, pressed and released at once, as a quick typist does;
-// PressKey then waits until the window has presented enough frames for the
-// program to have acted on the tap: the frame it may have been drawing, the
-// pass that reads the press, and the pass that acts on it, plus one to
-// spare. Auto-repeat is off on the session's display.
+// Input as a person gives it, through XTest (the server makes the events, so
+// they reach windows as real ones do), and FrameWatch, which counts the frames
+// a window presents (through DAMAGE), so input is timed by the program's own
+// progress, not by the clock.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -20,25 +13,24 @@
 
 namespace e2e {
 
+// A tap is seen once the program has presented the frame it may have been
+// drawing, the pass that reads the press, the one that acts on it, and one more.
 constexpr int kFramesToSeeAKey = 4;
 
 // Gives `w` the keyboard focus and waits until it has it.
 bool Focus(const XSession &s, Window w, Seconds limit = Seconds(30));
-
 void KeyDown(const XSession &s, KeySym key);
 void KeyUp(const XSession &s, KeySym key);
-// Focus (waiting up to `limit` for it), then press and release at once.
+// Focus, then press and release at once, as a quick typist does.
 bool Tap(const XSession &s, Window w, KeySym key, Seconds limit = Seconds(30));
 // Focus, then the keys pressed in order and released in reverse (Alt+F4).
 bool Chord(const XSession &s, Window w, std::initializer_list<KeySym> keys);
 
-// Moves the pointer to (x, y) of `w`'s client area and clicks `button`
-// (1 left, 3 right) `times` times.
+// Clicks `button` (1 left, 3 right) `times` times at (x, y) of `w`'s client area.
 void Click(const XSession &s, Window w, int x, int y, int button, int times = 1);
-// Moves the pointer to (x, y) of `w`'s client area and tells whether it is
-// over that area there, with nothing on top: a window the window manager
-// has not yet resized, or not yet restored, leaves the point on the
-// desktop, whose right button opens the manager's menu.
+// Moves the pointer to (x, y) of `w` and tells whether `w` is what it is over
+// there: a window not yet resized or restored leaves it on the desktop, whose
+// right button opens the window manager's menu.
 bool PointerOver(const XSession &s, Window w, int x, int y);
 
 class FrameWatch {
@@ -49,10 +41,8 @@ public:
     FrameWatch &operator=(const FrameWatch &) = delete;
 
     bool ok() const { return damage_ != 0; }
-    // Frames presented since the watch began (or was restarted).
-    int Frames();
-    // Counts from zero again, from now on.
-    void Restart();
+    int Frames();    // presented since the watch began or was restarted
+    void Restart();  // counts from zero again
     // Waits up to `limit` for `n` more frames; false if they did not come.
     bool WaitFrames(int n, Seconds limit);
 
@@ -63,12 +53,11 @@ private:
     int frames_ = 0;
 };
 
-// Focus, a tap of `key`, then a wait up to `limit` for `done`. True if
-// `done` held.
+// A tap of `key`, then up to `limit` for `done`; true if it held.
 bool PressUntil(const XSession &s, Window w, KeySym key, Seconds limit,
                 const std::function<bool()> &done);
-// Taps `key` on `w` and waits for kFramesToSeeAKey of its frames (see
-// above). False if the window stopped presenting frames within `limit`.
+// A tap of `key`, then kFramesToSeeAKey of `w`'s frames; false if they did
+// not come within `limit`.
 bool PressKey(const XSession &s, Window w, KeySym key, Seconds limit = Seconds(60));
 
 }  // namespace e2e

@@ -1,28 +1,9 @@
 // The test's display and connection; see x_session.h.
 #include "x_session.h"
 
-#include <time.h>
-
 namespace e2e {
-namespace {
 
-int ignore_errors(::Display *, XErrorEvent *) { return 0; }
-
-}  // namespace
-
-bool WaitUntil(Seconds limit, const std::function<bool()> &ready)
-{
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
-    for (;;) {
-        if (ready())
-            return true;
-        if (Clock::now() > end)
-            return false;
-        timespec pause{0, 15 * 1000000L};
-        nanosleep(&pause, nullptr);
-    }
-}
+static int ignore_errors(::Display *, XErrorEvent *) { return 0; }
 
 std::string ToString(const Rect &r)
 {
@@ -36,13 +17,10 @@ bool XSession::Start(const std::string &screen, bool window_manager, const std::
     Stop();
     if (!StartVirtualDisplay(&display_, screen, window_manager, log_dir, error))
         return false;
-    x_ = XOpenDisplay(display_.name.c_str());
-    if (x_ == nullptr) {
-        *error = "cannot connect to the new display " + display_.name;
+    if (!Connect(display_.name, error)) {
         StopVirtualDisplay(&display_);
         return false;
     }
-    XSetErrorHandler(ignore_errors);
     XAutoRepeatOff(x_);
     Sync();
     return true;
@@ -50,7 +28,6 @@ bool XSession::Start(const std::string &screen, bool window_manager, const std::
 
 bool XSession::Connect(const std::string &name, std::string *error)
 {
-    Stop();
     x_ = XOpenDisplay(name.c_str());
     if (x_ == nullptr) {
         *error = "cannot connect to the display \"" + name + "\"";

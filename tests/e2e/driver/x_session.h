@@ -1,33 +1,19 @@
-// A private X display for one test and our connection to it: the virtual
-// display (and optionally its window manager) from
-// tests/support/virtual_display, or a display already there (a
-// benchmark's); one Xlib connection; and waiting for conditions with a
-// deadline.
-//
-// Every wait in the driver is WaitUntil: a condition polled every few
-// milliseconds until it holds or its deadline passes. Deadlines are
-// generous, since a busy machine may be slow; nothing is ever judged by how
-// long it took.
-//
-// X errors on this connection are ignored: windows come and go while tests
-// look at them (a box closing between finding it and reading its title),
-// and every query reports a vanished window as its own kind of answer.
+// A private X display for one test (tests/support/virtual_display, with a
+// window manager if asked) or one already there (a benchmark's), and our one
+// Xlib connection to it. X errors on it are ignored: windows come and go while
+// tests look at them, and every query answers a vanished window harmlessly.
 #pragma once
 
 #include <X11/Xlib.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
 
 #include "virtual_display.h"
 
 namespace e2e {
 
-using Seconds = std::chrono::duration<double>;
-
-// Polls `ready` until it returns true (true) or `limit` has passed (false).
-bool WaitUntil(Seconds limit, const std::function<bool()> &ready);
+using ::Seconds;
+using ::WaitUntil;
 
 // A rectangle of the screen (or of an image), in pixels.
 struct Rect {
@@ -46,13 +32,12 @@ public:
     XSession(const XSession &) = delete;
     XSession &operator=(const XSession &) = delete;
 
-    // Starts a display with one screen of `screen` ("WxHxDEPTH") and, when
-    // asked, openbox, with their logs in `log_dir`; connects to it and
-    // turns keyboard auto-repeat off, so a key held while a slow frame is
-    // drawn is seen once. False, with the reason in `error`, on failure.
+    // Starts a display (see StartVirtualDisplay) and connects to it with
+    // keyboard auto-repeat off, so a key held while a slow frame is drawn is
+    // seen once. False, with the reason in `error`, on failure.
     bool Start(const std::string &screen, bool window_manager, const std::string &log_dir,
                std::string *error);
-    // Connects to a display someone else started (`name`, as in DISPLAY),
+    // Connects a fresh session to the display `name` someone else started,
     // leaving its keyboard settings alone; Stop then only disconnects.
     bool Connect(const std::string &name, std::string *error);
     void Stop();

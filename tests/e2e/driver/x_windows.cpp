@@ -4,42 +4,43 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "child_process.h"
 
 namespace e2e {
-std::vector<unsigned long> PropertyItems(const XSession &s, Window w, const char *name,
-                                         Atom type, long most)
+namespace {
+
+// A property's items of `format` bits, 32-bit ones as longs (Xlib's way), as bytes.
+std::string property_bytes(const XSession &s, Window w, const char *name, Atom type,
+                           int wanted, long most)
 {
-    std::vector<unsigned long> items;
     Atom actual;
     int format;
     unsigned long count = 0, after;
     unsigned char *data = nullptr;
+    std::string bytes;
     if (XGetWindowProperty(s.x(), w, s.Intern(name), 0, most, False, type, &actual, &format,
                            &count, &after, &data) == Success &&
-        data != nullptr && format == 32) {
-        const unsigned long *values = reinterpret_cast<const unsigned long *>(data);
-        items.assign(values, values + count);
-    }
+        data != nullptr && format == wanted)
+        bytes.assign(reinterpret_cast<char *>(data), count * (format == 32 ? sizeof(long) : 1));
     if (data != nullptr)
         XFree(data);
-    return items;
+    return bytes;
 }
 
-namespace {
+bool holds(const std::vector<unsigned long> &items, unsigned long item)
+{
+    return std::find(items.begin(), items.end(), item) != items.end();
+}
 
 void collect(const XSession &s, Window w, const std::string &title, std::vector<Window> *found)
 {
     if (IsShown(s, w) && WindowTitle(s, w) == title)
         found->push_back(w);
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(s.x(), w, &root, &parent, &children, &count))
-        return;
-    for (unsigned int i = 0; i < count; ++i)
-        collect(s, children[i], title, found);
-    if (children != nullptr)
-        XFree(children);
+    for (Window child : Children(s, w))
+        collect(s, child, title, found);
 }
 
 // A client message about `about`, to the window manager (through the root
@@ -59,33 +60,28 @@ void send_message(const XSession &s, Window about, const char *message, long l0,
     s.Sync();
 }
 
-// Source indication 2: the request comes from a pager or taskbar, which a
-// window manager obeys without second-guessing focus stealing.
+// Source indication 2: a pager or taskbar, which a window manager obeys
+// without second-guessing focus stealing.
 constexpr long kFromPager = 2;
 
 }  // namespace
 
+std::vector<unsigned long> PropertyItems(const XSession &s, Window w, const char *name,
+                                         Atom type, long most)
+{
+    std::string bytes = property_bytes(s, w, name, type, 32, most);
+    std::vector<unsigned long> items(bytes.size() / sizeof(long));
+    memcpy(items.data(), bytes.data(), items.size() * sizeof(long));
+    return items;
+}
+
 std::string WindowTitle(const XSession &s, Window w)
 {
-    Atom actual;
-    int format;
-    unsigned long count = 0, after;
-    unsigned char *data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(s.x(), w, s.Intern("_NET_WM_NAME"), 0, 4096, False,
-                           s.Intern("UTF8_STRING"), &actual, &format, &count, &after,
-                           &data) == Success &&
-        data != nullptr && format == 8) {
-        title.assign(reinterpret_cast<char *>(data), count);
-        XFree(data);
-        return title;
-    }
-    if (data != nullptr)
-        XFree(data);
+    std::string title = property_bytes(s, w, "_NET_WM_NAME", s.Intern("UTF8_STRING"), 8, 4096);
     XTextProperty text{};
     char **list = nullptr;
     int n = 0;
-    if (XGetWMName(s.x(), w, &text) && text.value != nullptr) {
+    if (title.empty() && XGetWMName(s.x(), w, &text) && text.value != nullptr) {
         if (Xutf8TextPropertyToTextList(s.x(), &text, &list, &n) == Success && n > 0)
             title = list[0];
         if (list != nullptr)
@@ -155,19 +151,25 @@ bool GoneWatch::Wait(Seconds limit)
            });
 }
 
+std::vector<Window> Children(const XSession &s, Window w, Window *parent)
+{
+    Window root, up = None, *children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> list;
+    if (XQueryTree(s.x(), w, &root, &up, &children, &count) && children != nullptr)
+        list.assign(children, children + count);
+    if (children != nullptr)
+        XFree(children);
+    if (parent != nullptr)
+        *parent = up;
+    return list;
+}
+
 Window TopLevel(const XSession &s, Window w)
 {
-    for (;;) {
-        Window root, parent, *children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(s.x(), w, &root, &parent, &children, &count))
-            return w;
-        if (children != nullptr)
-            XFree(children);
-        if (parent == root || parent == None)
-            return w;
+    for (Window parent; Children(s, w, &parent), parent != None && parent != s.root();)
         w = parent;
-    }
+    return w;
 }
 
 Rect ClientRect(const XSession &s, Window w)
@@ -175,13 +177,11 @@ Rect ClientRect(const XSession &s, Window w)
     XWindowAttributes a;
     Window child;
     Rect r;
-    if (XGetWindowAttributes(s.x(), w, &a) &&
-        XTranslateCoordinates(s.x(), w, s.root(), 0, 0, &r.x, &r.y, &child)) {
-        r.width = a.width;
-        r.height = a.height;
-    } else {
-        r = Rect{};
-    }
+    if (!XGetWindowAttributes(s.x(), w, &a) ||
+        !XTranslateCoordinates(s.x(), w, s.root(), 0, 0, &r.x, &r.y, &child))
+        return Rect{};
+    r.width = a.width;
+    r.height = a.height;
     return r;
 }
 
@@ -193,11 +193,8 @@ Window TransientFor(const XSession &s, Window w)
 
 bool IsFullscreen(const XSession &s, Window w)
 {
-    Atom fullscreen = s.Intern("_NET_WM_STATE_FULLSCREEN");
-    for (unsigned long state : PropertyItems(s, w, "_NET_WM_STATE", XA_ATOM))
-        if (state == fullscreen)
-            return true;
-    return false;
+    return holds(PropertyItems(s, w, "_NET_WM_STATE", XA_ATOM),
+                 s.Intern("_NET_WM_STATE_FULLSCREEN"));
 }
 
 bool IsIconic(const XSession &s, Window w)
@@ -208,10 +205,7 @@ bool IsIconic(const XSession &s, Window w)
 
 bool IsManaged(const XSession &s, Window w)
 {
-    for (unsigned long client : PropertyItems(s, s.root(), "_NET_CLIENT_LIST", XA_WINDOW))
-        if (client == w)
-            return true;
-    return false;
+    return holds(PropertyItems(s, s.root(), "_NET_CLIENT_LIST", XA_WINDOW), w);
 }
 
 void AskToClose(const XSession &s, Window w)
@@ -240,10 +234,8 @@ void ResizeClient(const XSession &s, Window w, int width, int height)
 {
     XResizeWindow(s.x(), w, static_cast<unsigned>(width), static_cast<unsigned>(height));
     s.Sync();
-    // A window manager applies the request when it gets to it, or applies
-    // another size (a fullscreen window keeps the screen's): what follows
-    // should see the window as it will be, so the wait is short and its end
-    // is no failure.
+    // The window manager may apply another size (a fullscreen window keeps the
+    // screen's): a short wait so what follows sees the result, and no failure.
     WaitUntil(Seconds(2), [&] {
         Rect r = ClientRect(s, w);
         return r.width == width && r.height == height;

@@ -1,11 +1,7 @@
-// Top-level windows as a person sees them: found by their title (the UTF-8
-// _NET_WM_NAME, or WM_NAME for windows without one) among the windows shown
-// on the screen, with their client area's place, what they are transient
-// for, their state, and the requests a desktop makes of them (close,
-// minimize, restore, resize).
-//
-// A window that has gone answers every query harmlessly: an empty title,
-// an empty rectangle, no state.
+// Top-level windows as a person sees them: found by title (_NET_WM_NAME, or
+// WM_NAME without one) among those shown, with their client area, owner,
+// state, and the requests a desktop makes of them. A window that has gone
+// answers every query harmlessly (empty title and rectangle, no state).
 #pragma once
 
 #include <X11/Xlib.h>
@@ -25,19 +21,17 @@ std::vector<unsigned long> PropertyItems(const XSession &s, Window w, const char
                                          Atom type, long most = 1024);
 bool IsShown(const XSession &s, Window w);
 
-// The windows shown (viewable) whose title is exactly `title`, in the
-// order the window tree lists them.
+// The windows shown whose title is exactly `title`, in window tree order.
 std::vector<Window> FindWindows(const XSession &s, const std::string &title);
 Window FindWindow(const XSession &s, const std::string &title);  // first, or None
-
-// Waits up to `limit` for a window called `title` to be shown; None if it
-// is not. When `owner` is given, stops early once that process has ended.
+// Up to `limit` for a window `title` to be shown (None if not); stops early
+// once `owner`, if given, has ended.
 Window WaitForWindow(const XSession &s, const std::string &title, Seconds limit,
                      Process *owner = nullptr);
+
 // Watches a window, from before it is asked to go, until it has left the
-// screen (unmapped or destroyed). Window ids are reused at once (a box's
-// successor often has its predecessor's), so a window shown later under the
-// same id is not taken for this one: the watch goes by the events.
+// screen. Window ids are reused at once (a box's successor often has its
+// predecessor's), so the watch goes by the events, not by looking again.
 class GoneWatch {
 public:
     GoneWatch(const XSession &s, Window w);
@@ -52,13 +46,12 @@ private:
     bool gone_ = false;
 };
 
-// The window's top-level ancestor: the window manager's frame around it,
-// or the window itself when it has none.
+// `w`'s children, bottom first, and its parent; none once it has gone.
+std::vector<Window> Children(const XSession &s, Window w, Window *parent = nullptr);
+// The window manager's frame around `w`, or `w` when it has none.
 Window TopLevel(const XSession &s, Window w);
-// The client area on the screen (without any frame); empty if gone.
-Rect ClientRect(const XSession &s, Window w);
-// The window `w` says it belongs to (WM_TRANSIENT_FOR), or None.
-Window TransientFor(const XSession &s, Window w);
+Rect ClientRect(const XSession &s, Window w);  // on the screen, frame left out
+Window TransientFor(const XSession &s, Window w);  // WM_TRANSIENT_FOR, or None
 bool IsFullscreen(const XSession &s, Window w);  // _NET_WM_STATE_FULLSCREEN
 bool IsIconic(const XSession &s, Window w);      // minimized (WM_STATE)
 bool IsManaged(const XSession &s, Window w);     // in the window manager's list
