@@ -67,9 +67,8 @@ protected:
 
 // A run with `before` done first and `burst` after frame 1 (Esc after frame
 // 4): its exit code, frames, windows, F2 flips and boxes, and nothing left.
-// A press counts once however soon it is released; presses the loop has not
-// yet looked at count once together; the pass that sees Esc ends the loop
-// without presenting.
+// A press counts once however soon it is released, presses not yet looked at
+// once together; the pass that sees Esc or a close presents nothing.
 struct Ending {
     const char *name;
     void (*before)();
@@ -133,6 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
         Ending{"AltF2AndF10ToggleNothingAltF4Closes", nullptr,
                [] { FakeKey(VK_F2, kFakeKeyDown, true); Tap(VK_F10); FakeKey(VK_F4, kFakeKeyDown, true); },
                0, 1, 1, 0, 0, ""},
+        // The close, or SIGTERM, SIGINT or SIGHUP, during a Selection box
+        // closes it and ends the program as a close does.
+        Ending{"CloseButtonDuringABox", [] { FakeOnMessageBox([](auto &) { FakeCloseButton(); }); },
+               [] { FakeClick(320, 240); }, 0, 1, 1, 0, 1, PickText(kKoreaName)},
+        Ending{"SignalDuringABox", [] { FakeOnMessageBox([](auto &) { FakeTerminationSignal(); }); },
+               [] { FakeClick(320, 240); }, 0, 1, 1, 0, 1, PickText(kKoreaName)},
         Ending{"FailedStart", [] { FakeFailCall("CreateWindowExA"); }, [] {},
                1, 0, 1, 0, 1, "Window Creation Error."},
         Ending{"FailedReopenAfterF1", nullptr, [] { Down(VK_F1); FakeFailCall("GetDC"); },
@@ -241,32 +246,6 @@ TEST_F(MainLoop, OnlyMinimizingStopsTheAnimationAndSizesKeepTheAspect)
     EXPECT_EQ(0.0f, minimized);
     EXPECT_FLOAT_EQ(1000.0f / 480.0f, aspect_ratio);
 }
-
-// Closing the window, or SIGTERM, SIGINT or SIGHUP, while a Selection box is
-// open: the box closes and the program ends as for a close, with 0.
-class MainLoopEndingDuringABox : public MainLoop,
-                                 public ::testing::WithParamInterface<void (*)()> {};
-
-TEST_P(MainLoopEndingDuringABox, ClosesTheBoxThenEndsAsForAClose)
-{
-    void (*end)() = GetParam();
-    FakeOnMessageBox([end](const RecordedMessageBox &) { end(); });
-    int code = Run([&](int frame) {
-        if (frame == 2)
-            FakeClick(320, 240);  // the Korea sphere
-    });
-    EXPECT_EQ(0, code);
-    ASSERT_EQ(1u, FakeMessageBoxes().size());
-    EXPECT_EQ("Selection", FakeMessageBoxes()[0].caption);
-    EXPECT_EQ(2, FakeSwapCount()) << "no frame after the box";
-    int box = FakeCallIndex("MessageBoxCp949");
-    EXPECT_GT(FakeCallIndex("PostQuitMessage"), box) << "the close comes while the box is open";
-    EXPECT_GT(FakeCallIndex("DestroyWindow"), box);
-    EXPECT_FALSE(FakeWindowInfo().exists);
-}
-
-INSTANTIATE_TEST_SUITE_P(CloseButtonOrSignal, MainLoopEndingDuringABox,
-                         ::testing::Values(&FakeCloseButton, &FakeTerminationSignal));
 
 // Two right clicks through the loop, against the same run without them:
 // one nudge each to the three orbits, no other angle moved.
