@@ -150,8 +150,8 @@ TEST_F(Drawing, LightingOffGivesFlatUnlitColours)
     EXPECT_TRUE(IsNear(gl_->PixelAt(rim_x, korea.py()), 230, 230, 230)) << "unlit rim";
 }
 
-// F3: textured, the backdrop shows BACK.bmp texel for texel; untextured it
-// is plain white, although the lists still upload the pictures.
+// F3: textured, the backdrop shows BACK.bmp texel for texel; untextured,
+// plain white.
 TEST_F(Drawing, TexturingOffLeavesTheBackdropPlainWhite)
 {
     const RgbImage *back = texture_images[2];
@@ -197,8 +197,8 @@ TEST_F(Drawing, TexturingOffLeavesTheBackdropPlainWhite)
     EXPECT_TRUE(IsNear(gl_->PixelAt(korea.px(), korea.py()), 230, 230, 230)) << "untextured Korea sphere";
 }
 
-// F4: the quadric keeps the style it was last given, so the first Korea
-// sphere after the switch is still solid; from the next pass on, all lines.
+// F4: the quadric keeps its last style, so the first Korea sphere after the
+// switch is still solid; from the next pass on, all lines.
 TEST_F(Drawing, LineSpheresFromTheSecondPassOn)
 {
     DrawScene();

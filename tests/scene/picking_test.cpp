@@ -27,8 +27,7 @@ void ExpectOneBoxSaying(const char *text, const char *where)
 
 TEST_F(Picking, ClickOnEachSphereNamesItsTeam)
 {
-    // Once at the start and once well into the animation; the pick pass
-    // draws with the angles as they stand, so each spot is taken just before.
+    // At the start and well into the animation, each spot taken just before.
     for (int round = 0; round < 2; ++round) {
         for (GLuint name : {101u, 102u, 104u, 105u}) {
             FakeReset();
@@ -41,8 +40,7 @@ TEST_F(Picking, ClickOnEachSphereNamesItsTeam)
     }
 }
 
-// The title lies in front of the backdrop and is drawn first. Its glyphs are
-// found by drawing the same pass flat green, then the angles are put back.
+// The title, in front of the backdrop, is found drawn flat green.
 TEST_F(Picking, ClickOnTheTitleShowsTeamTarsel)
 {
     lighting_on = texturing_on = false;
@@ -83,8 +81,7 @@ TEST_F(Picking, ClickOnTheBackdropShowsTheStandingsAdvancesEveryAngleAndRestores
     EXPECT_EQ(render_mode, GL_RENDER);
 }
 
-// The window procedure handles a resize while the box is open; the new
-// size's projection must still be in force once the click returns.
+// A resize while the box is open: its projection stays after the click.
 TEST_F(Picking, ResizeWhileTheBoxIsOpenKeepsTheNewProjection)
 {
     GLdouble resized[16], after[16];
@@ -132,8 +129,7 @@ TEST(ReportPick, FirstRecordDecidesWhateverItsDepth)
     }
 }
 
-// Stored as code page 949 bytes, with the UTF-8 they must read as on a
-// desktop, whether iconv converts them or the platform's own decoder does.
+// Stored as code page 949, read as the same UTF-8 by iconv and our decoder.
 TEST(PickText, Cp949BytesAndTheirUtf8FormAgree)
 {
     const size_t cp949_bytes[] = {11, 34, 30, 40, 31, 32};

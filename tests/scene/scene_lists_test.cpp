@@ -59,8 +59,7 @@ protected:
         DrawScene();
         ResetAnglesAndFlags();
     }
-    // Runs `pass` from the same angles and quadric settings once with the
-    // lists and once without, for the two results to be compared.
+    // `pass` from the same angles and quadric, once with the lists, once without.
     template <typename Pass, typename Result>
     void Twice(const QuadricState &quadric, Pass pass, Result *with_lists, Result *direct)
     {
@@ -121,8 +120,7 @@ TEST_F(SceneLists, DrawTheSamePixelsAsDirectGeometryUnderEveryToggle)
     }
 }
 
-// Every hit record of a selection pass over 2 by 2 pixels at (x, y), as
-// PickAt sets it up.
+// Every hit record of PickAt's selection pass over 2 by 2 pixels at (x, y).
 std::vector<GLuint> SelectAt(int x, int y)
 {
     GLuint buffer[64];
@@ -150,8 +148,8 @@ std::vector<GLuint> SelectAt(int x, int y)
     return records;
 }
 
-// Sphere centres and points just inside their rims, where a difference in
-// the geometry would first change what is hit, and a coarse grid.
+// Sphere centres and points just inside their rims (where a geometry change
+// shows first), and a coarse grid.
 std::vector<Spot> PickPoints()
 {
     std::vector<Spot> points;
@@ -173,8 +171,7 @@ std::vector<Spot> PickPoints()
 TEST_F(SceneLists, PicksHitTheSameRecordsAsDirectGeometry)
 {
     QuadricState quadric;
-    // Solid and line spheres, filled and outlined polygons, over a few
-    // places in the animation.
+    // Solid and line spheres, filled and outlined, at a few animation places.
     for (int mask : {0, 1, 0, 3, 2, 1}) {
         SetFlags(mask);
         int hit_somewhere = 0;

@@ -1,6 +1,5 @@
-// The message loop and window procedure, run for real against the recording
-// backend: keys seen between frames, the F1 switch, minimizing, closing, and
-// the exit code.
+// The message loop and window procedure, run for real on the recording
+// backend.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,6 +1,5 @@
-// Opening and closing the scene window against the recording backend: the
-// window and context that result, every failure with its box and teardown,
-// fullscreen with and without the display mode, and the colour depth rule.
+// Opening and closing the scene window on the recording backend: what
+// results, every failure with its box and teardown, the display mode.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,6 +1,5 @@
-// A real Mesa GL context without a window, for tests that render, pick or
-// read GL state back. Make one per test (or per fixture); it is current from
-// construction until destruction.
+// A real Mesa GL context without a window, current from construction until
+// destruction.
 #pragma once
 
 #include <GL/osmesa.h>
