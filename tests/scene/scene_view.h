@@ -63,7 +63,7 @@ protected:
     inline static PlatformDC dc_{};
 };
 
-// The model-view under which the pass draws object `name` (100..105) now.
+// The model-view the pass draws object `name` (100..105) under, built as it does.
 inline void LoadPlacement(GLuint name)
 {
     glLoadIdentity();

@@ -245,7 +245,7 @@ TEST_F(MainLoop, OnlyMinimizingStopsTheAnimationAndSizesKeepTheAspect)
 // one nudge each to the three orbits, no other angle moved.
 TEST_F(MainLoop, RightClicksNudgeTheThreeOrbitsAndAddUp)
 {
-    auto angles_after = [this](bool clicks) {
+    auto angles_after = [](bool clicks) {
         ResetProgramState();
         Run([clicks](int frame) {
             if (frame == 1 && clicks) {
