@@ -98,6 +98,7 @@ TEST_P(MainLoopEnding, EndsWithItsCodeAfterItsFramesAndLeavesNothing)
     EXPECT_EQ(c.frames, FakeSwapCount()) << "frames presented";
     EXPECT_EQ(c.windows, FakeCallCount("CreateWindowExA")) << "windows opened";
     EXPECT_EQ(c.lighting_flips, flips);
+    EXPECT_FALSE(key_down[VK_F10]) << "F10 is a system key: the default path takes it";
     EXPECT_EQ(c.frames > 0, held_off) << "the active window holds the screen saver off";
     ASSERT_EQ(c.boxes, FakeMessageBoxes().size());
     EXPECT_EQ(c.last_box, c.boxes ? FakeMessageBoxes().back().text : "");
