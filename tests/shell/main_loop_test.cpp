@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         Ending{"F2ReleasedOnly", nullptr, [] { Up(VK_F2); }, 0, 4, 1, 0, 0, ""},
         Ending{"OtherKeyTapped", nullptr, [] { Tap(VK_F12); }, 0, 4, 1, 0, 0, ""},
         Ending{"AltF2AndF10ToggleNothingAltF4Closes", nullptr,
-               [] { FakeKey(VK_F2, kFakeKeyDown, true); Tap(VK_F10); FakeKey(VK_F4, kFakeKeyDown, true); },
+               [] { FakeKey(VK_F2, kFakeKeyDown, true); Down(VK_F10); FakeKey(VK_F4, kFakeKeyDown, true); },
                0, 1, 1, 0, 0, ""},
         // The close, or SIGTERM, SIGINT or SIGHUP, during a Selection box
         // closes it and ends the program as a close does.
