@@ -143,9 +143,9 @@ TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedItAndFollowTheWindow)
     FakeResize(100, 30);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-    GLint width = 0, height = 0, format_of_buffer = 0;
+    GLint width = 0, height = 0, layout = 0;
     void *pixels = nullptr;
-    ASSERT_TRUE(OSMesaGetColorBuffer(OSMesaGetCurrentContext(), &width, &height, &format_of_buffer, &pixels));
+    ASSERT_TRUE(OSMesaGetColorBuffer(OSMesaGetCurrentContext(), &width, &height, &layout, &pixels));
     EXPECT_EQ(100, width);
     EXPECT_EQ(30, height);
     EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));

@@ -102,7 +102,7 @@ TEST_F(Drawing, BackdropFillsAFourByThreeView)
     const int edges[][2] = {{0, 0}, {639, 0}, {0, 479}, {639, 479},
                             {320, 0}, {320, 479}, {0, 240}, {639, 240}};
     for (auto &e : edges) {
-        EXPECT_TRUE(IsNear(gl_->PixelAt(e[0], e[1]), 255, 255, 255)) << "backdrop at " << e[0] << ", " << e[1];
+        EXPECT_TRUE(IsNear(gl_->PixelAt(e[0], e[1]), 255, 255, 255)) << "at " << e[0] << ", " << e[1];
     }
 }
 

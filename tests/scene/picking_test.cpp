@@ -53,7 +53,8 @@ TEST_F(Picking, ClickOnTheTitleShowsTeamTarsel)
     ASSERT_LT(i, 640u * 240) << "no title drawn; were the glyph lists built?";
     int x = (int)(i % 640), y = (int)(i / 640);
     PickAt(x, y);
-    ExpectOneBoxSaying("Team Tarsel", ("title pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")").c_str());
+    std::string where = "title pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+    ExpectOneBoxSaying("Team Tarsel", where.c_str());
 }
 
 TEST_F(Picking, ClickOnTheBackdropShowsTheStandingsAdvancesEveryAngleAndRestoresTheProjection)
