@@ -1,7 +1,5 @@
-// Message boxes: what a box shows and how it answers for each style (shared
-// by every backend's native box), and the core's modal loop run through the
-// recording backend: the owner's messages keep arriving, clicks do not, and
-// the program's end closes the box.
+// What a box shows and answers for each style (every backend's box), and the
+// core's modal loop on the recording backend.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -61,9 +59,8 @@ TEST(BoxLayout, TextsAreShownAsUtf8AndBecomeOneLineOnStandardError)
     EXPECT_EQ(": \n", BoxAsLine(DescribeMessageBox(nullptr, nullptr, MB_OK, kBoxTextSystem)));
 }
 
-// MessageBoxA's texts are the system's (file names in UTF-8): kept byte for
-// byte where they are UTF-8, every other byte shown as \xNN. Only
-// MessageBoxCp949's texts are read as code page 949.
+// MessageBoxA's texts (file names) keep their UTF-8 and show any other byte
+// as \xNN; only MessageBoxCp949's are read as code page 949.
 TEST(BoxLayout, SystemTextsKeepUtf8AndEscapeOtherBytes)
 {
     const struct {
@@ -114,11 +111,7 @@ protected:
         ShowWindow(window_, SW_SHOW);
         seen.clear();
     }
-    void TearDown() override
-    {
-        FakeOnMessageBox(nullptr);
-        FakeReset();
-    }
+    void TearDown() override { FakeReset(); }
 
     static bool Saw(UINT message, WPARAM wparam)
     {
@@ -171,8 +164,8 @@ TEST_F(ModalBox, AnswersComeAsQueuedThenTheFirstButton)
     EXPECT_EQ(nullptr, FakeMessageBoxes()[2].owner);
 }
 
-// Closing the window or a termination signal while a box is open: the box
-// closes as if Escaped, and the quit message waits for the main loop.
+// The close or a termination signal during a box closes it as if Escaped;
+// the quit message waits for the main loop.
 class ModalBoxEnding : public ModalBox,
                        public ::testing::WithParamInterface<void (*)()> {};
 

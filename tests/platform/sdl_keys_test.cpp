@@ -1,7 +1,5 @@
-// The program backend's key table, and SDL key events as they reach a window
-// procedure through the window core: every key the program acts on, keys it
-// leaves alone, and the Alt chords and F10 that are system keys. The core
-// runs here over the recording backend, so no display is needed.
+// The SDL backend's key table, and SDL key events as they reach a window
+// procedure through the core (over the recording backend: no display).
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
@@ -35,8 +33,8 @@ protected:
     }
     void TearDown() override { FakeReset(); }
 
-    // The message an SDL key event becomes, or 0 when it makes none; with
-    // `dispatch`, it and whatever its default handling posts are dispatched.
+    // The message an SDL key event becomes, or 0; with `dispatch`, it and what
+    // its default handling posts are dispatched.
     UINT MessageFor(SDL_Keycode key, Uint16 mod, Uint32 type = SDL_KEYDOWN, WPARAM *vk = nullptr,
                     bool dispatch = false)
     {

@@ -1,7 +1,5 @@
-// The pieces of the platform layer tests rely on: code page 949 conversion
-// and what only the recording backend does (its desktop's frame, display
-// modes, GL contexts, injected failures). The window core it shares with the
-// program's backend has tests of its own.
+// Code page 949 conversion, and what only the recording backend does (its
+// desktop's frame, display modes, GL contexts, injected failures).
 #include <GL/osmesa.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -15,9 +13,8 @@
 
 namespace {
 
-// Through iconv, through the program's own decoder (which takes over where
-// iconv has no code page 949) and with iconv failing to open: "대한민국"
-// read right, ASCII kept, and a broken sequence one replacement character.
+// Through iconv, the program's own decoder and with iconv failing to open:
+// "대한민국" read right, ASCII kept, a broken sequence one U+FFFD.
 TEST(Cp949Text, EveryDecoderReadsHangulKeepsAsciiAndReplacesBrokenBytes)
 {
     const std::string r = "\xEF\xBF\xBD";
@@ -44,9 +41,8 @@ TEST(Cp949Text, EveryDecoderReadsHangulKeepsAsciiAndReplacesBrokenBytes)
     EXPECT_EQ(Cp949HangulToUtf8("\xCA\xA1!"), r + "!") << "a Hanja is one character to our decoder";
 }
 
-// Where iconv has no code page 949, the platform's own decoder must agree
-// with iconv on every Hangul syllable and show anything else as U+FFFD:
-// every two-byte code is tried, so a wrong bit or row in its table shows.
+// The own decoder agrees with iconv on every Hangul syllable and shows
+// anything else as U+FFFD: every two-byte code is tried.
 TEST(Cp949Text, WithoutIconvEverySyllableReadsAsIconvReadsIt)
 {
     iconv_t cd = iconv_open("UTF-8", "CP949");
@@ -88,10 +84,6 @@ class FakeBackend : public ::testing::Test {
 protected:
     void SetUp() override { FakeReset(); }
     void TearDown() override { FakeReset(); }
-    static HWND Open(DWORD style = WS_POPUP, int width = 64, int height = 48)
-    {
-        return OpenFakeWindow(style, width, height);
-    }
 };
 
 TEST_F(FakeBackend, FramedWindowRectangleRoundTripsToTheClientSize)
@@ -99,7 +91,7 @@ TEST_F(FakeBackend, FramedWindowRectangleRoundTripsToTheClientSize)
     RECT r = {0, 0, 640, 480};
     ASSERT_TRUE(AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0));
     EXPECT_GT(r.right - r.left, 640) << "a framed window is bigger than its client";
-    ASSERT_NE(nullptr, Open(WS_OVERLAPPEDWINDOW, r.right - r.left, r.bottom - r.top));
+    ASSERT_NE(nullptr, OpenFakeWindow(WS_OVERLAPPEDWINDOW, r.right - r.left, r.bottom - r.top));
     EXPECT_EQ(640, FakeWindowInfo().client_width);
     EXPECT_EQ(480, FakeWindowInfo().client_height);
     RECT p = {0, 0, 640, 480};
@@ -132,9 +124,10 @@ TEST_F(FakeBackend, DisplayModeChangesOnlyToOfferedSizesAndRestores)
     EXPECT_EQ(1280, FakeCurrentDisplayMode().width);
 }
 
-TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedIt)
+// The window's drawable follows its size, as a window system's does.
+TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedItAndFollowTheWindow)
 {
-    HDC dc = GetDC(Open());
+    HDC dc = GetDC(OpenFakeWindow());
     ASSERT_NE(nullptr, dc);
     EXPECT_EQ(nullptr, wglCreateContext(dc)) << "no context before a pixel format";
     PIXELFORMATDESCRIPTOR pfd = {};
@@ -147,29 +140,17 @@ TEST_F(FakeBackend, PixelFormatIsSetOnceAndContextsNeedIt)
     HGLRC rc = wglCreateContext(dc);
     ASSERT_NE(nullptr, rc);
     EXPECT_TRUE(wglMakeCurrent(dc, rc));
-    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
-    EXPECT_TRUE(wglDeleteContext(rc));
-    EXPECT_EQ(0, FakeLiveContexts());
-}
-
-TEST_F(FakeBackend, ResizingTheWindowResizesItsDrawable)
-{
-    HDC dc = GetDC(Open());
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd));
-    HGLRC rc = wglCreateContext(dc);
-    ASSERT_TRUE(wglMakeCurrent(dc, rc));
     FakeResize(100, 30);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-    GLint width = 0, height = 0, format = 0;
+    GLint width = 0, height = 0, layout = 0;
     void *pixels = nullptr;
-    ASSERT_TRUE(OSMesaGetColorBuffer(OSMesaGetCurrentContext(), &width, &height, &format, &pixels));
+    ASSERT_TRUE(OSMesaGetColorBuffer(OSMesaGetCurrentContext(), &width, &height, &layout, &pixels));
     EXPECT_EQ(100, width);
     EXPECT_EQ(30, height);
-    wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(rc);
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_TRUE(wglDeleteContext(rc));
+    EXPECT_EQ(0, FakeLiveContexts());
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-// The window core that the program's backend and the recording one share,
-// driven through the recording backend's user actions: which messages a
-// window procedure receives for each thing the user or the desktop does,
-// whether they are sent at once or wait in the queue, focus, the class and
-// window rules, and termination requests.
+// The window core both backends share, driven by the recording backend's user
+// actions: the messages each action sends or queues, focus, class and window
+// rules, termination requests.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -28,8 +26,7 @@ struct Seen {
 std::vector<Seen> seen;
 bool peeking = false;
 
-// Records everything but the screen-saver questions and leaves it all to
-// the default handling, as a window procedure that handles nothing would.
+// Records all but the screen-saver questions, and handles nothing.
 LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message != WM_SYSCOMMAND || (wparam != SC_SCREENSAVE && wparam != SC_MONITORPOWER))
@@ -197,8 +194,7 @@ TEST_F(WindowCore, LosingTheFocusDeactivatesButOnlyMinimizingSaysMinimizedAndSet
     EXPECT_EQ(MAKEWPARAM(WA_ACTIVE, 0), seen[2].wparam);
     EXPECT_EQ(w, GetFocus());
 
-    // SetFocus takes effect at once, with no pump between: the core answers,
-    // not the window system.
+    // SetFocus acts at once, with no pump: the core answers, not the desktop.
     EXPECT_EQ(w, SetFocus(nullptr));
     EXPECT_EQ(nullptr, GetFocus());
     EXPECT_EQ(nullptr, SetFocus(w));
@@ -274,14 +270,13 @@ TEST_F(WindowCore, TerminationClosesTheWindowOnceOrQuitsWithoutOne)
     EXPECT_EQ(0u, msg.wParam);
 }
 
-// Real signals, each in a process of its own (the handlers stay for the
-// process's life). A signal ignored from the start (nohup) stays ignored.
+// Real signals, each in a process of its own (handlers stay for its life).
 TEST(TerminationSignals, OneIgnoredFromTheStartStaysIgnored)
 {
     EXPECT_EXIT(
         {
             FakeReset();
-            signal(SIGHUP, SIG_IGN);
+            signal(SIGHUP, SIG_IGN);  // as nohup leaves it
             CoreCatchTerminationSignals();
             raise(SIGHUP);
             MSG msg;

@@ -9,10 +9,8 @@ namespace {
 // A small view: these tests read angles, not pixels.
 using Animation = SceneFixture<80, 60>;
 
-// Each angle before each pass: its start plus a step for every pass drawn,
-// round a full turn and never 360 (the angle drawn by a pass is the value
-// it finds; the step comes after). The title is kept in [0, 360) so it
-// never reaches the size where adding 5 is lost to rounding.
+// Each angle before each pass: its start plus a step per pass, round a full
+// turn and never 360; the title kept in [0, 360), where adding 5 is not lost.
 TEST_F(Animation, EachAngleStepsRoundAFullTurn)
 {
     const struct {

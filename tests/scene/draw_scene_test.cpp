@@ -1,10 +1,7 @@
-// What a pass puts on screen, read back from a real Mesa context: where the
-// spheres, the title and the backdrop land, and what F2 to F5 change. Most
-// cases switch lighting and texturing off, so the colours come straight from
-// the pass and do not depend on the pictures.
+// What a pass puts on screen, read back from real Mesa: where each object
+// lands and what F2 to F5 change. Unlit and untextured unless a case says,
+// so the colours come from the pass, not the pictures.
 #include <algorithm>
-#include <sstream>
-#include <string>
 #include <vector>
 
 #include "assets/outline_font.h"
@@ -15,17 +12,19 @@ namespace {
 
 using Rgba = OffscreenGL::Rgba;
 
-std::string Show(Rgba p)
-{
-    std::ostringstream out;
-    out << "(" << (int)p.r << ", " << (int)p.g << ", " << (int)p.b << ")";
-    return out.str();
-}
-
 bool Near(Rgba p, int r, int g, int b, int tolerance = 3)
 {
     return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance &&
            std::abs(p.b - b) <= tolerance;
+}
+
+// Near, for an expectation: says the colour expected and the one found.
+::testing::AssertionResult IsNear(Rgba p, int r, int g, int b)
+{
+    if (Near(p, r, g, b))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected (" << r << ", " << g << ", " << b << "), got ("
+                                         << (int)p.r << ", " << (int)p.g << ", " << (int)p.b << ")";
 }
 
 // Colour counts over the pixels of a sphere's inner disc.
@@ -90,11 +89,9 @@ TEST_F(Drawing, SpheresAppearWhereTheirPlacementsPutThem)
         double offsets[][2] = {{0, 0}, {-0.6, 0}, {0.6, 0}, {0, -0.6}, {0, 0.6}};
         for (auto &o : offsets) {
             Rgba p = gl_->PixelAt((int)(s.x + o[0] * s.radius), (int)(s.y + o[1] * s.radius));
-            EXPECT_TRUE(Near(p, spheres[i].r, spheres[i].g, spheres[i].b))
-                << "sphere " << spheres[i].name << " at (" << s.x << ", " << s.y
-                << ") offset (" << o[0] << ", " << o[1] << "): expected its second colour ("
-                << spheres[i].r << ", " << spheres[i].g << ", " << spheres[i].b << "), got "
-                << Show(p);
+            EXPECT_TRUE(IsNear(p, spheres[i].r, spheres[i].g, spheres[i].b))
+                << "second colour of sphere " << spheres[i].name << " at (" << s.x << ", " << s.y
+                << ") offset (" << o[0] << ", " << o[1] << ")";
         }
     }
 }
@@ -105,9 +102,7 @@ TEST_F(Drawing, BackdropFillsAFourByThreeView)
     const int edges[][2] = {{0, 0}, {639, 0}, {0, 479}, {639, 479},
                             {320, 0}, {320, 479}, {0, 240}, {639, 240}};
     for (auto &e : edges) {
-        Rgba p = gl_->PixelAt(e[0], e[1]);
-        EXPECT_TRUE(Near(p, 255, 255, 255))
-            << "(" << e[0] << ", " << e[1] << "): expected the white backdrop, got " << Show(p);
+        EXPECT_TRUE(IsNear(gl_->PixelAt(e[0], e[1]), 255, 255, 255)) << "at " << e[0] << ", " << e[1];
     }
 }
 
@@ -147,18 +142,16 @@ TEST_F(Drawing, LightingOffGivesFlatUnlitColours)
     Rgba lit_centre = gl_->PixelAt(korea.px(), korea.py());
     Rgba lit_rim = gl_->PixelAt(rim_x, korea.py());
     EXPECT_GT(lit_centre.r - lit_rim.r, 40)
-        << "lit: centre " << Show(lit_centre) << " should be brighter than rim " << Show(lit_rim);
+        << "lit: red at the centre " << (int)lit_centre.r << ", at the rim " << (int)lit_rim.r;
 
     lighting_on = false;
     DrawScene();
-    Rgba centre = gl_->PixelAt(korea.px(), korea.py());
-    Rgba rim = gl_->PixelAt(rim_x, korea.py());
-    EXPECT_TRUE(Near(centre, 230, 230, 230)) << "unlit centre " << Show(centre);
-    EXPECT_TRUE(Near(rim, 230, 230, 230)) << "unlit rim " << Show(rim);
+    EXPECT_TRUE(IsNear(gl_->PixelAt(korea.px(), korea.py()), 230, 230, 230)) << "unlit centre";
+    EXPECT_TRUE(IsNear(gl_->PixelAt(rim_x, korea.py()), 230, 230, 230)) << "unlit rim";
 }
 
-// F3: textured, the backdrop shows BACK.bmp texel for texel; untextured it
-// is plain white, although the lists still upload the pictures.
+// F3: textured, the backdrop shows BACK.bmp texel for texel; untextured,
+// plain white.
 TEST_F(Drawing, TexturingOffLeavesTheBackdropPlainWhite)
 {
     const RgbImage *back = texture_images[2];
@@ -189,8 +182,8 @@ TEST_F(Drawing, TexturingOffLeavesTheBackdropPlainWhite)
         int got[3] = {p.r, p.g, p.b};
         for (int k = 0; k < 3; ++k) {
             EXPECT_TRUE(got[k] >= lo[k] - 6 && got[k] <= hi[k] + 6)
-                << "textured backdrop at (" << pt[0] << ", " << pt[1] << "): " << Show(p)
-                << " channel " << k << " outside the picture's " << lo[k] << ".." << hi[k];
+                << "textured backdrop at (" << pt[0] << ", " << pt[1] << "): channel " << k
+                << " is " << got[k] << ", outside the picture's " << lo[k] << ".." << hi[k];
         }
         differing_from_white += !Near(p, 255, 255, 255, 20);
     }
@@ -198,16 +191,14 @@ TEST_F(Drawing, TexturingOffLeavesTheBackdropPlainWhite)
 
     texturing_on = false;
     DrawScene();
-    for (auto &pt : kBackdropPoints) {
-        Rgba p = gl_->PixelAt(pt[0], pt[1]);
-        EXPECT_TRUE(Near(p, 255, 255, 255)) << "untextured backdrop " << Show(p);
-    }
-    Rgba korea = gl_->PixelAt(SphereSpot(101).px(), SphereSpot(101).py());
-    EXPECT_TRUE(Near(korea, 230, 230, 230)) << "untextured Korea sphere " << Show(korea);
+    for (auto &pt : kBackdropPoints)
+        EXPECT_TRUE(IsNear(gl_->PixelAt(pt[0], pt[1]), 255, 255, 255)) << "untextured backdrop";
+    Spot korea = SphereSpot(101);
+    EXPECT_TRUE(IsNear(gl_->PixelAt(korea.px(), korea.py()), 230, 230, 230)) << "untextured Korea sphere";
 }
 
-// F4: the quadric keeps the style it was last given, so the first Korea
-// sphere after the switch is still solid; from the next pass on, all lines.
+// F4: the quadric keeps its last style, so the first Korea sphere after the
+// switch is still solid; from the next pass on, all lines.
 TEST_F(Drawing, LineSpheresFromTheSecondPassOn)
 {
     DrawScene();
@@ -243,10 +234,8 @@ TEST_F(Drawing, UnfilledPolygonsOutlineEverything)
     filled_polygons = false;
     title_spin = 0.0f;
     DrawScene();
-    for (auto &pt : kBackdropPoints) {
-        Rgba p = gl_->PixelAt(pt[0], pt[1]);
-        EXPECT_TRUE(Near(p, 0, 0, 0)) << "inside the backdrop's outline: clear colour, got " << Show(p);
-    }
+    for (auto &pt : kBackdropPoints)
+        EXPECT_TRUE(IsNear(gl_->PixelAt(pt[0], pt[1]), 0, 0, 0)) << "inside the backdrop's outline";
     DiscCounts disc = CountDisc(*gl_, korea);
     EXPECT_GT(disc.clear_black, disc.total / 10) << "Korea sphere shows gaps between edges";
     EXPECT_LT(disc.clear_black, disc.total) << "and its edges";

@@ -1,7 +1,5 @@
-// The keyboard focus mark over real Mesa frames: around each object, in
-// each display mode, exactly its black, white and black bands and no other
-// pixel changed; without a focus, the very same frame; and the frame after
-// a mark the same as the frame after none.
+// The keyboard focus mark over real Mesa frames: exactly its bands around
+// each object in each mode, and no trace without a focus or in the next frame.
 #include <algorithm>
 #include <vector>
 
@@ -17,9 +15,8 @@ constexpr int kBand = 2;
 
 class FocusMarkTest : public SceneFixture<640, 480> {
 protected:
-    // A frame from the angles the test set, with `mark` drawn over it,
-    // after a pass that leaves what the title's texture and the first
-    // sphere's style take over as the frame before it would.
+    // A frame from the angles the test set with `mark` over it, after a pass
+    // that leaves the title's texture and the sphere style as a frame would.
     Pixels Frame(const FocusMark &mark)
     {
         DrawScene();
@@ -121,9 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MarkCase{"Switzerland", kSwissName}, MarkCase{"Backdrop", kBackdropName}),
     [](const ::testing::TestParamInfo<MarkCase> &info) { return std::string(info.param.object); });
 
-// Without a focus the loop's calls change no pixel; with one, the next
-// pass draws as if there had been none (the mark leaves no colour, texture
-// coordinate, enable or matrix behind for the title to pick up).
+// Without a focus no pixel changes; after a mark, the next pass draws as if
+// there had been none (no colour, texture coordinate, enable or matrix left).
 TEST_F(FocusMarkTest, NoFocusChangesNothingAndAMarkLeavesNoTraceInTheNextFrame)
 {
     Pixels plain = Frame(FocusMark{false, 0, 0, 0, 0});

@@ -6,22 +6,12 @@
 #include <GL/glu.h>
 
 #include <string>
+#include <vector>
 
 #include "scene/render_setup.h"
 #include "support/offscreen_gl.h"
 
 namespace {
-
-struct Viewport {
-    GLint x, y, width, height;
-};
-
-Viewport CurrentViewport()
-{
-    Viewport v;
-    glGetIntegerv(GL_VIEWPORT, &v.x);
-    return v;
-}
 
 // The projection gluPerspective gives for this aspect, with the near plane
 // the single-precision 0.1.
@@ -40,19 +30,11 @@ void ExpectProjectionFor(double aspect)
         EXPECT_NEAR(expected[i], actual[i], 1e-6) << "projection element " << i;
 }
 
-void ExpectModelviewIdentityCurrent()
+TEST(ResizeScene, FullClientAreaAndAspectEvenForDegenerateSizesOrWithoutAContext)
 {
-    GLint mode;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(GL_MODELVIEW, mode);
-    GLfloat m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(i % 5 == 0 ? 1.0f : 0.0f, m[i]) << "modelview element " << i;
-}
-
-TEST(ResizeScene, FullClientAreaAndAspectEvenForDegenerateSizes)
-{
+    // Size messages can arrive while the window is made, before its context.
+    ResizeScene(800, 400);
+    EXPECT_FLOAT_EQ(2.0f, aspect_ratio);
     // A zero height is taken as one, so nothing divides by zero.
     struct {
         int width, height, viewport_height;
@@ -64,23 +46,18 @@ TEST(ResizeScene, FullClientAreaAndAspectEvenForDegenerateSizes)
         glMatrixMode(GL_MODELVIEW);
         glTranslatef(1, 2, 3);
         ResizeScene(c.width, c.height);
-        Viewport v = CurrentViewport();
-        EXPECT_EQ(0, v.x);
-        EXPECT_EQ(0, v.y);
-        EXPECT_EQ(c.width, v.width);
-        EXPECT_EQ(c.viewport_height, v.height);
+        EXPECT_EQ((std::vector<int>{0, 0, c.width, c.viewport_height}), CurrentViewport());
         EXPECT_FLOAT_EQ(c.aspect, aspect_ratio);
         if (c.aspect > 0)
             ExpectProjectionFor(c.aspect);
-        ExpectModelviewIdentityCurrent();
+        GLint mode;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(GL_MODELVIEW, mode);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(i % 5 == 0 ? 1.0f : 0.0f, m[i]) << "modelview element " << i;
     }
-}
-
-TEST(ResizeScene, AspectIsStoredEvenWithoutACurrentContext)
-{
-    // Size messages can arrive while the window is made, before its context.
-    ResizeScene(800, 400);
-    EXPECT_FLOAT_EQ(2.0f, aspect_ratio);
 }
 
 TEST(InitScene, FreshQuadricAndFixedState)

@@ -1,8 +1,7 @@
-// The scene drawn from its geometry lists against the same pass issuing the
-// geometry directly (what it does when it has no lists): the same pixels,
-// the same current normal, texture coordinate and colour left behind, and
-// the same selection records, under every setting of F2 to F5 and across the
-// passes where the quadric's draw style carries over from the one before.
+// The scene drawn from its geometry lists against the same pass without them:
+// the same pixels, current normal, texture coordinate, colour and selection
+// records under every setting of F2 to F5, across passes where the quadric's
+// style carries over.
 #include <GL/glu.h>
 
 #include <cstring>
@@ -55,14 +54,12 @@ protected:
     void SetUp() override
     {
         SceneFixture::SetUp();
-        // The title takes the texture image and coordinate that the pass
-        // before left; one pass here puts both where every pass leaves them,
-        // for the first compared pass of each kind to start alike.
+        // The title takes the texture and coordinate the pass before left:
+        // one pass puts both where every pass leaves them.
         DrawScene();
         ResetAnglesAndFlags();
     }
-    // Runs `pass` from the same angles and quadric settings once with the
-    // lists and once without, for the two results to be compared.
+    // `pass` from the same angles and quadric, once with the lists, once without.
     template <typename Pass, typename Result>
     void Twice(const QuadricState &quadric, Pass pass, Result *with_lists, Result *direct)
     {
@@ -85,23 +82,8 @@ struct Frame {
     CurrentState state;
 };
 
-// Pixels that differ between two frames, and the first of them.
-int CountDifferences(const Frame &a, const Frame &b, int *first)
-{
-    int differing = 0;
-    *first = -1;
-    for (size_t i = 0; i < a.pixels.size(); i += 4) {
-        if (std::memcmp(&a.pixels[i], &b.pixels[i], 4) != 0) {
-            if (differing++ == 0)
-                *first = (int)(i / 4);
-        }
-    }
-    return differing;
-}
-
-// F2 to F5 as the bits of `mask`; F4 is the lowest bit, so it flips at every
-// step and each line-sphere setting follows a solid one: its first pass
-// draws the Korea sphere filled, carried over, and its second all as lines.
+// F2 to F5 as the bits of `mask`; F4, the lowest, flips at every step, so each
+// line-sphere setting's first pass draws the Korea sphere filled, carried over.
 void SetFlags(int mask)
 {
     solid_spheres = (mask & 1) == 0;
@@ -122,8 +104,10 @@ TEST_F(SceneLists, DrawTheSamePixelsAsDirectGeometryUnderEveryToggle)
                 return Frame{gl_->Pixels(), ReadCurrentState()};
             }, &lists, &direct);
             quadric.AfterPass();
-            int first = -1;
-            int differing = CountDifferences(lists, direct, &first);
+            int differing = 0, first = -1;
+            for (size_t i = 0; i < lists.pixels.size(); i += 4)
+                if (std::memcmp(&lists.pixels[i], &direct.pixels[i], 4) != 0 && differing++ == 0)
+                    first = (int)(i / 4);
             EXPECT_EQ(differing, 0)
                 << "flags " << mask << " (lighting " << lighting_on << ", texturing "
                 << texturing_on << ", solid " << solid_spheres << ", filled " << filled_polygons
@@ -136,8 +120,7 @@ TEST_F(SceneLists, DrawTheSamePixelsAsDirectGeometryUnderEveryToggle)
     }
 }
 
-// Every hit record of a selection pass over 2 by 2 pixels at (x, y), as
-// PickAt sets it up.
+// Every hit record of PickAt's selection pass over 2 by 2 pixels at (x, y).
 std::vector<GLuint> SelectAt(int x, int y)
 {
     GLuint buffer[64];
@@ -165,8 +148,8 @@ std::vector<GLuint> SelectAt(int x, int y)
     return records;
 }
 
-// Sphere centres and points just inside their rims, where a difference in
-// the geometry would first change what is hit, and a coarse grid.
+// Sphere centres and points just inside their rims (where a geometry change
+// shows first), and a coarse grid.
 std::vector<Spot> PickPoints()
 {
     std::vector<Spot> points;
@@ -188,8 +171,7 @@ std::vector<Spot> PickPoints()
 TEST_F(SceneLists, PicksHitTheSameRecordsAsDirectGeometry)
 {
     QuadricState quadric;
-    // Solid and line spheres, filled and outlined polygons, over a few
-    // places in the animation.
+    // Solid and line spheres, filled and outlined, at a few animation places.
     for (int mask : {0, 1, 0, 3, 2, 1}) {
         SetFlags(mask);
         int hit_somewhere = 0;

@@ -1,7 +1,5 @@
-// Shared by the scene tests: an offscreen context with the scene set up in
-// the run folder (so the real pictures and font load), the program-wide
-// angles and flags put back before each test, and where each object lands on
-// screen, worked out from the same transforms the pass applies.
+// For the scene tests: an offscreen context with the scene set up in the run
+// folder (real pictures and font), and where each object lands on screen.
 #pragma once
 
 #include <GL/gl.h>
@@ -36,8 +34,7 @@ protected:
         saved_dir_ = getcwd(here, sizeof here) ? here : ".";
         ASSERT_EQ(chdir(GROUP_G_RUN_DIR), 0) << "run folder " << GROUP_G_RUN_DIR;
         gl_ = new OffscreenGL(Width, Height);
-        // No window here: the title font is selected into a device context
-        // of the test's own.
+        // No window: the title font goes into a device context of our own.
         dc_ = PlatformDC{};
         device_context = &dc_;
         ResizeScene(Width, Height);
@@ -66,8 +63,7 @@ protected:
     inline static PlatformDC dc_{};
 };
 
-// The model-view under which the pass draws object `name` (100..105), built
-// step by step as the pass builds it, from the angles as they stand now.
+// The model-view the pass draws object `name` (100..105) under, built as it does.
 inline void LoadPlacement(GLuint name)
 {
     glLoadIdentity();
@@ -96,16 +92,14 @@ inline void LoadPlacement(GLuint name)
     glRotatef(spin, 0.0f, 1.0f, 0.0f);
 }
 
-// A place on screen in client coordinates (y down), with the on-screen
-// radius of a sphere there.
+// A place on screen (client coordinates, y down) and a sphere's radius there.
 struct Spot {
     double x, y, radius;
     int px() const { return (int)std::floor(x); }
     int py() const { return (int)std::floor(y); }
 };
 
-// Where the point (ox, oy, oz) of object `name` lands with the current
-// projection and viewport.
+// Where the point (ox, oy, oz) of object `name` lands on screen now.
 inline Spot ProjectFrom(GLuint name, double ox, double oy, double oz)
 {
     GLdouble model[16], projection[16];

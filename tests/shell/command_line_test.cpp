@@ -1,7 +1,5 @@
-// The command lines of group_g and bmpcheck, run as processes: --help and
-// --version answer on standard output with status 0 and open no window, an
-// answer that cannot be written is a failure, and whatever else group_g is
-// given is a one-line usage error with status 2.
+// The command lines of group_g and bmpcheck, run as processes without a
+// display: --help, --version, and a one-line usage error for anything else.
 #include <gtest/gtest.h>
 
 #include <string>

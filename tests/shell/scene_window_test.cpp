@@ -1,23 +1,22 @@
-// Opening and closing the scene window against the recording backend: the
-// window and context that result, every failure with its box and teardown,
-// fullscreen with and without the display mode, and the colour depth rule.
+// Opening and closing the scene window on the recording backend: what
+// results, every failure with its box and teardown, the display mode.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <GL/gl.h>
 
 #include <functional>
-#include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "assets/shared_state.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/user32.h"
-#include "support/program_state.h"
 #include "scene/render_setup.h"
 #include "shell/scene_window.h"
+#include "support/offscreen_gl.h"
+#include "support/program_state.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -27,8 +26,7 @@ class SceneWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The pictures live in the run folder; with them there the only
-        // boxes a test sees are the window code's own.
+        // With the pictures at hand, the only boxes are the window code's.
         ASSERT_EQ(0, chdir(GROUP_G_RUN_DIR));
         ResetProgramState();
     }
@@ -48,15 +46,9 @@ protected:
     // acts as the user while each box is open.
     static int OpenWithoutPictures(std::function<void(const RecordedMessageBox &)> hook)
     {
-        char empty[] = "/tmp/scene_window_test.XXXXXX";
-        EXPECT_NE(nullptr, mkdtemp(empty));
-        EXPECT_EQ(0, chdir(empty));
-        FakeOnMessageBox(std::move(hook));
-        int opened = Open();
-        FakeOnMessageBox(nullptr);
-        EXPECT_EQ(0, chdir(GROUP_G_RUN_DIR));
-        rmdir(empty);
-        return opened;
+        TempDir empty("scene_window_test", true);
+        FakeOnMessageBox(hook);
+        return Open();
     }
 
     // The box shows `text` under `caption` with the buttons and icon of
@@ -87,10 +79,8 @@ TEST_F(SceneWindow, WindowedOpenGivesClientAreaAtScreenCornerShownAfterContext)
     FakeWindowState w = FakeWindowInfo();
     EXPECT_TRUE(w.exists && w.visible);
     EXPECT_EQ(kTitle, w.title);
-    EXPECT_EQ(640, w.client_width);
-    EXPECT_EQ(480, w.client_height);
-    EXPECT_EQ(0, w.x);
-    EXPECT_EQ(0, w.y);
+    EXPECT_EQ((std::vector<int>{0, 0, 640, 480}),
+              (std::vector<int>{w.x, w.y, w.client_width, w.client_height}));
     EXPECT_EQ(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, w.style);
     EXPECT_EQ(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, w.ex_style);
     EXPECT_TRUE(w.shown_while_context_current) << "window shown before its context was current";
@@ -101,11 +91,7 @@ TEST_F(SceneWindow, WindowedOpenGivesClientAreaAtScreenCornerShownAfterContext)
     EXPECT_EQ(16, FakeRequestedColorBits());
     EXPECT_EQ(0, FakeCursorCount());
 
-    // The viewport and perspective follow the client size.
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(640, viewport[2]);
-    EXPECT_EQ(480, viewport[3]);
+    EXPECT_EQ((std::vector<int>{0, 0, 640, 480}), CurrentViewport());
     EXPECT_FLOAT_EQ(640.0f / 480.0f, aspect_ratio);
     EXPECT_NE(nullptr, sphere_quadric);
 
@@ -121,9 +107,8 @@ TEST_F(SceneWindow, WindowedOpenGivesClientAreaAtScreenCornerShownAfterContext)
     EXPECT_TRUE(FakeMessageBoxes().empty());
 }
 
-// A picture that cannot be read shows its Error box while the window opens,
-// owned by the window with the focus: the scene window, for every box, also
-// after an earlier box took the focus away from it.
+// Every picture's Error box at the open is owned by the scene window, also
+// after an earlier box took the focus from it.
 TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
 {
     ASSERT_EQ(1, OpenWithoutPictures([](const RecordedMessageBox &) { FakeFocus(false); }));
@@ -134,9 +119,8 @@ TEST_F(SceneWindow, PictureErrorBoxesAtOpenAreOwnedByTheSceneWindow)
     }
 }
 
-// A resize during a picture's Error box takes effect at once (the next
-// box finds its viewport), no list holds a viewport or matrix call of it,
-// and the next open (F1) draws at its own size again.
+// A resize during a picture's Error box acts at once (the next box finds its
+// viewport), stays out of the lists, and the next open (F1) has its own size.
 TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAtOnceAndStaysOutOfTheLists)
 {
     std::vector<GLint> widths_seen;
@@ -148,10 +132,7 @@ TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAtOnceAndStaysOutOfTheLists)
     }));
     EXPECT_EQ((std::vector<GLint>{640, 810, 820, 830, 840}), widths_seen)
         << "the viewport each box found: the size the box before it gave";
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(850, viewport[2]) << "the last size";
-    EXPECT_EQ(600, viewport[3]);
+    EXPECT_EQ((std::vector<int>{0, 0, 850, 600}), CurrentViewport()) << "the last size";
     EXPECT_FLOAT_EQ(850.0f / 600.0f, aspect_ratio);
 
     // Each list called on a state of its own: none may change it.
@@ -164,18 +145,16 @@ TEST_F(SceneWindow, ResizeDuringAPictureErrorBoxActsAtOnceAndStaysOutOfTheLists)
         glTranslatef(5.0f, 6.0f, 7.0f);
         glCallList(list);
         GLfloat modelview[16], projection[16];
-        glGetIntegerv(GL_VIEWPORT, viewport);
         glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
-        EXPECT_TRUE(viewport[2] == 3 && modelview[14] == 7.0f && projection[0] == 1.0f)
+        EXPECT_TRUE(CurrentViewport()[2] == 3 && modelview[14] == 7.0f && projection[0] == 1.0f)
             << "list " << list << " holds a viewport or matrix call: viewport width "
-            << viewport[2] << ", model-view z " << modelview[14] << ", projection "
+            << CurrentViewport()[2] << ", model-view z " << modelview[14] << ", projection "
             << projection[0];
     }
     CloseSceneWindow();
     ASSERT_EQ(1, Open(true));
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(640, viewport[2]) << "F1's window draws at its own size";
+    EXPECT_EQ(640, CurrentViewport()[2]) << "F1's window draws at its own size";
     EXPECT_FLOAT_EQ(640.0f / 480.0f, aspect_ratio);
 }
 
@@ -187,14 +166,10 @@ TEST_F(SceneWindow, FullscreenOpenSwitchesModeMakesPopupAndHidesCursorUntilClose
     FakeWindowState w = FakeWindowInfo();
     EXPECT_EQ(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, w.style);
     EXPECT_EQ((DWORD)WS_EX_APPWINDOW, w.ex_style);
-    EXPECT_EQ(640, w.outer_width);
-    EXPECT_EQ(480, w.outer_height);
-    EXPECT_EQ(0, w.x);
-    EXPECT_EQ(0, w.y);
+    EXPECT_EQ((std::vector<int>{0, 0, 640, 480}),
+              (std::vector<int>{w.x, w.y, w.outer_width, w.outer_height}));
     FakeDisplayMode mode = FakeCurrentDisplayMode();
-    EXPECT_EQ(640, mode.width);
-    EXPECT_EQ(480, mode.height);
-    EXPECT_EQ(16, mode.bits);
+    EXPECT_EQ((std::vector<int>{640, 480, 16}), (std::vector<int>{mode.width, mode.height, mode.bits}));
     EXPECT_EQ(-1, FakeCursorCount());
     EXPECT_TRUE(fullscreen);
     int registered = FakeCallIndex("RegisterClassA");
@@ -222,13 +197,11 @@ struct RefusedMode {
     int answer;
 };
 
-void PrintTo(const RefusedMode &refused, std::ostream *os) { *os << refused.name; }
-
 class SceneWindowRefusedMode : public SceneWindow,
                                public ::testing::WithParamInterface<RefusedMode> {};
 
-// Yes opens windowed and leaves `fullscreen` false; anything else says the
-// program will close and leaves only the class. The mode never changes.
+// Yes opens windowed with `fullscreen` false; No says the program will close
+// and leaves only the class. The mode never changes.
 TEST_P(SceneWindowRefusedMode, AsksToStayWindowedAndFollowsTheAnswer)
 {
     const RefusedMode &refused = GetParam();
@@ -272,21 +245,21 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedMode{"ChangeFailsAnsweredNo", true, IDNO}),
     [](const ::testing::TestParamInfo<RefusedMode> &info) { return info.param.name; });
 
-// A step of the open or the close made to fail, and the text of its box.
+// A step of the open (windowed or fullscreen) or the close made to fail, and
+// the text of its box.
 struct StepFailure {
     const char *operation;
     const char *text;
+    bool full = false;
 };
-
-void PrintTo(const StepFailure &failure, std::ostream *os) { *os << failure.operation; }
 
 std::string StepName(const ::testing::TestParamInfo<StepFailure> &info)
 {
-    return info.param.operation;
+    return std::string(info.param.operation) + (info.param.full ? "Fullscreen" : "");
 }
 
-// Each failing step of the open: its box comes after a complete teardown,
-// and the open leaves nothing behind.
+// Each failing step of the open: its box comes after a complete teardown
+// (the display mode put back too), and the open leaves nothing behind.
 class SceneWindowOpenFailure : public SceneWindow,
                                public ::testing::WithParamInterface<StepFailure> {};
 
@@ -294,7 +267,7 @@ TEST_P(SceneWindowOpenFailure, TearsDownThenShowsItsBoxAndLeavesNothing)
 {
     const StepFailure &failure = GetParam();
     FakeFailCall(failure.operation);
-    ASSERT_EQ(0, Open());
+    ASSERT_EQ(0, Open(failure.full));
     ASSERT_EQ(1u, FakeMessageBoxes().size()) << "one box expected for " << failure.operation;
     ExpectUnownedBox(FakeMessageBoxes()[0], failure.text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
     int unregistered = FakeCallIndex("UnregisterClassA");
@@ -304,6 +277,7 @@ TEST_P(SceneWindowOpenFailure, TearsDownThenShowsItsBoxAndLeavesNothing)
         << ", box at " << shown << ")";
     ExpectNothingLeft();
     EXPECT_EQ(nullptr, sphere_quadric);
+    EXPECT_EQ(failure.full ? 2 : 0, FakeCallCount("ChangeDisplaySettingsA")) << "a change, a restore";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -313,6 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StepFailure{"ChoosePixelFormat", "Can't Find A Suitable PixelFormat."},
                       StepFailure{"SetPixelFormat", "Can't Set The PixelFormat."},
                       StepFailure{"wglCreateContext", "Can't Create A GL Rendering Context."},
+                      StepFailure{"wglCreateContext", "Can't Create A GL Rendering Context.", true},
                       StepFailure{"wglMakeCurrent", "Can't Activate The GL Rendering Context."}),
     StepName);
 
@@ -331,14 +306,6 @@ TEST_F(SceneWindow, RegistrationFailureShowsBoxWithoutTeardown)
     EXPECT_EQ(1, FakeCallCount("CreateWindowExA"));
 }
 
-TEST_F(SceneWindow, FailedFullscreenOpenRestoresDisplayModeAndCursor)
-{
-    FakeFailCall("wglCreateContext");
-    ASSERT_EQ(0, Open(true));
-    ExpectNothingLeft();
-    EXPECT_EQ(1, FakeCallCount("ChangeDisplaySettingsA") - 1) << "one change, one restore";
-}
-
 // Each failing release of the close: its box, titled "SHUTDOWN ERROR", and
 // the close goes on to release the rest.
 class SceneWindowCloseFailure : public SceneWindow,
@@ -350,14 +317,12 @@ TEST_P(SceneWindowCloseFailure, ShowsItsBoxAndGoesOn)
     ASSERT_EQ(1, Open());
     FakeFailCall(failure.operation);
     CloseSceneWindow();
-    // A window that could not be destroyed keeps its class registered, so
-    // that failure brings the unregistration's box as well.
+    // A window not destroyed keeps its class, whose unregistration fails too.
     size_t expected_boxes = std::string(failure.operation) == "DestroyWindow" ? 2 : 1;
     ASSERT_EQ(expected_boxes, FakeMessageBoxes().size());
     ExpectUnownedBox(FakeMessageBoxes()[0], failure.text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(nullptr, render_context);
-    // Everything after the failed step was still attempted: a context that
-    // could not be released from being current is deleted all the same.
+    // The later steps are still made: a context not released is deleted.
     EXPECT_EQ(1, FakeCallCount("wglDeleteContext"));
     EXPECT_EQ(failure.operation == std::string("wglDeleteContext") ? 1 : 0, FakeLiveContexts());
     EXPECT_EQ(1, FakeCallCount("UnregisterClassA"));

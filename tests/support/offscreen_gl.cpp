@@ -2,11 +2,10 @@
 
 #include <GL/gl.h>
 
-#include <cstdlib>
 #include <stdexcept>
 
 OffscreenGL::OffscreenGL(int width, int height)
-    : buffer_((size_t)width * height * 4), width_(width), height_(height)
+    : buffer_((size_t)width * height * 4), width_(width)
 {
     // 16 bits of depth, as the program asks of its window.
     context_ = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
@@ -36,4 +35,11 @@ std::vector<unsigned char> OffscreenGL::Pixels() const
 {
     glFinish();
     return buffer_;
+}
+
+std::vector<int> CurrentViewport()
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return std::vector<int>(viewport, viewport + 4);
 }

@@ -1,6 +1,5 @@
-// A real Mesa GL context without a window, for tests that render, pick or
-// read GL state back. Make one per test (or per fixture); it is current from
-// construction until destruction.
+// A real Mesa GL context without a window, current from construction until
+// destruction.
 #pragma once
 
 #include <GL/osmesa.h>
@@ -15,7 +14,6 @@ public:
     OffscreenGL &operator=(const OffscreenGL &) = delete;
 
     int width() const { return width_; }
-    int height() const { return height_; }
     // RGBA of the pixel at window coordinates (x, y), y measured from the top
     // as a window system measures it.
     struct Rgba { unsigned char r, g, b, a; };
@@ -27,5 +25,7 @@ private:
     OSMesaContext context_;
     std::vector<unsigned char> buffer_;
     int width_;
-    int height_;
 };
+
+// The current context's viewport: x, y, width, height.
+std::vector<int> CurrentViewport();
