@@ -30,7 +30,7 @@ foreach(journey ${E2E_JOURNEYS})
   else()
     set(timeout 300)
   endif()
-  gtest_discover_tests(${journey} TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(${journey} TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                        PROPERTIES TIMEOUT ${timeout} LABELS e2e)
 endforeach()
 # The keyboard journey reads the boxes as a screen reader does, over AT-SPI.
