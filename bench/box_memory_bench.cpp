@@ -5,7 +5,10 @@
 // Selection boxes are opened by clicks alternating between the Korea sphere
 // and the backdrop (two sizes of box) and each is answered with Return; the
 // figure is the growth from the 10th box to the last, per box, so GTK's
-// start and its first caches are left out.
+// start and its first caches are left out. Beside it, the least-squares
+// slope of the memory after each box from the 10th on: a steady growth
+// shows in both, a single high or low reading at either end only in the
+// first.
 //
 //   box_memory_bench [BUILD_DIR [RUNS [BOXES]]]   (5 runs of 100 boxes)
 //
@@ -15,11 +18,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "child_process.h"
@@ -30,6 +35,7 @@
 
 using namespace e2e;
 namespace fs = std::filesystem;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -49,12 +55,53 @@ long anonymous_kb(pid_t pid)
     return -1;
 }
 
-// One run of the program in `session`: kB per box after the first ten;
-// false, with the reason on stderr, when the run could not be measured.
+// The GL driver makes the pictures' copies anew every frame, megabytes
+// that live for part of a frame, so a single reading may or may not hold a
+// second copy. The least of `readings` readings 50 ms apart leaves them out
+// at both ends alike; memory the program keeps is in every reading. -1 when
+// the program has gone.
+long settled_kb(pid_t pid, int readings)
+{
+    long least = -1;
+    for (int i = 0; i < readings; ++i) {
+        if (i > 0)
+            std::this_thread::sleep_for(milliseconds(50));
+        long now = anonymous_kb(pid);
+        if (now < 0)
+            return -1;
+        least = least < 0 ? now : std::min(least, now);
+    }
+    return least;
+}
+
+// The least-squares slope of `y` over its index.
+double slope(const std::vector<long> &y)
+{
+    double n = static_cast<double>(y.size());
+    double mean_x = (n - 1) / 2, mean_y = 0;
+    for (long v : y)
+        mean_y += static_cast<double>(v) / n;
+    double sxy = 0, sxx = 0;
+    for (size_t i = 0; i < y.size(); ++i) {
+        double dx = static_cast<double>(i) - mean_x;
+        sxy += dx * (static_cast<double>(y[i]) - mean_y);
+        sxx += dx * dx;
+    }
+    return sxx > 0 ? sxy / sxx : 0;
+}
+
+// A run's two figures, kB per box after the first ten.
+struct Growth {
+    double per_box = 0;  // last reading less the tenth box's
+    double slope = 0;    // least squares over every box's reading
+};
+
+// One run of the program in `session`; false, with the reason on stderr,
+// when the run could not be measured.
 class BoxRun {
 public:
     BoxRun(Session session, const std::string &logs) : session_(session), logs_(logs) {}
-    bool Measure(int boxes, double *per_box);
+    bool Measure(int boxes, Growth *growth);
 
 private:
     bool Start();
@@ -165,23 +212,28 @@ bool BoxRun::Box(int n)
            Fail("no frames after box " + std::to_string(n));
 }
 
-bool BoxRun::Measure(int boxes, double *per_box)
+bool BoxRun::Measure(int boxes, Growth *growth)
 {
     if (!Start())
         return false;
-    long first = -1;
+    // From the tenth box on; the ends are read over a second, the boxes
+    // between over a quarter of one.
+    std::vector<long> readings;
     for (int n = 0; n < boxes; ++n) {
         if (!Box(n) || !program_.Running())
             return false;
-        if (n + 1 == kFirstBoxes)
-            first = anonymous_kb(program_.pid());
+        if (n + 1 >= kFirstBoxes) {
+            bool end = n + 1 == kFirstBoxes || n + 1 == boxes;
+            readings.push_back(settled_kb(program_.pid(), end ? 20 : 5));
+            if (readings.back() < 0)
+                return Fail("no memory figure");
+        }
     }
-    long last = anonymous_kb(program_.pid());
     Tap(x_, scene_, XK_Escape);
     program_.WaitExit(kPatience);
-    if (first < 0 || last < 0)
-        return Fail("no memory figure");
-    *per_box = static_cast<double>(last - first) / (boxes - kFirstBoxes);
+    growth->per_box = static_cast<double>(readings.back() - readings.front()) /
+                      (boxes - kFirstBoxes);
+    growth->slope = slope(readings);
     return true;
 }
 
@@ -200,29 +252,36 @@ int main(int argc, char **argv)
         return 1;
     printf("box memory: %d Selection boxes a run (Korea and the backdrop in turn), each\n"
            "answered with Return; growth of anonymous resident memory per box after\n"
-           "the first %d, kB\n"
+           "the first %d, kB (slope: least squares over the memory after each box\n"
+           "from the %dth on)\n"
            "(logs in %s)\n",
-           boxes, kFirstBoxes, folder);
+           boxes, kFirstBoxes, kFirstBoxes, folder);
     double worst = -1e9;
     bool all_measured = true;
     for (Session session : {Session::kX11, Session::kMutter, Session::kWeston}) {
         std::string name = SessionName(session);
         printf("%-18s", (session == Session::kX11 ? name + " (baseline)" : name).c_str());
+        std::string slopes;
         for (int run = 1; run <= runs; ++run) {
             BoxRun box_run(session, std::string(folder) + "/" + name + "-" + std::to_string(run));
-            double per_box = 0;
-            bool measured = box_run.Measure(boxes, &per_box);
-            if (measured)
-                printf(" %7.1f", per_box);
-            else
+            Growth growth;
+            bool measured = box_run.Measure(boxes, &growth);
+            char slope_cell[32];
+            if (measured) {
+                printf(" %7.1f", growth.per_box);
+                snprintf(slope_cell, sizeof slope_cell, " %7.1f", growth.slope);
+            } else {
                 printf(" %7s", "failed");
+                snprintf(slope_cell, sizeof slope_cell, " %7s", "-");
+            }
+            slopes += slope_cell;
             fflush(stdout);
             if (session == Session::kX11)
                 continue;
             all_measured = all_measured && measured;
-            worst = std::max(worst, per_box);
+            worst = std::max(worst, growth.per_box);
         }
-        printf("\n");
+        printf("\n%-18s%s\n", "  slope", slopes.c_str());
     }
     printf("target box_memory: worst %.1f kB per box on Wayland vs limit %.1f kB: %s\n", worst,
            kLimitKbPerBox, all_measured && worst <= kLimitKbPerBox ? "met" : "missed");

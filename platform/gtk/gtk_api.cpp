@@ -82,7 +82,13 @@ bool GtkOnWayland(void)
 // heap: boxes of differing sizes then leave holes that later blocks do not
 // fit, and the heap grows by megabytes every few boxes though nothing stays
 // allocated. The threshold fixed at its starting value keeps every such
-// block in a mapping of its own, given back as the box closes.
+// block in a mapping of its own, given back as the box closes. It also maps
+// apart the GL driver's copies of the pictures, which the texture lists make
+// anew every frame: each is then mapped, cleared and unmapped every frame,
+// but what the program holds no longer depends on where they fell. (Handing
+// the heap's free pages back as each box closes instead costs nothing per
+// frame, but the next frames then fault those copies back in wherever they
+// land, and the program's size wanders by megabytes from box to box.)
 static void map_big_blocks_apart(void)
 {
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
