@@ -71,7 +71,8 @@ std::vector<unsigned long> PropertyItems(const XSession &s, Window w, const char
 {
     std::string bytes = property_bytes(s, w, name, type, 32, most);
     std::vector<unsigned long> items(bytes.size() / sizeof(long));
-    memcpy(items.data(), bytes.data(), items.size() * sizeof(long));
+    if (!items.empty())
+        memcpy(items.data(), bytes.data(), items.size() * sizeof(long));
     return items;
 }
 
