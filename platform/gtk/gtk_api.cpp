@@ -4,7 +4,6 @@
 #include "platform/gtk/gtk_api.h"
 
 #include <dlfcn.h>
-#include <malloc.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -75,25 +74,6 @@ bool GtkOnWayland(void)
     return window_system != nullptr && strcmp(window_system, "wayland") == 0;
 }
 
-// On Wayland GTK draws a box in the program's own memory, with blocks of
-// some hundreds of kB for its pictures, sized by the box. The C library
-// serves the first such block from a mapping of its own, but once that is
-// freed it raises its threshold above it and serves the next ones from the
-// heap: boxes of differing sizes then leave holes that later blocks do not
-// fit, and the heap grows by megabytes every few boxes though nothing stays
-// allocated. The threshold fixed at its starting value keeps every such
-// block in a mapping of its own, given back as the box closes. It also maps
-// apart the GL driver's copies of the pictures, which the texture lists make
-// anew every frame: each is then mapped, cleared and unmapped every frame,
-// but what the program holds no longer depends on where they fell. (Handing
-// the heap's free pages back as each box closes instead costs nothing per
-// frame, but the next frames then fault those copies back in wherever they
-// land, and the program's size wanders by megabytes from box to box.)
-static void map_big_blocks_apart(void)
-{
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-}
-
 const GtkApi *LoadedGtk(void)
 {
     static GtkApi api;
@@ -115,8 +95,6 @@ const GtkApi *LoadedGtk(void)
     // its owner.
     if (const char *window_system = BoxHostWindowSystem())
         api.gdk_set_allowed_backends(window_system);
-    if (GtkOnWayland())
-        map_big_blocks_apart();
     if (!api.gtk_init_check(nullptr, nullptr))
         return nullptr;
     // GTK put its own handler for a lost X connection in place of ours.

@@ -158,16 +158,24 @@ void empty_before_closing(const GtkApi &gtk, GtkWidget *dialog)
     wl_surface_commit(surface);
 }
 
-// On X11 a box's pictures live in the X server, but GTK lays out its text
-// and widgets in the program's memory, and the holes a closed box leaves in
-// the heap, between blocks that live on, are kept by the C library for
-// later use: the program grew by kilobytes with every box. Its free pages
-// are handed back to the system as each box goes. (On Wayland big blocks
-// are mapped apart instead: see gtk_api.cpp.)
-void give_back_freed_memory()
+// What a box frees is given back to the system, so a click costs no memory.
+// On Wayland GTK draws a box in the program's own memory, in blocks of some
+// hundreds of kB sized by the box. Left to itself the C library serves such
+// blocks from the heap once one has been freed, and boxes of differing sizes
+// leave holes that later blocks do not fit: the heap grew by megabytes every
+// few boxes. While a box is open its big blocks are mapped apart, each
+// unmapped as it is freed. Between boxes they are not: the GL driver makes
+// copies of the pictures for every frame, and mapping, clearing and
+// unmapping those each frame made frames several times slower. On either
+// window system the heap's free pages (the text and widgets a box laid out,
+// on X11 as well) are handed back as each box goes; the raised trim
+// threshold keeps the frame copies' pages in the heap between boxes.
+void map_big_blocks_apart(bool apart)
 {
     if (!GtkOnWayland())
-        malloc_trim(0);
+        return;
+    mallopt(M_MMAP_THRESHOLD, apart ? 128 * 1024 : 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, apart ? 128 * 1024 : 64 * 1024 * 1024);
 }
 
 // The box stays until the core takes it down.
@@ -227,6 +235,7 @@ bool BackendOpenBox(const BoxRequest &request)
     g_box.gtk = gtk;
     g_box.escape_answer = layout.escape_answer;
     g_box.owner_window = owner;
+    map_big_blocks_apart(true);
 
     GtkWidget *dialog = gtk->gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL,
                                                     MessageType(layout.icon), GTK_BUTTONS_NONE,
@@ -319,5 +328,6 @@ void BackendCloseBox(int)
     // Off the screen now, not whenever GTK next talks to the display.
     gtk.gdk_display_flush(gtk.gdk_display_get_default());
     g_box = OpenBox();
-    give_back_freed_memory();
+    map_big_blocks_apart(false);
+    malloc_trim(0);
 }
