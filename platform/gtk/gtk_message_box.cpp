@@ -13,14 +13,13 @@
 // next box. For the same reason a box answered while Return or space is
 // held stays until the key is released, so the keyboard's repeats never
 // reach the owner.
-#include <malloc.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "platform/core/core_backend.h"
 #include "platform/gtk/gtk_api.h"
 #include "platform/gtk/gtk_host.h"
+#include "platform/posix/box_heap.h"
 
 namespace {
 
@@ -158,26 +157,6 @@ void empty_before_closing(const GtkApi &gtk, GtkWidget *dialog)
     wl_surface_commit(surface);
 }
 
-// What a box frees is given back to the system, so a click costs no memory.
-// On Wayland GTK draws a box in the program's own memory, in blocks of some
-// hundreds of kB sized by the box. Left to itself the C library serves such
-// blocks from the heap once one has been freed, and boxes of differing sizes
-// leave holes that later blocks do not fit: the heap grew by megabytes every
-// few boxes. While a box is open its big blocks are mapped apart, each
-// unmapped as it is freed. Between boxes they are not: the GL driver makes
-// copies of the pictures for every frame, and mapping, clearing and
-// unmapping those each frame made frames several times slower. On either
-// window system the heap's free pages (the text and widgets a box laid out,
-// on X11 as well) are handed back as each box goes; the raised trim
-// threshold keeps the frame copies' pages in the heap between boxes.
-void map_big_blocks_apart(bool apart)
-{
-    if (!GtkOnWayland())
-        return;
-    mallopt(M_MMAP_THRESHOLD, apart ? 128 * 1024 : 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, apart ? 128 * 1024 : 64 * 1024 * 1024);
-}
-
 // The box stays until the core takes it down.
 gboolean KeepOnDelete(GtkWidget *, GdkEvent *, gpointer) { return TRUE; }
 
@@ -235,7 +214,7 @@ bool BackendOpenBox(const BoxRequest &request)
     g_box.gtk = gtk;
     g_box.escape_answer = layout.escape_answer;
     g_box.owner_window = owner;
-    map_big_blocks_apart(true);
+    HeapBoxOpening(GtkOnWayland());
 
     GtkWidget *dialog = gtk->gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL,
                                                     MessageType(layout.icon), GTK_BUTTONS_NONE,
@@ -328,6 +307,5 @@ void BackendCloseBox(int)
     // Off the screen now, not whenever GTK next talks to the display.
     gtk.gdk_display_flush(gtk.gdk_display_get_default());
     g_box = OpenBox();
-    map_big_blocks_apart(false);
-    malloc_trim(0);
+    HeapBoxClosed();
 }

@@ -2,6 +2,7 @@
 // when the native window is created, so setting the pixel format is where
 // the native window is made, hidden until it is shown, from the request.
 #include "platform/core/core_backend.h"
+#include "platform/posix/box_heap.h"
 #include "platform/sdl/sdl_state.h"
 #include "platform/x11/x11_display.h"
 #include "platform/wgl.h"
@@ -98,5 +99,6 @@ BOOL SwapBuffers(HDC dc)
     if (sdl == nullptr)
         return FALSE;
     SDL_GL_SwapWindow(sdl);
+    HeapFrameShown();
     return TRUE;
 }
