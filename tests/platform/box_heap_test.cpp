@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -23,18 +21,21 @@ long ResidentAnonymousKb()
     return -1;
 }
 
-const size_t kCopyBytes = 8 * 1024 * 1024;
-const long kCopyKb = kCopyBytes / 1024;
-
-// A picture's copy in the heap, its pages written. Through a volatile
-// pointer, so the compiler keeps the block and its writes.
-char *volatile g_copy = nullptr;
-
-char *MakeCopy()
+// Frees a picture's copy of `kb` written pages, then shows a frame; how
+// much resident memory the frame gave back. Written through volatile, so
+// the compiler keeps the writes to a block about to be freed.
+long FreedByAFrameKb(long kb)
 {
-    g_copy = static_cast<char *>(malloc(kCopyBytes));
-    memset(g_copy, 1, kCopyBytes);
-    return g_copy;
+    volatile char *copy = static_cast<char *>(malloc(kb * 1024));
+    for (long i = 0; i < kb * 1024; i += 1024)
+        copy[i] = 1;
+    void *volatile above = malloc(64);  // keeps the copy off the heap's top
+    free(const_cast<char *>(copy));
+    long before = ResidentAnonymousKb();
+    HeapFrameShown();
+    long given_back = before - ResidentAnonymousKb();
+    free(above);
+    return given_back;
 }
 
 TEST(BoxHeap, FreePagesGoBackAfterTheFirstFrameFollowingABoxAndOnlyThen)
@@ -45,21 +46,11 @@ TEST(BoxHeap, FreePagesGoBackAfterTheFirstFrameFollowingABoxAndOnlyThen)
     // As between boxes: big blocks in the heap, nothing trimmed as it is freed.
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-    char *copy = MakeCopy();
-    void *volatile above = malloc(64);  // keeps the copy off the heap's top
-
+    const long kCopyKb = 8 * 1024;
     HeapBoxOpening(false);
     HeapBoxClosed();
-    free(copy);  // by the first frame after the box
-    long before = ResidentAnonymousKb();
-    HeapFrameShown();
-    EXPECT_LT(ResidentAnonymousKb(), before - kCopyKb / 2) << "not handed back after the frame";
-
-    free(MakeCopy());  // by a later frame
-    before = ResidentAnonymousKb();
-    HeapFrameShown();
-    EXPECT_GT(ResidentAnonymousKb(), before - kCopyKb / 2) << "handed back after every frame";
-    free(above);
+    EXPECT_GT(FreedByAFrameKb(kCopyKb), kCopyKb / 2) << "not handed back after the frame";
+    EXPECT_LT(FreedByAFrameKb(kCopyKb), kCopyKb / 2) << "handed back after every frame";
 }
 
 }  // namespace
